@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/WriteOutcome.h"
+
+namespace tessaform {
+
+// Lets write fill a new temporary file beside target, then renames it over
+// target. When writing fails the temporary file is removed, so an existing
+// target is never replaced by a partial one.
+WriteOutcome replaceFileAtomically(const std::string& target,
+                                   const std::function<WriteOutcome(const std::string& temporaryPath)>& write);
+
+}  // namespace tessaform

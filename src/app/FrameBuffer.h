@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "render/PixelImage.h"
+
+namespace tessaform {
+
+// width x height pixels 0x00RRGGBB, top row first, black when made.
+class FrameBuffer {
+public:
+    int width() const { return width_; }
+    int height() const { return height_; }
+    std::uint32_t* pixels() { return pixels_.get(); }
+    const std::uint32_t* pixels() const { return pixels_.get(); }
+    PixelImage image() { return {pixels_.get(), width_, height_}; }
+
+private:
+    struct FreeDeleter {
+        void operator()(std::uint32_t* pixels) const;
+    };
+
+    FrameBuffer(std::unique_ptr<std::uint32_t[], FreeDeleter> pixels, int width, int height)
+        : pixels_(std::move(pixels)), width_(width), height_(height)
+    {
+    }
+
+    friend std::unique_ptr<FrameBuffer> createFrameBuffer(int width, int height);
+
+    std::unique_ptr<std::uint32_t[], FreeDeleter> pixels_;
+    int width_;
+    int height_;
+};
+
+// nullptr for a negative size or when the memory cannot be had, so that no
+// render ever draws into a buffer that does not exist.
+std::unique_ptr<FrameBuffer> createFrameBuffer(int width, int height);
+
+}  // namespace tessaform
