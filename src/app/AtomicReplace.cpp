@@ -1,32 +1,68 @@
 #include "app/AtomicReplace.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace tessaform {
 namespace {
 
+// A short hidden name in the target's folder: the rename stays within one
+// file system, and a target name near the length limit still works.
 std::string temporaryNameFor(const std::string& target)
 {
     static std::atomic<unsigned> counter{0};
-    return target + ".partial-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const std::string name = ".tessaform-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".partial";
+    return (std::filesystem::path(target).parent_path() / name).string();
 }
 
-// Created exclusively with the usual permissions (0666 less the umask), so
-// the renamed file looks like any other new file.
-bool createExclusively(const std::string& path)
+// An existing target keeps its permissions; a new file gets the usual ones
+// (0666 less the umask).
+bool createExclusively(const std::string& path, const std::string& target)
 {
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor < 0) {
         return false;
     }
+    struct stat existing;
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        ::fchmod(descriptor, existing.st_mode & 07777);
+    }
     ::close(descriptor);
     return true;
+}
+
+// The data must be on disk before the rename makes it the target, or a crash
+// could still leave an empty file under the target's name.
+bool flushToDisk(const std::string& path)
+{
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+}
+
+// Messages name the file the user asked for, not the temporary one.
+void nameTargetInMessage(std::string& message, const std::string& temporary, const std::string& target)
+{
+    for (std::size_t at = message.find(temporary); at != std::string::npos; at = message.find(temporary, at)) {
+        message.replace(at, temporary.size(), target);
+        at += target.size();
+    }
+}
+
+std::string describeFailure(const char* what, const std::string& target)
+{
+    return std::string(what) + " " + target + ": " + std::strerror(errno);
 }
 
 }  // namespace
@@ -35,12 +71,16 @@ WriteOutcome replaceFileAtomically(const std::string& target,
                                    const std::function<WriteOutcome(const std::string& temporaryPath)>& write)
 {
     const std::string temporary = temporaryNameFor(target);
-    if (!createExclusively(temporary)) {
-        return {"Could not create " + target + ": " + std::strerror(errno)};
+    if (!createExclusively(temporary, target)) {
+        return {describeFailure("Could not create", target)};
     }
     WriteOutcome outcome = write(temporary);
+    nameTargetInMessage(outcome.error, temporary, target);
+    if (outcome.ok() && !flushToDisk(temporary)) {
+        outcome.error = describeFailure("Could not write", target);
+    }
     if (outcome.ok() && std::rename(temporary.c_str(), target.c_str()) != 0) {
-        outcome.error = "Could not replace " + target + ": " + std::strerror(errno);
+        outcome.error = describeFailure("Could not replace", target);
     }
     if (!outcome.ok()) {
         std::remove(temporary.c_str());

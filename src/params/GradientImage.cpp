@@ -1,0 +1,165 @@
+#include "params/GradientImage.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QRect>
+#include <QSize>
+#include <QtEndian>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+namespace tessaform {
+
+namespace {
+
+// Opened by the path's bytes rather than through a QString, because a file
+// name that is not valid UTF-8 would not survive the round trip. A path with
+// an embedded NUL would name a different, shorter path, so it names nothing.
+bool openByBytes(const std::string& path, QFile& file)
+{
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        return false;
+    }
+    std::FILE* handle = std::fopen(path.c_str(), "rb");
+    if (handle == nullptr) {
+        return false;
+    }
+    if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        std::fclose(handle);
+        return false;
+    }
+    return true;
+}
+
+// The formats the "Load Gradient" picker offers; the decoder knows more, but
+// nothing else is meant to be read as a gradient.
+bool isOfferedFormat(const QByteArray& format)
+{
+    return format == "bmp" || format == "gif" || format == "jpeg" || format == "jpg" || format == "png";
+}
+
+constexpr std::size_t kBmpHeaderBytes = 38;
+using BmpHeader = std::array<uchar, kBmpHeaderBytes>;
+
+template <typename T>
+qint64 littleEndianAt(const BmpHeader& header, std::size_t offset)
+{
+    return qFromLittleEndian<T>(header.data() + offset);
+}
+
+// How many bytes the pixel data of a BMP needs, from its headers; 0 when the
+// headers do not say (a compressed bitmap without its data size).
+qint64 bmpPixelDataBytes(const BmpHeader& header)
+{
+    constexpr qint64 kCoreHeaderSize = 12;
+    if (littleEndianAt<quint32>(header, 14) == kCoreHeaderSize) {
+        const qint64 width = littleEndianAt<quint16>(header, 18);
+        const qint64 height = littleEndianAt<quint16>(header, 20);
+        const qint64 bitsPerPixel = littleEndianAt<quint16>(header, 24);
+        return (width * bitsPerPixel + 31) / 32 * 4 * height;
+    }
+    const qint64 width = littleEndianAt<qint32>(header, 18);
+    const qint64 height = littleEndianAt<qint32>(header, 22);
+    const qint64 bitsPerPixel = littleEndianAt<quint16>(header, 28);
+    const qint64 compression = littleEndianAt<quint32>(header, 30);
+    constexpr qint64 kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (compression == kRgb || compression == kBitFields || compression == kAlphaBitFields) {
+        return (qAbs(width) * bitsPerPixel + 31) / 32 * 4 * qAbs(height);
+    }
+    return littleEndianAt<quint32>(header, 34);
+}
+
+// Taken before the decoder reads anything, while the file is at its start.
+std::optional<BmpHeader> leadingBytes(QFile& file)
+{
+    BmpHeader header{};
+    if (file.peek(reinterpret_cast<char*>(header.data()), kBmpHeaderBytes) != qint64{kBmpHeaderBytes}) {
+        return std::nullopt;
+    }
+    return header;
+}
+
+// A BMP stores its rows bottom-up, so the top row comes last in the file.
+// The decoder accepts a file cut short and leaves the missing rows
+// uninitialised, which would turn stray memory into gradient colours.
+bool bmpPixelDataIsComplete(const std::optional<BmpHeader>& header, qint64 fileSize)
+{
+    if (!header) {
+        return false;
+    }
+    const qint64 pixelDataOffset = littleEndianAt<quint32>(*header, 10);
+    return fileSize >= pixelDataOffset + bmpPixelDataBytes(*header);
+}
+
+// The reader's allocation limit guards against decompression bombs, but a
+// handler that honours a clip rectangle only allocates the clipped part, so
+// the limit is applied to the full image size here as well.
+bool fitsAllocationLimit(const QSize& size)
+{
+    const int limitMegabytes = QImageReader::allocationLimit();
+    if (limitMegabytes <= 0) {
+        return true;
+    }
+    constexpr qint64 kBytesPerPixel = 4;
+    const qint64 bytes = qint64{size.width()} * size.height() * kBytesPerPixel;
+    return bytes <= qint64{limitMegabytes} * 1024 * 1024;
+}
+
+// Only the top row is wanted; a handler that supports clipping (JPEG) then
+// decodes no further than the first rows.
+void clipToTopRow(QImageReader& reader, const QSize& size)
+{
+    if (size.isValid() && size.height() > 1) {
+        reader.setClipRect(QRect(0, 0, size.width(), 1));
+    }
+}
+
+std::vector<std::uint8_t> packedRgb(const QImage& rgbRow)
+{
+    const auto byteCount = static_cast<std::size_t>(rgbRow.width()) * 3;
+    std::vector<std::uint8_t> rgb(byteCount);
+    std::memcpy(rgb.data(), rgbRow.constScanLine(0), byteCount);
+    return rgb;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> readTopRowRgb(const std::string& path)
+{
+    QFile file;
+    if (!openByBytes(path, file)) {
+        return std::nullopt;
+    }
+    const std::optional<BmpHeader> header = leadingBytes(file);
+    QImageReader reader(&file);
+    // The stored top row, whatever orientation the file's metadata asks for.
+    reader.setAutoTransform(false);
+
+    const QByteArray format = reader.format();
+    if (!isOfferedFormat(format) || (format == "bmp" && !bmpPixelDataIsComplete(header, file.size()))) {
+        return std::nullopt;
+    }
+    const QSize size = reader.size();
+    if (size.isValid() && !fitsAllocationLimit(size)) {
+        return std::nullopt;
+    }
+    clipToTopRow(reader, size);
+
+    const QImage image = reader.read();
+    if (image.isNull() || image.width() <= 0) {
+        return std::nullopt;
+    }
+    // Palette, grey, 16-bit and alpha images all become their displayed
+    // 8-bit red, green, blue; alpha is dropped, not blended.
+    const QImage rgbRow = image.copy(0, 0, image.width(), 1).convertToFormat(QImage::Format_RGB888);
+    if (rgbRow.isNull()) {
+        return std::nullopt;
+    }
+    return packedRgb(rgbRow);
+}
+
+}  // namespace tessaform

@@ -8,21 +8,30 @@ namespace {
 // The smallest tolerance the dialog offers.
 constexpr float kFinestEpsilon = 1e-7f;
 
-// A march that advances at least epsilon per step crosses the sphere's
-// diameter in fewer than 4 / epsilon + 2 steps, so the limit never cuts
-// short a march with a usable tolerance; it only ends marches that could not
-// end on their own (epsilon <= 0 steps by 0 or backwards).
-std::uint64_t stepLimitFor(float epsilon)
+// Only a parameter file can carry a tolerance of zero or below; with it the
+// march would stall on a zero estimate or step backwards on negative ones
+// and never end, so such a file renders with the finest tolerance instead.
+// A NaN tolerance makes every march end at once and is left alone.
+float marchTolerance(float epsilon)
 {
-    const float tolerance = epsilon >= kFinestEpsilon ? epsilon : kFinestEpsilon;
-    return static_cast<std::uint64_t>(2.0f * kBoundingRadius / tolerance) + 2;
+    return epsilon <= 0.0f ? kFinestEpsilon : epsilon;
+}
+
+// Every step advances at least the tolerance, so a march crosses the
+// sphere's diameter in fewer than 4 / tolerance + 2 steps; the limit only
+// matters where single precision cannot resolve a step that small.
+std::uint64_t stepLimitFor(float tolerance)
+{
+    const float bounded = tolerance >= kFinestEpsilon ? tolerance : kFinestEpsilon;
+    return static_cast<std::uint64_t>(2.0f * kBoundingRadius / bounded) + 2;
 }
 
 }  // namespace
 
 MarchSettings prepareMarch(const FractalParams& params)
 {
-    return {prepareSlice(params), params.epsilon, stepLimitFor(params.epsilon)};
+    const float tolerance = marchTolerance(params.epsilon);
+    return {prepareSlice(params), tolerance, stepLimitFor(tolerance)};
 }
 
 float sphereEntry(const Vector3& eye, const Vector3& direction)

@@ -1,0 +1,143 @@
+#include "app/AtomicReplace.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace tessaform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AtomicReplaceTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "tessaform-replace-XXXXXX").string();
+        ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+        folder_ = pattern;
+        target_ = (folder_ / "render.tga").string();
+    }
+
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::vector<std::string> entries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    static std::string contents(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    static void writeText(const std::string& file, const std::string& text)
+    {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    }
+
+    fs::path folder_;
+    std::string target_;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(AtomicReplaceTest, SuccessfulWriteReplacesTheTargetAndLeavesNothingElse)
+{
+    for (const bool targetExists : {false, true}) {
+        if (targetExists) {
+            writeText(target_, "an older and much longer render");
+        }
+        std::string temporary;
+        const WriteOutcome outcome = replaceFileAtomically(target_, [&](const std::string& path) {
+            temporary = path;
+            EXPECT_TRUE(fs::exists(path));
+            writeText(path, "new");
+            return WriteOutcome{};
+        });
+        EXPECT_TRUE(outcome.ok()) << outcome.error;
+        EXPECT_EQ("new", contents(target_));
+        EXPECT_EQ(Names{"render.tga"}, entries());
+        // Beside the target, so that the rename cannot cross file systems.
+        EXPECT_EQ(folder_, fs::path(temporary).parent_path());
+        EXPECT_NE(target_, temporary);
+    }
+}
+
+TEST_F(AtomicReplaceTest, FailedWriteKeepsTheOldTargetAndRemovesThePartialFile)
+{
+    for (const bool targetExists : {true, false}) {
+        if (targetExists) {
+            writeText(target_, "previous render");
+        }
+        const WriteOutcome outcome = replaceFileAtomically(target_, [&](const std::string& path) {
+            writeText(path, "half");
+            return WriteOutcome{"Could not write " + path + ": disk full"};
+        });
+        // The user hears about the file they named, not the temporary one.
+        EXPECT_EQ("Could not write " + target_ + ": disk full", outcome.error);
+        if (targetExists) {
+            EXPECT_EQ("previous render", contents(target_));
+            EXPECT_EQ(Names{"render.tga"}, entries());
+            fs::remove(target_);
+        } else {
+            EXPECT_EQ(Names{}, entries());
+        }
+    }
+}
+
+TEST_F(AtomicReplaceTest, UnwritableLocationsAreReported)
+{
+    int calls = 0;
+    const auto writer = [&](const std::string& path) {
+        ++calls;
+        writeText(path, "data");
+        return WriteOutcome{};
+    };
+
+    const std::string inMissingFolder = (folder_ / "missing" / "render.tga").string();
+    const WriteOutcome missing = replaceFileAtomically(inMissingFolder, writer);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_NE(std::string::npos, missing.error.find(inMissingFolder)) << missing.error;
+    EXPECT_EQ(0, calls);
+
+    // A non-empty folder cannot be renamed over: the rename itself fails.
+    const fs::path occupied = folder_ / "occupied";
+    fs::create_directory(occupied);
+    writeText((occupied / "keep").string(), "kept");
+    const WriteOutcome blocked = replaceFileAtomically(occupied.string(), writer);
+    EXPECT_FALSE(blocked.ok());
+    EXPECT_EQ(1, calls);
+    EXPECT_EQ("kept", contents((occupied / "keep").string()));
+    EXPECT_EQ(Names{"occupied"}, entries());
+}
+
+TEST_F(AtomicReplaceTest, NewFileGetsTheUsualPermissions)
+{
+    for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
+        const mode_t previous = ::umask(mask);
+        const WriteOutcome outcome = replaceFileAtomically(target_, [](const std::string& path) {
+            writeText(path, "data");
+            return WriteOutcome{};
+        });
+        ::umask(previous);
+        ASSERT_TRUE(outcome.ok()) << outcome.error;
+        struct stat status {};
+        ASSERT_EQ(0, ::stat(target_.c_str(), &status));
+        EXPECT_EQ(0666 & ~mask, status.st_mode & 0777) << std::oct << mask;
+        fs::remove(target_);
+    }
+}
+
+}  // namespace
+}  // namespace tessaform

@@ -1,0 +1,206 @@
+#include "params/GradientImage.h"
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessaform {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A two-frame GIF, 3 x 2: the first frame's top row is red, green, blue over
+// a white row; the second frame is all black.
+constexpr unsigned char kAnimatedGif[] = {
+    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x03, 0x00, 0x02, 0x00, 0xf1, 0x03, 0x00, 0xff, 0x00, 0x00, 0x00,
+    0xff, 0x00, 0x00, 0x00, 0xff, 0xff, 0xff, 0xff, 0x21, 0xf9, 0x04, 0x00, 0x0a, 0x00, 0x00, 0x00, 0x21,
+    0xff, 0x0b, 0x4e, 0x45, 0x54, 0x53, 0x43, 0x41, 0x50, 0x45, 0x32, 0x2e, 0x30, 0x03, 0x01, 0x00, 0x00,
+    0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x02, 0x00, 0x00, 0x02, 0x03, 0x44, 0x34, 0x59, 0x00,
+    0x21, 0xf9, 0x04, 0x00, 0x0a, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x02, 0x00,
+    0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x02, 0x84, 0x5f, 0x00, 0x3b};
+
+// 256 distinct top-row colours, so that a shifted or reordered row shows.
+QImage rampWithRowsBelow(QRgb below)
+{
+    QImage image(256, 4, QImage::Format_RGB32);
+    image.fill(below);
+    for (int x = 0; x < 256; ++x) {
+        image.setPixel(x, 0, qRgb(x, 255 - x, (x * 37) % 256));
+    }
+    return image;
+}
+
+Bytes rampTopRow()
+{
+    Bytes rgb;
+    for (int x = 0; x < 256; ++x) {
+        rgb.insert(rgb.end(), {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(255 - x),
+                               static_cast<std::uint8_t>((x * 37) % 256)});
+    }
+    return rgb;
+}
+
+class GradientImageTest : public ::testing::Test {
+protected:
+    std::string pathOf(const char* name) const { return dir_.filePath(name).toStdString(); }
+
+    std::string save(const QImage& image, const char* name, const char* format)
+    {
+        EXPECT_TRUE(image.save(dir_.filePath(name), format)) << name;
+        return pathOf(name);
+    }
+
+    std::string write(const char* name, const QByteArray& bytes)
+    {
+        QFile file(dir_.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return pathOf(name);
+    }
+
+    QByteArray contentsOf(const std::string& path)
+    {
+        QFile file(QString::fromStdString(path));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(GradientImageTest, LosslessFormatsGiveTheTopRowAloneAndExactly)
+{
+    for (const char* format : {"png", "bmp"}) {
+        for (const QRgb below : {qRgb(0, 0, 0), qRgb(255, 255, 255)}) {
+            const std::string name = std::string("ramp") + std::to_string(below & 0xff) + "." + format;
+            const auto rgb = readTopRowRgb(save(rampWithRowsBelow(below), name.c_str(), format));
+            ASSERT_TRUE(rgb) << name;
+            EXPECT_EQ(*rgb, rampTopRow()) << name;
+        }
+    }
+}
+
+// On Linux a file name is bytes; a Latin-1 name is not valid UTF-8.
+TEST_F(GradientImageTest, FileNamesAreTakenAsBytes)
+{
+    const std::string utf8Name = save(rampWithRowsBelow(qRgb(0, 0, 0)), "caf\u00e9.png", "png");
+    const std::string latin1Name = dir_.path().toStdString() + "/caf\xe9.png";
+    std::filesystem::copy_file(utf8Name, latin1Name);
+    EXPECT_EQ(readTopRowRgb(utf8Name), rampTopRow());
+    EXPECT_EQ(readTopRowRgb(latin1Name), rampTopRow());
+}
+
+TEST_F(GradientImageTest, StoredPixelFormatsComeOutAsDisplayedRgb)
+{
+    QImage palette(2, 3, QImage::Format_Indexed8);
+    palette.setColorTable({qRgb(255, 0, 128), qRgb(10, 20, 30), qRgb(7, 7, 7)});
+    palette.fill(2);
+    palette.setPixel(0, 0, 1);
+    palette.setPixel(1, 0, 0);
+
+    QImage grey(2, 3, QImage::Format_Grayscale8);
+    grey.fill(Qt::white);
+    grey.setPixelColor(0, 0, QColor(0, 0, 0));
+    grey.setPixelColor(1, 0, QColor(200, 200, 200));
+
+    QImage deep(2, 3, QImage::Format_RGBX64);
+    deep.fill(Qt::black);
+    deep.setPixelColor(0, 0, QColor::fromRgba64(0xffff, 0, 0x8080));
+    deep.setPixelColor(1, 0, QColor::fromRgba64(0x0101, 0x0202, 0x0303));
+
+    QImage translucent(2, 3, QImage::Format_ARGB32);
+    translucent.fill(Qt::black);
+    translucent.setPixel(0, 0, qRgba(200, 100, 50, 128));
+    translucent.setPixel(1, 0, qRgba(1, 2, 3, 0));
+
+    const struct {
+        const char* name;
+        QImage image;
+        Bytes expected;
+    } cases[] = {
+        {"palette.png", palette, {10, 20, 30, 255, 0, 128}}, {"palette.bmp", palette, {10, 20, 30, 255, 0, 128}},
+        {"grey.png", grey, {0, 0, 0, 200, 200, 200}},        {"sixteen-bit.png", deep, {255, 0, 128, 1, 2, 3}},
+        {"alpha.png", translucent, {200, 100, 50, 1, 2, 3}},
+    };
+    for (const auto& c : cases) {
+        const auto rgb = readTopRowRgb(save(c.image, c.name, nullptr));
+        ASSERT_TRUE(rgb) << c.name;
+        EXPECT_EQ(*rgb, c.expected) << c.name;
+    }
+}
+
+TEST_F(GradientImageTest, OnePixelWideTallImageGivesOnePixel)
+{
+    QImage column(1, 500, QImage::Format_RGB32);
+    column.fill(qRgb(9, 9, 9));
+    column.setPixel(0, 0, qRgb(255, 0, 128));
+    EXPECT_EQ(readTopRowRgb(save(column, "column.png", "png")), Bytes({255, 0, 128}));
+}
+
+// JPEG and GIF are decoded by plugins; both must load in a process without
+// an application object, as the tests and the command-line program are.
+TEST_F(GradientImageTest, PluginFormatsDecodeWithoutAnApplicationObject)
+{
+    ASSERT_EQ(QCoreApplication::instance(), nullptr);
+
+    const auto gif = readTopRowRgb(
+        write("animated.gif", QByteArray(reinterpret_cast<const char*>(kAnimatedGif), sizeof kAnimatedGif)));
+    EXPECT_EQ(gif, Bytes({255, 0, 0, 0, 255, 0, 0, 0, 255})) << "first frame, top row";
+
+    QImage blocks(64, 32, QImage::Format_RGB32);
+    blocks.fill(qRgb(20, 40, 60));
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            blocks.setPixel(x, y, qRgb(240, 160, 40));
+        }
+    }
+    const auto jpeg = readTopRowRgb(save(blocks, "blocks.jpg", "jpeg"));
+    ASSERT_TRUE(jpeg);
+    ASSERT_EQ(jpeg->size(), 64u * 3);
+    const Bytes left{240, 160, 40}, right{20, 40, 60};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR((*jpeg)[i], left[i], 6) << "channel " << i;
+        EXPECT_NEAR((*jpeg)[jpeg->size() - 3 + i], right[i], 6) << "channel " << i;
+    }
+}
+
+TEST_F(GradientImageTest, UnusableFilesGiveNothing)
+{
+    const std::string png = save(rampWithRowsBelow(qRgb(0, 0, 0)), "whole.png", "png");
+    const std::string bmp = save(rampWithRowsBelow(qRgb(0, 0, 0)), "whole.bmp", "bmp");
+    const QByteArray pngBytes = contentsOf(png);
+    const QByteArray bmpBytes = contentsOf(bmp);
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath("folder.png")));
+
+    const struct {
+        const char* what;
+        std::string path;
+    } cases[] = {
+        {"text", write("notes.png", "this is not an image\n")},
+        {"empty file", write("empty.jpg", "")},
+        {"missing file", pathOf("absent.png")},
+        {"directory", pathOf("folder.png")},
+        {"empty path", ""},
+        {"PNG cut after its header", write("cut.png", pngBytes.left(40))},
+        {"PNG cut in its data", write("half.png", pngBytes.left(pngBytes.size() / 2))},
+        // BMP rows run bottom-up: the top row is the part that is missing.
+        {"BMP cut in its data", write("half.bmp", bmpBytes.left(bmpBytes.size() - 16))},
+        {"format not offered", save(rampWithRowsBelow(qRgb(0, 0, 0)), "ramp.ppm", "ppm")},
+        {"NUL inside the path", png + std::string(1, '\0') + "tail"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readTopRowRgb(c.path), std::nullopt) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace tessaform

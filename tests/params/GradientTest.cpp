@@ -1,0 +1,107 @@
+#include "params/Gradient.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "params/GradientLoader.h"
+
+namespace tessaform {
+namespace {
+
+class GradientLoaderTest : public ::testing::Test {
+protected:
+    std::string saveStripe(const char* name, int width, QRgb first)
+    {
+        QImage image(width, 3, QImage::Format_RGB32);
+        image.fill(qRgb(0, 0, 0));
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, 0, qRgb(x % 256, 255 - x % 256, 7));
+        }
+        image.setPixel(0, 0, first);
+        const QString path = dir_.filePath(name);
+        EXPECT_TRUE(image.save(path, "png"));
+        return path.toStdString();
+    }
+
+    bool load(const std::string& path) { return loadGradient(path, slot_, messages_.sink()); }
+
+    struct Messages {
+        std::vector<std::string> received;
+        MessageSink sink()
+        {
+            return [this](const std::string& message) { received.push_back(message); };
+        }
+    };
+
+    QTemporaryDir dir_;
+    GradientSlot slot_;
+    Messages messages_;
+};
+
+TEST_F(GradientLoaderTest, LoadedImagePublishesItsTopRowAsUnitColours)
+{
+    const auto before = slot_.current();
+    ASSERT_TRUE(load(saveStripe("stripe.png", 256, qRgb(255, 0, 128))));
+
+    const auto table = slot_.current();
+    EXPECT_NE(table, before);
+    EXPECT_TRUE(messages_.received.empty());
+    ASSERT_EQ(table->count(), 256);
+    EXPECT_EQ((*table)[0].r, 1.0f);
+    EXPECT_EQ((*table)[0].g, 0.0f);
+    EXPECT_EQ((*table)[0].b, 0.501960814f);
+    for (int i = 1; i < 256; ++i) {
+        EXPECT_EQ((*table)[i].r, static_cast<float>(i) * kByteToUnit) << i;
+        EXPECT_EQ((*table)[i].g, static_cast<float>(255 - i) * kByteToUnit) << i;
+        EXPECT_EQ((*table)[i].b, 7 * kByteToUnit) << i;
+    }
+}
+
+TEST_F(GradientLoaderTest, FailedLoadReportsOnceAndKeepsThePreviousTable)
+{
+    ASSERT_TRUE(load(saveStripe("previous.png", 16, qRgb(1, 2, 3))));
+    const auto previous = slot_.current();
+
+    QFile notImage(dir_.filePath("notes.jpg"));
+    ASSERT_TRUE(notImage.open(QIODevice::WriteOnly));
+    notImage.write("plain text, not a picture");
+    notImage.close();
+    QFile empty(dir_.filePath("empty.png"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+
+    for (const char* name : {"notes.jpg", "empty.png", "missing.png"}) {
+        messages_.received.clear();
+        EXPECT_FALSE(load(dir_.filePath(name).toStdString())) << name;
+        EXPECT_EQ(messages_.received, std::vector<std::string>{"Could not load image"}) << name;
+        EXPECT_EQ(slot_.current(), previous) << name;
+    }
+    EXPECT_FALSE(loadGradient(dir_.filePath("missing.png").toStdString(), slot_, MessageSink{}))
+        << "a missing sink only drops the message";
+    EXPECT_EQ(slot_.current(), previous);
+}
+
+TEST_F(GradientLoaderTest, ShippedGradientSitsBesideTheExecutableAndLoads)
+{
+    const auto shipped = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "gradient.jpg";
+    ASSERT_TRUE(load(shipped.string())) << shipped;
+
+    const auto table = slot_.current();
+    ASSERT_EQ(table->count(), 256);
+    const auto brightness = [](const Colour& c) { return c.r + c.g + c.b; };
+    EXPECT_GT(brightness((*table)[0]), 2.5f) << "the lit end is a light cream";
+    EXPECT_LT(brightness((*table)[255]), 0.5f) << "the far end is dark";
+    for (int i = 1; i < 256; ++i) {
+        EXPECT_LE(brightness((*table)[i]), brightness((*table)[i - 1]) + 0.03f) << "the ramp darkens steadily at " << i;
+    }
+}
+
+}  // namespace
+}  // namespace tessaform

@@ -1,0 +1,278 @@
+#include "render/Renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <limits>
+#include <set>
+#include <vector>
+
+#include "params/FractalParams.h"
+#include "params/Gradient.h"
+#include "render/Camera.h"
+#include "render/EdgeTest.h"
+#include "render/Quantize.h"
+#include "render/RayMarch.h"
+#include "render/Shading.h"
+
+namespace tessaform {
+namespace {
+
+// No render ever writes a non-zero top byte.
+constexpr std::uint32_t kUnwritten = 0xAB000000u;
+
+struct RowCall {
+    RenderPass pass;
+    int row;
+    int height;
+    bool operator==(const RowCall&) const = default;
+};
+
+class RecordingObserver : public RenderObserver {
+public:
+    std::vector<RowCall> rows;
+    int pixelsAllowed = std::numeric_limits<int>::max();
+    bool abandonAntiAlias = false;
+    int firstPassChecks = 0;
+    int antiAliasChecks = 0;
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+
+    void rowStarted(RenderPass pass, int row, int height) override { rows.push_back({pass, row, height}); }
+
+    bool shouldAbandon(RenderPass pass) override
+    {
+        int& checks = pass == RenderPass::First ? firstPassChecks : antiAliasChecks;
+        ++checks;
+        if (pass == RenderPass::AntiAlias && abandonAntiAlias) {
+            return true;
+        }
+        return firstPassChecks + antiAliasChecks > pixelsAllowed || std::chrono::steady_clock::now() > deadline;
+    }
+};
+
+struct Rendered {
+    std::vector<std::uint32_t> pixels;
+    RenderOutcome outcome;
+};
+
+Rendered render(const FractalParams& params, int width, int height, RecordingObserver& observer,
+                const Gradient& gradient = neutralGradient())
+{
+    Rendered result{std::vector<std::uint32_t>(static_cast<std::size_t>(width * height), kUnwritten), {}};
+    result.outcome = renderImage(params, gradient, {result.pixels.data(), width, height}, observer);
+    return result;
+}
+
+Rendered render(const FractalParams& params, int width, int height)
+{
+    RecordingObserver observer;
+    return render(params, width, height, observer);
+}
+
+// Every ray misses: cap 0 leaves only a ball, and a slice at w = 5 cuts none.
+FractalParams emptyScene()
+{
+    FractalParams params = defaultParams();
+    params.iterations = 0;
+    params.hyperplaneW = 5.0f;
+    return params;
+}
+
+TEST(RendererTest, QuantizingTruncatesAndClamps)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::array<float, 9> channels{1.0f, 0.5f, 0.999f, 0.0f, -0.5f, -inf, nan, inf, 300.0f};
+    const std::array<std::uint32_t, 9> bytes{255, 127, 254, 0, 0, 0, 0, 255, 255};
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        EXPECT_EQ(quantizeChannel(channels[i]), bytes[i]) << channels[i];
+    }
+    EXPECT_EQ(quantizeColour({1.0f, 0.5f, 0.0f}), 0xFF7F00u);
+}
+
+TEST(RendererTest, EdgeNeedsASquaredDistanceAbove1024)
+{
+    for (int neighbour = 0; neighbour < 4; ++neighbour) {
+        const std::array<std::array<int, 2>, 4> positions{{{0, 1}, {2, 1}, {1, 0}, {1, 2}}};
+        const auto [column, row] = positions[static_cast<std::size_t>(neighbour)];
+        std::array<std::uint32_t, 9> pixels{};
+        pixels.fill(0x405060u);
+        const PixelImage image{pixels.data(), 3, 3};
+
+        image.at(column, row) = 0x605060u;  // red differs by 32: exactly 1024
+        EXPECT_FALSE(isEdgePixel(image, 1, 1)) << neighbour;
+        image.at(column, row) = 0x605061u;  // and blue by 1: 1025
+        EXPECT_TRUE(isEdgePixel(image, 1, 1)) << neighbour;
+        image.at(column, row) = 0x401060u;  // green differs by 64
+        EXPECT_TRUE(isEdgePixel(image, 1, 1)) << neighbour;
+    }
+}
+
+TEST(RendererTest, ReportsEveryRowOfThePassesThatRun)
+{
+    struct Case {
+        int width;
+        int height;
+    };
+    // Heights 1 and 2 have no anti-alias rows; widths 1 and 2 have rows
+    // without pixels.
+    for (const Case& c : {Case{4, 1}, Case{4, 2}, Case{1, 4}, Case{2, 5}, Case{5, 6}}) {
+        RecordingObserver observer;
+        const Rendered image = render(emptyScene(), c.width, c.height, observer);
+        EXPECT_EQ(image.outcome, RenderOutcome::Completed);
+        // A flat image: nothing is an edge, so the anti-alias pass changes nothing.
+        EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), quantizeColour(emptyScene().background)),
+                  c.width * c.height);
+        std::vector<RowCall> expected;
+        for (int row = 0; row < c.height; ++row) {
+            expected.push_back({RenderPass::First, row, c.height});
+        }
+        for (int row = 1; row <= c.height - 2; ++row) {
+            expected.push_back({RenderPass::AntiAlias, row, c.height});
+        }
+        EXPECT_EQ(observer.rows, expected) << c.width << " x " << c.height;
+        EXPECT_EQ(observer.firstPassChecks, c.width * c.height);
+        EXPECT_EQ(observer.antiAliasChecks, c.width > 2 && c.height > 2 ? (c.width - 2) * (c.height - 2) : 0);
+    }
+    EXPECT_EQ(progressText(RenderPass::First, 0, 768), "First pass: 0 / 768");
+    EXPECT_EQ(progressText(RenderPass::AntiAlias, 766, 768), "Anti-alias: 766 / 768");
+}
+
+TEST(RendererTest, DefaultSceneIsDeterministicAndAntiAliasingSparesTheBorder)
+{
+    const FractalParams params = defaultParams();
+    const Rendered first = render(params, 64, 48);
+    const Rendered second = render(params, 64, 48);
+    ASSERT_EQ(first.outcome, RenderOutcome::Completed);
+    EXPECT_EQ(first.pixels, second.pixels);
+    EXPECT_GT(std::set<std::uint32_t>(first.pixels.begin(), first.pixels.end()).size(), 50u);
+
+    RecordingObserver firstPassOnly;
+    firstPassOnly.abandonAntiAlias = true;
+    const Rendered unsmoothed = render(params, 64, 48, firstPassOnly);
+    EXPECT_EQ(unsmoothed.outcome, RenderOutcome::Abandoned);
+    EXPECT_EQ(std::count(unsmoothed.pixels.begin(), unsmoothed.pixels.end(), kUnwritten), 0);
+    EXPECT_NE(unsmoothed.pixels, first.pixels);
+    for (int row = 0; row < 48; ++row) {
+        for (int column = 0; column < 64; ++column) {
+            if (row == 0 || row == 47 || column == 0 || column == 63) {
+                const auto index = static_cast<std::size_t>(row * 64 + column);
+                EXPECT_EQ(first.pixels[index], unsmoothed.pixels[index]) << column << ", " << row;
+            }
+        }
+    }
+}
+
+constexpr int kSmoothWidth = 48;
+constexpr int kSmoothHeight = 36;
+
+// A smoothed pixel is the mean of its own first-pass colour and 15 traced
+// samples of a 4 x 4 grid reaching half a pixel up and left, summed in that
+// order.
+std::uint32_t smoothedPixel(const FractalParams& params, std::uint32_t own, int column, int row)
+{
+    const Camera camera = setupCamera(params, kSmoothWidth, kSmoothHeight);
+    const MarchSettings march = prepareMarch(params);
+    Colour sum{static_cast<float>(own >> 16) * kByteToUnit, static_cast<float>((own >> 8) & 0xFF) * kByteToUnit,
+               static_cast<float>(own & 0xFF) * kByteToUnit};
+    for (const float dy : {-0.5f, -0.25f, 0.0f, 0.25f}) {
+        for (const float dx : {-0.5f, -0.25f, 0.0f, 0.25f}) {
+            if (dx == 0.0f && dy == 0.0f) {
+                continue;
+            }
+            const Vector3 direction =
+                primaryRayDirection(camera, static_cast<float>(column) + dx, static_cast<float>(row) + dy);
+            const SurfaceHit hit = marchSample<2>(camera.eye, direction, march);
+            const Colour sample =
+                hit.hit ? shadeHit(hit.point, hit.normal, camera.eye, params, neutralGradient()) : params.background;
+            sum = {sum.r + sample.r, sum.g + sample.g, sum.b + sample.b};
+        }
+    }
+    return quantizeColour({sum.r * 0.0625f, sum.g * 0.0625f, sum.b * 0.0625f});
+}
+
+TEST(RendererTest, ASmoothedPixelAveragesItsFirstPassColourWithFifteenSamples)
+{
+    const FractalParams params = defaultParams();
+    RecordingObserver firstPassOnly;
+    firstPassOnly.abandonAntiAlias = true;
+    const std::vector<std::uint32_t> firstPass = render(params, kSmoothWidth, kSmoothHeight, firstPassOnly).pixels;
+    const std::vector<std::uint32_t> smoothed = render(params, kSmoothWidth, kSmoothHeight).pixels;
+    int changed = 0;
+    for (std::size_t index = 0; index < smoothed.size(); ++index) {
+        if (smoothed[index] == firstPass[index]) {
+            continue;
+        }
+        ++changed;
+        const int column = static_cast<int>(index) % kSmoothWidth;
+        const int row = static_cast<int>(index) / kSmoothWidth;
+        EXPECT_EQ(smoothed[index], smoothedPixel(params, firstPass[index], column, row)) << column << ", " << row;
+    }
+    EXPECT_GT(changed, 20);
+}
+
+TEST(RendererTest, AbandoningStopsBetweenPixels)
+{
+    for (const int allowed : {0, 13, 40}) {
+        RecordingObserver observer;
+        observer.pixelsAllowed = allowed;
+        const Rendered image = render(defaultParams(), 8, 6, observer);
+        EXPECT_EQ(image.outcome, RenderOutcome::Abandoned);
+        for (std::size_t index = 0; index < image.pixels.size(); ++index) {
+            EXPECT_EQ(image.pixels[index] == kUnwritten, index >= static_cast<std::size_t>(allowed))
+                << allowed << ": " << index;
+        }
+    }
+}
+
+TEST(RendererTest, AnEmptyGradientFallsBackToTheNeutralRamp)
+{
+    FractalParams params = defaultParams();
+    params.iterations = 0;  // a unit ball fills the middle of the image
+    RecordingObserver observer;
+    const Rendered empty = render(params, 16, 12, observer, Gradient());
+    const Rendered neutral = render(params, 16, 12);
+    EXPECT_EQ(empty.outcome, RenderOutcome::Completed);
+    EXPECT_EQ(empty.pixels, neutral.pixels);
+    const std::uint32_t centre = empty.pixels[6 * 16 + 8];
+    EXPECT_NE(centre, quantizeColour(params.background));
+    EXPECT_NE(centre & 0xFFFFFFu, 0u);
+}
+
+TEST(RendererTest, UnsupportedPowerWritesNothing)
+{
+    for (const std::int32_t power : {-2, 0, 1, 6}) {
+        FractalParams params = defaultParams();
+        params.power = power;
+        RecordingObserver observer;
+        const Rendered image = render(params, 4, 4, observer);
+        EXPECT_EQ(image.outcome, RenderOutcome::UnsupportedPower) << power;
+        EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), kUnwritten), 16) << power;
+        EXPECT_TRUE(observer.rows.empty()) << power;
+    }
+}
+
+// A tolerance of zero, below zero or not a number can come from a parameter
+// file; the render must still end, and soon, not after a pathological march.
+TEST(RendererTest, EveryPowerAndAnyEpsilonFinishesPromptly)
+{
+    std::vector<FractalParams> cases(7, defaultParams());
+    for (int power = 2; power <= 5; ++power) {
+        cases[static_cast<std::size_t>(power - 2)].power = power;
+    }
+    cases[4].epsilon = 0.0f;
+    cases[5].epsilon = -0.01f;
+    cases[6].epsilon = std::numeric_limits<float>::quiet_NaN();
+    for (const FractalParams& params : cases) {
+        RecordingObserver observer;
+        observer.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        EXPECT_EQ(render(params, 8, 6, observer).outcome, RenderOutcome::Completed)
+            << "power " << params.power << ", epsilon " << params.epsilon;
+    }
+}
+
+}  // namespace
+}  // namespace tessaform

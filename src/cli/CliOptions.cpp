@@ -1,0 +1,66 @@
+#include "cli/CliOptions.h"
+
+#include <CLI/CLI.hpp>
+
+namespace tessaform {
+namespace {
+
+// The TGA header holds each size in 16 bits.
+constexpr int kLargestImageSide = 65535;
+
+struct RawOptions {
+    CliOptions options;
+    std::vector<std::string> assignments;
+};
+
+void defineOptions(CLI::App& app, RawOptions& raw)
+{
+    CliOptions& o = raw.options;
+    app.add_option("-p,--params", o.paramsFile, "Parameter file (.j4d) loaded onto the defaults");
+    app.add_option("--set", raw.assignments, "NAME=VALUE: set one field after --params (repeatable)")
+        ->allow_extra_args(false);
+    app.add_option("-g,--gradient", o.gradientFile, "Gradient image (default: gradient.jpg beside the program)");
+    app.add_option("-W,--width", o.width, "Image width in pixels")->check(CLI::Range(1, kLargestImageSide));
+    app.add_option("-H,--height", o.height, "Image height in pixels")->check(CLI::Range(1, kLargestImageSide));
+    app.add_option("-j,--threads", o.threads, "Threads to render with (0: every core)");
+    app.add_option("-o,--output", o.outputFile, "Output image: .tga, or .png for a PNG of the same pixels");
+    app.add_option("--save-params", o.saveParamsFile, "Write the effective parameters to this .j4d file");
+    app.add_flag("-q,--quiet", o.quiet, "Print no progress");
+}
+
+// Checks every --set before any file is read, so usage errors never depend
+// on the files.
+std::optional<std::string> convertAssignments(RawOptions& raw)
+{
+    for (const std::string& text : raw.assignments) {
+        auto parsed = parseFieldAssignment(text);
+        if (auto* error = std::get_if<std::string>(&parsed)) {
+            return *error;
+        }
+        raw.options.assignments.push_back(std::get<FieldAssignment>(parsed));
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+ParsedCommandLine parseCommandLine(int argc, const char* const* argv)
+{
+    CLI::App app{"Renders a slice of a quaternion Julia set to a TGA or PNG image.", "tessaform-render"};
+    RawOptions raw;
+    defineOptions(app, raw);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        return {std::string(), app.help()};
+    } catch (const CLI::ParseError& error) {
+        return {std::string(error.what()), std::nullopt};
+    }
+    if (auto error = convertAssignments(raw)) {
+        return {*error, std::nullopt};
+    }
+    raw.options.render = !raw.options.saveParamsFile || app.count("--output") > 0;
+    return {raw.options, std::nullopt};
+}
+
+}  // namespace tessaform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "cli/FieldAssignment.h"
+
+namespace tessaform {
+
+struct CliOptions {
+    std::optional<std::string> paramsFile;
+    std::vector<FieldAssignment> assignments;
+    std::optional<std::string> gradientFile;  // default: beside the executable
+    int width = 1024;
+    int height = 768;
+    unsigned threads = 0;  // 0: every core
+    std::string outputFile = "Julia.tga";
+    std::optional<std::string> saveParamsFile;
+    bool render = true;  // false when only --save-params was asked for
+    bool quiet = false;
+};
+
+// What the command line asks for.
+struct ParsedCommandLine {
+    std::variant<CliOptions, std::string> optionsOrError;  // error: one line for stderr
+    std::optional<std::string> helpText;                   // set for --help
+};
+
+ParsedCommandLine parseCommandLine(int argc, const char* const* argv);
+
+}  // namespace tessaform

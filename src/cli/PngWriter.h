@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/WriteOutcome.h"
+
+namespace tessaform {
+
+// The frame buffer's pixels as an 8-bit RGB PNG.
+WriteOutcome writePng(const std::string& fileName, const std::uint32_t* pixels, int width, int height);
+
+}  // namespace tessaform

@@ -1,0 +1,85 @@
+#include "cli/ProgressReporter.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <string>
+
+namespace tessaform {
+namespace {
+
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void recordInterrupt(int)
+{
+    interrupted.store(true);
+}
+
+constexpr int kBarWidth = 40;
+
+// The anti-alias pass covers rows 1 to height - 2.
+int percentDone(RenderPass pass, int row, int height)
+{
+    const int rows = pass == RenderPass::First ? height : height - 2;
+    const int done = pass == RenderPass::First ? row : row - 1;
+    return rows > 0 ? 100 * done / rows : 100;
+}
+
+}  // namespace
+
+void ProgressReporter::rowStarted(RenderPass pass, int row, int height)
+{
+    if (style_ == ProgressStyle::Lines) {
+        std::fprintf(stream_, "%s\n", progressText(pass, row, height).c_str());
+    } else if (style_ == ProgressStyle::Bar) {
+        drawBar(pass, row, height);
+    }
+}
+
+void ProgressReporter::drawBar(RenderPass pass, int row, int height)
+{
+    const int percent = percentDone(pass, row, height);
+    const int filled = kBarWidth * percent / 100;
+    const std::string bar = std::string(static_cast<std::size_t>(filled), '#') +
+                            std::string(static_cast<std::size_t>(kBarWidth - filled), '.');
+    const char* name = pass == RenderPass::First ? "First pass" : "Anti-alias";
+    std::fprintf(stream_, "\r%-10s [%s] %3d%%", name, bar.c_str(), percent);
+    std::fflush(stream_);
+    barDrawn_ = true;
+}
+
+bool ProgressReporter::shouldAbandon(RenderPass)
+{
+    return interruptReceived();
+}
+
+void ProgressReporter::finish()
+{
+    if (barDrawn_) {
+        std::fprintf(stream_, "\r%-10s [%s] 100%%\n", "Done", std::string(kBarWidth, '#').c_str());
+        barDrawn_ = false;
+    }
+}
+
+ProgressStyle progressStyleFor(std::FILE* stream, bool quiet)
+{
+    if (quiet) {
+        return ProgressStyle::Silent;
+    }
+    return ::isatty(::fileno(stream)) ? ProgressStyle::Bar : ProgressStyle::Lines;
+}
+
+void stopRenderingOnInterrupt()
+{
+    std::signal(SIGINT, recordInterrupt);
+    std::signal(SIGTERM, recordInterrupt);
+}
+
+bool interruptReceived()
+{
+    return interrupted.load(std::memory_order_relaxed);
+}
+
+}  // namespace tessaform

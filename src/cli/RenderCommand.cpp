@@ -1,0 +1,120 @@
+#include "cli/RenderCommand.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/AtomicReplace.h"
+#include "app/ExecutableDirectory.h"
+#include "app/FrameBuffer.h"
+#include "cli/CliOptions.h"
+#include "cli/ExitCode.h"
+#include "cli/ImageOutput.h"
+#include "cli/ProgressReporter.h"
+#include "cli/ToolkitMessages.h"
+#include "params/GradientLoader.h"
+#include "params/ParamFile.h"
+#include "render/Renderer.h"
+
+namespace tessaform {
+namespace {
+
+int fail(ExitCode code, const std::string& message)
+{
+    std::fprintf(stderr, "tessaform-render: %s\n", message.c_str());
+    return code;
+}
+
+bool readParamsFile(const std::string& path, FractalParams& params)
+{
+    if (std::filesystem::is_directory(path)) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    loadParams(in, params);
+    return !in.bad();
+}
+
+WriteOutcome writeParamsFile(const std::string& path, const FractalParams& params)
+{
+    return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> WriteOutcome {
+        std::ofstream out(temporaryPath, std::ios::binary | std::ios::trunc);
+        if (!saveParams(out, params) || (out.close(), out.fail())) {
+            return {"Could not write " + temporaryPath};
+        }
+        return {};
+    });
+}
+
+std::string gradientPath(const CliOptions& options)
+{
+    if (options.gradientFile) {
+        return *options.gradientFile;
+    }
+    return (executableDirectory() / "gradient.jpg").string();
+}
+
+int renderToFile(const CliOptions& options, const FractalParams& params)
+{
+    GradientSlot gradient;
+    std::string gradientError;
+    const std::string gradientFile = gradientPath(options);
+    if (!loadGradient(gradientFile, gradient, [&](const std::string& message) { gradientError = message; })) {
+        return fail(kExitRuntimeFailure, gradientError + ": " + gradientFile);
+    }
+    const auto frame = createFrameBuffer(options.width, options.height);
+    if (!frame) {
+        return fail(kExitRuntimeFailure, "Not enough memory for a " + std::to_string(options.width) + " x " +
+                                             std::to_string(options.height) + " image");
+    }
+    ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
+    stopRenderingOnInterrupt();
+    const RenderOutcome outcome = renderImage(params, *gradient.current(), frame->image(), progress);
+    progress.finish();
+    if (outcome != RenderOutcome::Completed) {
+        return fail(kExitRuntimeFailure, "Render interrupted; nothing written");
+    }
+    if (const WriteOutcome written = writeImageFile(options.outputFile, *frame); !written.ok()) {
+        return fail(kExitRuntimeFailure, written.error);
+    }
+    return kExitSuccess;
+}
+
+int run(const CliOptions& options)
+{
+    FractalParams params = defaultParams();
+    if (options.paramsFile && !readParamsFile(*options.paramsFile, params)) {
+        return fail(kExitRuntimeFailure, "Could not read parameter file " + *options.paramsFile);
+    }
+    for (const FieldAssignment& assignment : options.assignments) {
+        applyFieldAssignment(params, assignment);
+    }
+    if (options.saveParamsFile) {
+        if (const WriteOutcome saved = writeParamsFile(*options.saveParamsFile, params); !saved.ok()) {
+            return fail(kExitRuntimeFailure, saved.error);
+        }
+    }
+    return options.render ? renderToFile(options, params) : kExitSuccess;
+}
+
+}  // namespace
+
+int runRenderCommand(int argc, const char* const* argv)
+{
+    silenceToolkitMessages();
+    const ParsedCommandLine parsed = parseCommandLine(argc, argv);
+    if (parsed.helpText) {
+        std::fputs(parsed.helpText->c_str(), stdout);
+        return kExitSuccess;
+    }
+    if (const auto* error = std::get_if<std::string>(&parsed.optionsOrError)) {
+        return fail(kExitUsageError, *error + " (see --help)");
+    }
+    return run(std::get<CliOptions>(parsed.optionsOrError));
+}
+
+}  // namespace tessaform

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "params/FractalParams.h"
+
+namespace tessaform {
+namespace {
+
+ParsedCommandLine parse(std::vector<const char*> arguments)
+{
+    arguments.insert(arguments.begin(), "tessaform-render");
+    return parseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+}
+
+bool refused(std::vector<const char*> arguments)
+{
+    return std::holds_alternative<std::string>(parse(std::move(arguments)).optionsOrError);
+}
+
+TEST(CliOptions, DefaultsMatchTheProgramsOwn)
+{
+    const CliOptions options = std::get<CliOptions>(parse({}).optionsOrError);
+    EXPECT_EQ(options.width, 1024);
+    EXPECT_EQ(options.height, 768);
+    EXPECT_EQ(options.outputFile, "Julia.tga");
+    EXPECT_TRUE(options.render);
+    EXPECT_FALSE(options.gradientFile);
+}
+
+TEST(CliOptions, RefusesWhatCannotBeRendered)
+{
+    EXPECT_TRUE(refused({"--bogus"}));
+    EXPECT_TRUE(refused({"-W", "0"}));
+    EXPECT_TRUE(refused({"-H", "65536"}));
+    EXPECT_TRUE(refused({"-W", "wide"}));
+    EXPECT_TRUE(refused({"--set", "colour=1"}));
+    EXPECT_TRUE(refused({"--set", "distance"}));
+    EXPECT_TRUE(refused({"--set", "distance=far"}));
+    EXPECT_TRUE(refused({"--set", "distance=1,5"}));
+    EXPECT_TRUE(refused({"--set", "iterations=1.5"}));
+    EXPECT_TRUE(refused({"--set", "iterations=99999999999"}));
+    EXPECT_TRUE(refused({"--set", "power=1"}));
+    EXPECT_TRUE(refused({"--set", "power=6"}));
+    EXPECT_FALSE(refused({"-W", "65535", "-H", "1"}));
+}
+
+TEST(CliOptions, AssignmentsKeepTheirOrderAndUnits)
+{
+    const CliOptions options =
+        std::get<CliOptions>(parse({"--set", "theta=0.5", "--set", "power=5", "--set", "theta=-1e-3"}).optionsOrError);
+    FractalParams params = defaultParams();
+    for (const FieldAssignment& assignment : options.assignments) {
+        applyFieldAssignment(params, assignment);
+    }
+    EXPECT_EQ(params.theta, -1e-3f);
+    EXPECT_EQ(params.power, 5);
+}
+
+TEST(CliOptions, SavingParametersAloneRendersNothing)
+{
+    EXPECT_FALSE(std::get<CliOptions>(parse({"--save-params", "a.j4d"}).optionsOrError).render);
+    EXPECT_TRUE(std::get<CliOptions>(parse({"--save-params", "a.j4d", "-o", "b.tga"}).optionsOrError).render);
+}
+
+TEST(CliOptions, HelpIsNotAnError)
+{
+    const ParsedCommandLine parsed = parse({"--help"});
+    ASSERT_TRUE(parsed.helpText);
+    EXPECT_NE(parsed.helpText->find("--save-params"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaform
