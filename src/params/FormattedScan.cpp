@@ -151,19 +151,25 @@ bool scanDigits(CharSource& source, Mantissa& mantissa, bool (*isDigit)(int))
     }
 }
 
-// An optional sign and at least one decimal digit; nullopt once the digits
-// are missing.
-std::optional<std::int64_t> scanExponent(CharSource& source)
+// An optional sign and at least one decimal digit, the magnitude held at
+// limit so that no run of digits can overflow; nullopt once the digits are
+// missing.
+std::optional<std::int64_t> scanSignedDecimal(CharSource& source, std::int64_t limit)
 {
     const bool negative = source.consumeIf('-');
     if (!negative) source.consumeIf('+');
     if (!isDecimalDigit(source.peek())) return std::nullopt;
-    std::int64_t value = 0;
+    std::int64_t magnitude = 0;
     while (isDecimalDigit(source.peek())) {
-        value = std::min(value * 10 + (source.peek() - '0'), kExponentLimit);
+        magnitude = std::min(magnitude * 10 + (source.peek() - '0'), limit);
         source.consume();
     }
-    return negative ? -value : value;
+    return negative ? -magnitude : magnitude;
+}
+
+std::optional<std::int64_t> scanExponent(CharSource& source)
+{
+    return scanSignedDecimal(source, kExponentLimit);
 }
 
 // The text strtof gets is "<digits>e<exponent>" or "0x<digits>p<exponent>":
@@ -248,16 +254,9 @@ std::optional<std::int32_t> scanInteger(CharSource& source)
 {
     constexpr std::int64_t kMagnitudeLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
     skipWhiteSpace(source);
-    const bool negative = source.consumeIf('-');
-    if (!negative) source.consumeIf('+');
-    if (!isDecimalDigit(source.peek())) return std::nullopt;
-    std::int64_t magnitude = 0;
-    while (isDecimalDigit(source.peek())) {
-        magnitude = std::min(magnitude * 10 + (source.peek() - '0'), kMagnitudeLimit);
-        source.consume();
-    }
-    const std::int64_t value = negative ? -magnitude : std::min(magnitude, kMagnitudeLimit - 1);
-    return static_cast<std::int32_t>(value);
+    const std::optional<std::int64_t> value = scanSignedDecimal(source, kMagnitudeLimit);
+    if (!value) return std::nullopt;
+    return static_cast<std::int32_t>(std::min(*value, kMagnitudeLimit - 1));
 }
 
 template <typename T>
