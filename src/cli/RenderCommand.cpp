@@ -2,19 +2,17 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
-#include "app/AtomicReplace.h"
 #include "app/ExecutableDirectory.h"
 #include "app/FrameBuffer.h"
+#include "app/ParamFileIo.h"
 #include "cli/CliOptions.h"
 #include "cli/ExitCode.h"
 #include "cli/ImageOutput.h"
 #include "cli/ProgressReporter.h"
 #include "cli/ToolkitMessages.h"
 #include "params/GradientLoader.h"
-#include "params/ParamFile.h"
 #include "render/Renderer.h"
 
 namespace tessaform {
@@ -24,30 +22,6 @@ int fail(ExitCode code, const std::string& message)
 {
     std::fprintf(stderr, "tessaform-render: %s\n", message.c_str());
     return code;
-}
-
-bool readParamsFile(const std::string& path, FractalParams& params)
-{
-    if (std::filesystem::is_directory(path)) {
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    loadParams(in, params);
-    return !in.bad();
-}
-
-WriteOutcome writeParamsFile(const std::string& path, const FractalParams& params)
-{
-    return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> WriteOutcome {
-        std::ofstream out(temporaryPath, std::ios::binary | std::ios::trunc);
-        if (!saveParams(out, params) || (out.close(), out.fail())) {
-            return {"Could not write " + temporaryPath};
-        }
-        return {};
-    });
 }
 
 std::string gradientPath(const CliOptions& options)

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/RenderProcedure.h"
+#include "app/RenderView.h"
+#include "app/WriteOutcome.h"
+
+namespace tessaform {
+
+class FrameBuffer;
+class GradientSlot;
+
+inline constexpr const char* kRenderSavedTitle = "Render saved - You can close this window";
+
+// The title a high-quality window shows once its file was written, or
+// what went wrong instead.
+std::string savedTitle(const WriteOutcome& written);
+
+// The program's render: draws into the preview or the high-quality frame
+// buffer, reports progress to the view, and saves a finished high-quality
+// image as a TGA file.
+class FrameRenderer : public RenderProcedure {
+public:
+    FrameRenderer(const GradientSlot& gradient, RenderView& view) : gradient_(gradient), view_(view) {}
+
+    void setPreviewBuffer(std::shared_ptr<FrameBuffer> buffer);
+    // Where the next high-quality render draws and which file it writes.
+    void setHighQualityTarget(std::shared_ptr<FrameBuffer> buffer, std::string outputPath);
+
+    void render(const FractalParams& snapshot, RenderMode mode, const StopSignal& stop) override;
+
+private:
+    struct Target {
+        std::shared_ptr<FrameBuffer> buffer;
+        std::string outputPath;
+    };
+    Target targetFor(RenderMode mode) const;
+
+    const GradientSlot& gradient_;
+    RenderView& view_;
+    mutable std::mutex mutex_;
+    std::shared_ptr<FrameBuffer> previewBuffer_;
+    Target highQuality_;
+};
+
+}  // namespace tessaform

@@ -1,0 +1,108 @@
+#include "app/HighQualityWindow.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QtMath>
+
+#include "app/FrameBuffer.h"
+#include "app/FramePainting.h"
+#include "app/FrameRenderer.h"
+#include "app/ProgramTitle.h"
+#include "app/QtRenderView.h"
+#include "app/RenderScheduler.h"
+
+namespace tessaform {
+namespace {
+
+constexpr std::uint32_t kLargestTgaSide = 65535;
+
+std::string sizeText(std::uint32_t width, std::uint32_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// The client area holds the image at one device pixel per pixel.
+QSize clientSizeFor(const FrameBuffer& buffer, qreal devicePixelRatio)
+{
+    return QSize(qCeil(buffer.width() / devicePixelRatio), qCeil(buffer.height() / devicePixelRatio));
+}
+
+void releaseWindow(HighQualityWindow* window)
+{
+    if (window->isVisible()) {
+        // Left open by a key press: it goes when the user closes it.
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        window->deleteLater();
+    }
+}
+
+}  // namespace
+
+HighQualityWindow::HighQualityWindow(std::shared_ptr<FrameBuffer> buffer) : buffer_(std::move(buffer))
+{
+    setWindowTitle(kProgramTitle);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedSize(clientSizeFor(*buffer_, devicePixelRatioF()));
+}
+
+void HighQualityWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paintFrameBuffer(painter, *buffer_, QPoint(0, 0), devicePixelRatioF());
+}
+
+void HighQualityWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (!event->modifiers().testFlag(Qt::AltModifier)) {
+        emit loopEndRequested();
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void HighQualityWindow::closeEvent(QCloseEvent* event)
+{
+    emit loopEndRequested();
+    QWidget::closeEvent(event);
+}
+
+std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height)
+{
+    if (width == 0 || height == 0 || width > kLargestTgaSide || height > kLargestTgaSide) {
+        return "Cannot render " + sizeText(width, height) + ": width and height must be 1 to 65535";
+    }
+    return {};
+}
+
+std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& services,
+                                 const HighQualityRequest& request)
+{
+    services.scheduler.flags().previewMode = false;
+    if (std::string problem = highQualitySizeProblem(request.width, request.height); !problem.empty()) {
+        return problem;
+    }
+    std::shared_ptr<FrameBuffer> buffer =
+        createFrameBuffer(static_cast<int>(request.width), static_cast<int>(request.height));
+    if (!buffer) {
+        return "Not enough memory for a " + sizeText(request.width, request.height) + " image";
+    }
+    auto* window = new HighQualityWindow(buffer);
+    window->show();
+
+    QEventLoop loop;
+    QObject::connect(window, &HighQualityWindow::loopEndRequested, &loop, &QEventLoop::quit);
+    services.view.setHighQualityWindow(window);
+    services.renderer.setHighQualityTarget(buffer, request.outputPath);
+    services.scheduler.launchRenderThread(std::move(claim));
+    loop.exec();
+
+    services.scheduler.flags().keepRendering = false;
+    services.scheduler.waitForRenderThread();
+    QObject::disconnect(window, nullptr, &loop, nullptr);
+    releaseWindow(window);
+    return {};
+}
+
+}  // namespace tessaform

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tessaform {
+
+class FrameBuffer;
+class FrameRenderer;
+class QtRenderView;
+class RenderClaim;
+class RenderScheduler;
+
+// The window of one high-quality render: shows the buffer at its client
+// origin, one image pixel per device pixel, and asks to end its loop when
+// it is closed or a key is pressed.
+class HighQualityWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit HighQualityWindow(std::shared_ptr<FrameBuffer> buffer);
+
+signals:
+    void loopEndRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::shared_ptr<FrameBuffer> buffer_;
+};
+
+// Everything a high-quality render needs besides its size and file.
+struct HighQualityServices {
+    RenderScheduler& scheduler;
+    FrameRenderer& renderer;
+    QtRenderView& view;
+};
+
+struct HighQualityRequest {
+    std::uint32_t width;
+    std::uint32_t height;
+    std::string outputPath;
+};
+
+// Why a size cannot be rendered, or empty when it can: a TGA header holds
+// 16 bits per side.
+std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height);
+
+// Renders the current snapshot into a new window and saves it, returning
+// once the window's loop has ended and the render thread is gone. A window
+// left open by a key press stays on screen, painting its own buffer. The
+// loop blocks while idle, so the render keeps every core. Returns the
+// problem text when nothing could be rendered, else empty.
+std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& services,
+                                 const HighQualityRequest& request);
+
+}  // namespace tessaform

@@ -1,0 +1,161 @@
+#include "ui/Commands.h"
+
+#include <cmath>
+
+#include "app/ParamFileIo.h"
+#include "app/RenderScheduler.h"
+#include "params/GradientLoader.h"
+#include "ui/CommandIds.h"
+#include "ui/SettingsDialog.h"
+
+namespace tessaform {
+namespace {
+
+// The colour dialog starts from the background as bytes: times 255, cut
+// toward zero, clamped (NaN counts as 0).
+std::uint32_t colourByte(float channel)
+{
+    const float scaled = channel * 255.0f;
+    if (!(scaled > 0.0f)) {
+        return 0;
+    }
+    if (scaled >= 255.0f) {
+        return 255;
+    }
+    return static_cast<std::uint32_t>(scaled);
+}
+
+std::uint32_t packedBackground(const Colour& background)
+{
+    return colourByte(background.r) << 16 | colourByte(background.g) << 8 | colourByte(background.b);
+}
+
+Colour unpackedBackground(std::uint32_t rgb)
+{
+    const auto channel = [rgb](int shift) { return static_cast<float>((rgb >> shift) & 0xFFu) * kByteToUnit; };
+    return {channel(16), channel(8), channel(0)};
+}
+
+}  // namespace
+
+void Commands::run(int commandId)
+{
+    switch (commandId) {
+        case kCommandCancel:
+            dialog_.done(kCommandCancel);
+            break;
+        case kCommandExit:
+            dialog_.done(kCommandExit);
+            break;
+        case kCommandBackgroundColour:
+            chooseBackgroundColour();
+            break;
+        case kCommandLoadGradient:
+            loadGradientFromFile();
+            break;
+        case kCommandHighQuality:
+            renderHighQuality();
+            break;
+        case kCommandLoadParameters:
+            loadParameters();
+            break;
+        case kCommandSaveParameters:
+            saveParameters();
+            break;
+        case kCommandRandomParameters:
+            randomParameters();
+            break;
+        case kCommandResetParameters:
+            resetParameters();
+            break;
+        default:
+            break;
+    }
+}
+
+void Commands::requestRenderIfChanged()
+{
+    if (state_.params.liveDiffersFromSnapshot()) {
+        requestRender_();
+    }
+}
+
+void Commands::chooseBackgroundColour()
+{
+    const std::uint32_t initial = packedBackground(state_.params.live().background);
+    if (const auto chosen = dialogs_.chooseColour(initial, state_.customColours)) {
+        state_.params.editLive([&](FractalParams& params) { params.background = unpackedBackground(*chosen); });
+    }
+    requestRenderIfChanged();
+}
+
+void Commands::loadGradientFromFile()
+{
+    const auto path = dialogs_.chooseFileToOpen({"*.bmp;*.gif;*.jpg;*.png", ""});
+    if (!path) {
+        return;
+    }
+    loadGradient(*path, state_.gradient, [this](const std::string& message) { dialogs_.showMessage(message); });
+    requestRender_();
+}
+
+void Commands::renderHighQuality()
+{
+    dialog_.takeRenderSize();
+    state_.outputPath.clear();
+    if (const auto path = dialogs_.chooseFileToSave({"*.tga", "Julia.tga"})) {
+        state_.outputPath = *path;
+    }
+    if (state_.outputPath.empty()) {
+        return;
+    }
+    dialog_.setHighQualityEnabled(false);
+    const std::string problem = runHighQualityRender(highQuality_.scheduler.stopRenderAndWait(), highQuality_,
+                                                     {state_.renderWidth, state_.renderHeight, state_.outputPath});
+    dialog_.setHighQualityEnabled(true);
+    if (!problem.empty()) {
+        dialogs_.showMessage(problem);
+    }
+}
+
+void Commands::loadParameters()
+{
+    const auto path = dialogs_.chooseFileToOpen({"*.j4d", ""});
+    if (!path) {
+        return;
+    }
+    FractalParams loaded = state_.params.live();
+    if (!readParamsFile(*path, loaded) && !paramsDiffer(loaded, state_.params.live())) {
+        return;
+    }
+    state_.params.editLive([&](FractalParams& params) { params = loaded; });
+    dialog_.syncControls();
+    requestRender_();
+}
+
+void Commands::saveParameters()
+{
+    const auto path = dialogs_.chooseFileToSave({"*.j4d", "params.j4d"});
+    if (!path) {
+        return;
+    }
+    if (const WriteOutcome written = writeParamsFile(*path, state_.params.live()); !written.ok()) {
+        dialogs_.showMessage(written.error);
+    }
+}
+
+void Commands::randomParameters()
+{
+    state_.params.editLive([this](FractalParams& params) { randomizeConstant(params, state_.random); });
+    dialog_.syncControls();
+    requestRender_();
+}
+
+void Commands::resetParameters()
+{
+    state_.params.editLive([](FractalParams& params) { resetParams(params); });
+    dialog_.syncControls();
+    requestRender_();
+}
+
+}  // namespace tessaform

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+
+#include "app/HighQualityWindow.h"
+#include "ui/ProgramState.h"
+#include "ui/SystemDialogs.h"
+
+namespace tessaform {
+
+class SettingsDialog;
+
+// What the menu items and the two buttons do.
+class Commands {
+public:
+    Commands(ProgramState& state, SettingsDialog& dialog, SystemDialogs& dialogs, std::function<void()> requestRender,
+             const HighQualityServices& highQuality)
+        : state_(state),
+          dialog_(dialog),
+          dialogs_(dialogs),
+          requestRender_(std::move(requestRender)),
+          highQuality_(highQuality)
+    {
+    }
+
+    // Ids that no command knows (the notifications of the size fields, OK)
+    // are ignored.
+    void run(int commandId);
+
+    void chooseBackgroundColour();
+    void loadGradientFromFile();
+    void renderHighQuality();
+    void loadParameters();
+    void saveParameters();
+    void randomParameters();
+    void resetParameters();
+
+private:
+    void requestRenderIfChanged();
+
+    ProgramState& state_;
+    SettingsDialog& dialog_;
+    SystemDialogs& dialogs_;
+    std::function<void()> requestRender_;
+    HighQualityServices highQuality_;
+};
+
+}  // namespace tessaform

@@ -1,0 +1,63 @@
+#include "ui/QtSystemDialogs.h"
+
+#include <QColorDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tessaform {
+namespace {
+
+QString filterText(const std::string& filter)
+{
+    // Qt separates patterns with blanks where the description uses ';'.
+    QString patterns = QString::fromStdString(filter);
+    patterns.replace(';', ' ');
+    return QString::fromStdString(filter) + " (" + patterns + ")";
+}
+
+std::optional<std::string> chosenPath(const QString& path)
+{
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> QtSystemDialogs::chooseColour(std::uint32_t initial,
+                                                           std::array<std::uint32_t, 16>& customColours)
+{
+    for (int index = 0; index < QColorDialog::customCount(); ++index) {
+        QColorDialog::setCustomColor(index, QColor::fromRgb(customColours[static_cast<std::size_t>(index)]));
+    }
+    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial), owner_);
+    for (int index = 0; index < QColorDialog::customCount(); ++index) {
+        customColours[static_cast<std::size_t>(index)] = QColorDialog::customColor(index).rgb() & 0xFFFFFFu;
+    }
+    if (!chosen.isValid()) {
+        return std::nullopt;
+    }
+    return chosen.rgb() & 0xFFFFFFu;
+}
+
+std::optional<std::string> QtSystemDialogs::chooseFileToOpen(const FileDialogRequest& request)
+{
+    return chosenPath(QFileDialog::getOpenFileName(owner_, QString(), QString::fromStdString(request.initialName),
+                                                   filterText(request.filter)));
+}
+
+std::optional<std::string> QtSystemDialogs::chooseFileToSave(const FileDialogRequest& request)
+{
+    return chosenPath(QFileDialog::getSaveFileName(owner_, QString(), QString::fromStdString(request.initialName),
+                                                   filterText(request.filter)));
+}
+
+void QtSystemDialogs::showMessage(const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromStdString(text), QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace tessaform

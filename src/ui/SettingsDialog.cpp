@@ -1,0 +1,328 @@
+#include "ui/SettingsDialog.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+
+#include "app/FrameBuffer.h"
+#include "app/ProgramTitle.h"
+#include "ui/CommandIds.h"
+#include "ui/DialogLayout.h"
+#include "ui/DialogUnits.h"
+#include "ui/PreviewPanel.h"
+#include "ui/SliderTable.h"
+
+// The icon lives in a static library, where nothing else would pull its
+// resource data into the program.
+static void loadUiResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace tessaform {
+
+struct SettingsDialog::Controls {
+    PreviewPanel* previewPanel = nullptr;
+    QAction* highQuality = nullptr;
+    QLineEdit* widthField = nullptr;
+    QLineEdit* heightField = nullptr;
+    std::array<QSlider*, kSliderCount> sliders{};  // in the order of sliderRows()
+    std::map<int, QLabel*> labels;                 // by label id
+};
+
+namespace {
+
+struct MenuItem {
+    int commandId;  // 0 for a separator
+    const char* caption;
+};
+
+constexpr std::array<MenuItem, 6> kFileMenu{{
+    {kCommandResetParameters, "Reset parameters"},
+    {kCommandRandomParameters, "Random parameters"},
+    {kCommandLoadParameters, "Load parameters"},
+    {kCommandSaveParameters, "Save parameters"},
+    {0, nullptr},
+    {kCommandExit, "Exit"},
+}};
+
+// The frame line runs through the middle of the caption, as on the system
+// the layout was drawn for, instead of beneath it, so that the first row
+// clears the frame.
+QString groupBoxStyle(const DialogBaseUnits& base)
+{
+    const QString frame = QStringLiteral("QGroupBox { border: 1px solid palette(mid); margin-top: %1px; }");
+    const QString title = QStringLiteral("QGroupBox::title { subcontrol-origin: margin; left: %1px; padding: 0 2px; }");
+    return frame.arg(mulDiv(4, base.vertical, 8)) + title.arg(base.horizontal);
+}
+
+QString idName(const char* prefix, int id)
+{
+    return QString::fromLatin1(prefix) + QString::number(id);
+}
+
+QLabel* makeStaticText(QWidget* client, const DialogBaseUnits& base, int id, const QString& text, const QRect& rect)
+{
+    auto* label = new QLabel(text, client);
+    label->setObjectName(idName("label", id));
+    label->setGeometry(dialogUnitsToPixels(rect, base));
+    return label;
+}
+
+// A slider six dialog units tall can be thinner than the style draws its
+// handle; it then grows evenly above and below its centre line.
+QRect sliderGeometry(const QRect& dialogUnits, const DialogBaseUnits& base, int styleHeight)
+{
+    const QRect pixels = dialogUnitsToPixels(dialogUnits, base);
+    const int growth = std::max(0, styleHeight - pixels.height());
+    return pixels.adjusted(0, -(growth / 2), 0, growth - growth / 2);
+}
+
+QSlider* makeSlider(QWidget* client, const DialogBaseUnits& base, const SliderRow& row)
+{
+    auto* slider = new QSlider(Qt::Horizontal, client);
+    slider->setObjectName(idName("trackbar", row.sliderId));
+    slider->setTickPosition(QSlider::NoTicks);
+    slider->setFocusPolicy(Qt::StrongFocus);
+    slider->setRange(row.minimum, row.maximum);
+    slider->setSingleStep(1);
+    slider->setPageStep(1);
+    const QRect rect(QPoint(row.x, row.sliderTop), kSliderSize);
+    slider->setGeometry(sliderGeometry(rect, base, slider->sizeHint().height()));
+    return slider;
+}
+
+QLineEdit* makeSizeField(QWidget* client, const DialogBaseUnits& base, const SizeFieldLayout& layout)
+{
+    makeStaticText(client, base, layout.captionId, QString::fromLatin1(layout.caption), layout.captionRect);
+    auto* field = new QLineEdit(client);
+    field->setObjectName(idName("field", layout.fieldId));
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
+    field->setGeometry(dialogUnitsToPixels(layout.fieldRect, base));
+    return field;
+}
+
+// An empty field, anything but digits, or a number beyond 32 bits gives 0.
+std::uint32_t readUnsigned(const QLineEdit& field)
+{
+    const std::string text = field.text().toStdString();
+    const char* end = text.data() + text.size();
+    std::uint32_t value = 0;
+    const auto result = std::from_chars(text.data(), end, value);
+    return result.ec == std::errc() && result.ptr == end ? value : 0;
+}
+
+void showPosition(QSlider& slider, int position)
+{
+    // Setting controls from the record must not write back into it.
+    const QSignalBlocker blocker(slider);
+    slider.setValue(position);
+}
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(ProgramState& state, std::function<void()> requestRender, QWidget* parent)
+    : QDialog(parent), controls_(std::make_unique<Controls>()), state_(state), requestRender_(std::move(requestRender))
+{
+    loadUiResources();
+    const DialogBaseUnits base = dialogBaseUnits(fontMetrics());
+    auto* client = new QWidget(this);
+    client->setFixedSize(dialogUnitsToPixels(kClientSize, base));
+    makeClientControls(client, base);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(makeMenuBar());
+    layout->addWidget(client);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+SettingsDialog::~SettingsDialog() = default;
+
+void SettingsDialog::setCommandHandler(CommandHandler handler)
+{
+    commandHandler_ = std::move(handler);
+}
+
+void SettingsDialog::initialise()
+{
+    setWindowTitle(QString::fromUtf8(kProgramTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/tessaform/icon.png")));
+    createPreviewBuffer();
+    syncControls();
+}
+
+std::shared_ptr<FrameBuffer> SettingsDialog::previewBuffer() const
+{
+    return controls_->previewPanel->frameBuffer();
+}
+
+PreviewPanel* SettingsDialog::previewPanel() const
+{
+    return controls_->previewPanel;
+}
+
+void SettingsDialog::syncControls()
+{
+    const FractalParams& params = state_.params.live();
+    const std::span<const SliderRow> rows = sliderRows();
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        showPosition(*controls_->sliders[index], positionFromValue(rows[index], params));
+    }
+    controls_->widthField->setText(QString::number(state_.renderWidth));
+    controls_->heightField->setText(QString::number(state_.renderHeight));
+    updateAllLabels();
+}
+
+void SettingsDialog::updateAllLabels()
+{
+    for (const auto& entry : labelUpdaters()) {
+        updateLabel(entry.first);
+    }
+}
+
+void SettingsDialog::takeRenderSize()
+{
+    state_.renderWidth = readUnsigned(*controls_->widthField);
+    state_.renderHeight = readUnsigned(*controls_->heightField);
+}
+
+void SettingsDialog::setHighQualityEnabled(bool enabled)
+{
+    controls_->highQuality->setEnabled(enabled);
+}
+
+void SettingsDialog::reject()
+{
+    done(kCommandCancel);
+}
+
+// Enter reaches here through QDialog; it must not end the dialog.
+void SettingsDialog::accept() {}
+
+QMenuBar* SettingsDialog::makeMenuBar()
+{
+    auto* menuBar = new QMenuBar(this);
+    const auto addCommand = [this](QMenu* menu, int commandId, const char* caption) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(idName("command", commandId));
+        connect(action, &QAction::triggered, this, [this, commandId] { runCommand(commandId); });
+        return action;
+    };
+    QMenu* fileMenu = menuBar->addMenu(QStringLiteral("File"));
+    for (const MenuItem& item : kFileMenu) {
+        if (item.commandId == 0) {
+            fileMenu->addSeparator();
+        } else {
+            addCommand(fileMenu, item.commandId, item.caption);
+        }
+    }
+    QMenu* renderMenu = menuBar->addMenu(QStringLiteral("Render"));
+    controls_->highQuality = addCommand(renderMenu, kCommandHighQuality, "High quality");
+    return menuBar;
+}
+
+// Created in tab order; a group box comes before its controls so that it
+// stays beneath them.
+void SettingsDialog::makeClientControls(QWidget* client, const DialogBaseUnits& base)
+{
+    for (const ButtonLayout& layout : kButtons) {
+        auto* button = new QPushButton(QString::fromLatin1(layout.caption), client);
+        button->setObjectName(idName("button", layout.id));
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->setGeometry(dialogUnitsToPixels(layout.rect, base));
+        connect(button, &QPushButton::clicked, this, [this, id = layout.id] { runCommand(id); });
+    }
+
+    controls_->previewPanel = new PreviewPanel(client);
+    controls_->previewPanel->setObjectName(idName("panel", kPreviewPanelId));
+    controls_->previewPanel->setGeometry(dialogUnitsToPixels(kPreviewPanelRect, base));
+
+    const QString frameStyle = groupBoxStyle(base);
+    for (const GroupBoxLayout& layout : kGroupBoxes) {
+        auto* groupBox = new QGroupBox(QString::fromLatin1(layout.caption), client);
+        groupBox->setStyleSheet(frameStyle);
+        groupBox->setGeometry(dialogUnitsToPixels(layout.rect, base));
+        makeSliderGroup(client, base, layout.group);
+        if (layout.group == SliderGroup::Render) {
+            makeSizeFields(client, base);
+        }
+    }
+}
+
+void SettingsDialog::makeSliderGroup(QWidget* client, const DialogBaseUnits& base, SliderGroup group)
+{
+    const std::span<const SliderRow> rows = sliderRows();
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        const SliderRow& row = rows[index];
+        if (row.group != group) {
+            continue;
+        }
+        const QRect labelRect(QPoint(row.x, row.labelTop), kSliderLabelSize);
+        controls_->labels[row.labelId] = makeStaticText(
+            client, base, row.labelId, QString::fromUtf8(row.caption.data(), row.caption.size()), labelRect);
+        QSlider* slider = makeSlider(client, base, row);
+        connect(slider, &QSlider::valueChanged, this, [this, &row](int position) { onSliderMoved(row, position); });
+        controls_->sliders[index] = slider;
+    }
+}
+
+void SettingsDialog::makeSizeFields(QWidget* client, const DialogBaseUnits& base)
+{
+    controls_->widthField = makeSizeField(client, base, kWidthField);
+    controls_->heightField = makeSizeField(client, base, kHeightField);
+}
+
+void SettingsDialog::createPreviewBuffer()
+{
+    PreviewPanel& panel = *controls_->previewPanel;
+    // Made once: renders keep drawing into the buffer they were given.
+    if (panel.frameBuffer()) {
+        return;
+    }
+    const QSize size = panel.sizeInDevicePixels();
+    panel.setFrameBuffer(createFrameBuffer(size.width(), size.height()));
+}
+
+// One record write, one label and one difference test per notification.
+void SettingsDialog::onSliderMoved(const SliderRow& row, int position)
+{
+    state_.params.editLive([&](FractalParams& params) { storePosition(row, position, params); });
+    updateLabel(row.labelId);
+    if (state_.params.liveDiffersFromSnapshot()) {
+        requestRender_();
+    }
+}
+
+void SettingsDialog::updateLabel(int labelId)
+{
+    const std::string text = labelUpdaters().at(labelId)(state_.params.live());
+    controls_->labels.at(labelId)->setText(QString::fromStdString(text));
+}
+
+void SettingsDialog::runCommand(int commandId)
+{
+    if (commandHandler_) {
+        commandHandler_(commandId);
+    }
+}
+
+}  // namespace tessaform

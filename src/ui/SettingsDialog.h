@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+#include "ui/ProgramState.h"
+
+class QMenuBar;
+
+namespace tessaform {
+
+class FrameBuffer;
+class PreviewPanel;
+struct DialogBaseUnits;
+struct SliderRow;
+enum class SliderGroup;
+
+// The program's main window: 22 sliders with their labels, the preview
+// panel, the two size fields, the two buttons and the menu.
+class SettingsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    using CommandHandler = std::function<void(int commandId)>;
+
+    SettingsDialog(ProgramState& state, std::function<void()> requestRender, QWidget* parent = nullptr);
+    ~SettingsDialog() override;
+
+    // Menu items and the two buttons report their command id here.
+    void setCommandHandler(CommandHandler handler);
+
+    // The dialog's own part of start-up, in order: title, icon, the preview
+    // frame buffer sized from the panel in device pixels, syncControls.
+    void initialise();
+
+    std::shared_ptr<FrameBuffer> previewBuffer() const;
+    PreviewPanel* previewPanel() const;
+
+    // Every slider, both size fields and every label from the live record.
+    void syncControls();
+    void updateAllLabels();
+
+    // Reads the two size fields into renderWidth and renderHeight; an empty
+    // field or a number beyond 32 bits reads as 0.
+    void takeRenderSize();
+
+    // Greys out "High quality" while a high-quality render runs.
+    void setHighQualityEnabled(bool enabled);
+
+    // Close box and Escape end the dialog with 2; Enter does nothing.
+    void reject() override;
+    void accept() override;
+
+private:
+    struct Controls;
+
+    QMenuBar* makeMenuBar();
+    void makeClientControls(QWidget* client, const DialogBaseUnits& base);
+    void makeSliderGroup(QWidget* client, const DialogBaseUnits& base, SliderGroup group);
+    void makeSizeFields(QWidget* client, const DialogBaseUnits& base);
+    void createPreviewBuffer();
+    void onSliderMoved(const SliderRow& row, int position);
+    void updateLabel(int labelId);
+    void runCommand(int commandId);
+
+    std::unique_ptr<Controls> controls_;
+    ProgramState& state_;
+    std::function<void()> requestRender_;
+    CommandHandler commandHandler_;
+};
+
+}  // namespace tessaform

@@ -1,0 +1,230 @@
+#include <QLineEdit>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+#include <fstream>
+
+#include "app/FrameRenderer.h"
+#include "app/QtRenderView.h"
+#include "app/RenderScheduler.h"
+#include "params/ParamFile.h"
+#include "ui/CommandIds.h"
+#include "ui/Commands.h"
+#include "ui/SettingsDialog.h"
+#include "ui/UiTestRegistry.h"
+
+namespace tessaform {
+namespace {
+
+// Answers the system dialogs as a test script says, and remembers what
+// was asked.
+class ScriptedDialogs : public SystemDialogs {
+public:
+    std::optional<std::uint32_t> chooseColour(std::uint32_t initial, std::array<std::uint32_t, 16>&) override
+    {
+        initialColour = initial;
+        return confirmUnchanged ? initial : colourAnswer;
+    }
+
+    std::optional<std::string> chooseFileToOpen(const FileDialogRequest& request) override
+    {
+        openRequest = request;
+        return fileAnswer;
+    }
+
+    std::optional<std::string> chooseFileToSave(const FileDialogRequest& request) override
+    {
+        saveRequest = request;
+        return fileAnswer;
+    }
+
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+
+    bool confirmUnchanged = false;
+    std::optional<std::uint32_t> colourAnswer;
+    std::uint32_t initialColour = 0;
+    std::optional<std::string> fileAnswer;
+    FileDialogRequest openRequest;
+    FileDialogRequest saveRequest;
+    std::vector<std::string> messages;
+};
+
+bool sameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        state_ = std::make_unique<ProgramState>();
+        view_ = std::make_unique<QtRenderView>();
+        renderer_ = std::make_unique<FrameRenderer>(state_->gradient, *view_);
+        scheduler_ = std::make_unique<RenderScheduler>(state_->params, *renderer_);
+        dialog_ = std::make_unique<SettingsDialog>(*state_, [this] { ++requests_; });
+        dialogs_ = ScriptedDialogs();
+        commands_ = std::make_unique<Commands>(
+            *state_, *dialog_, dialogs_, [this] { ++requests_; }, HighQualityServices{*scheduler_, *renderer_, *view_});
+        dialog_->initialise();
+        state_->params.takeSnapshot();
+        requests_ = 0;
+    }
+
+    void cleanup()
+    {
+        commands_.reset();
+        dialog_.reset();
+        scheduler_.reset();
+    }
+
+    void unchangedColourConfirmedTwiceRequestsOneRender()
+    {
+        dialogs_.confirmUnchanged = true;
+        commands_->run(kCommandBackgroundColour);
+        QCOMPARE(dialogs_.initialColour, 0x667F99u);
+        const Colour& background = state_->params.live().background;
+        QVERIFY(sameBits(background.r, 0.400000036f));
+        QVERIFY(sameBits(background.g, 0.498039246f));
+        QVERIFY(sameBits(background.b, 0.600000024f));
+        QCOMPARE(requests_, 1);
+
+        state_->params.takeSnapshot();
+        commands_->run(kCommandBackgroundColour);
+        QCOMPARE(requests_, 1);
+        QVERIFY(!state_->params.liveDiffersFromSnapshot());
+    }
+
+    void cancelledColourRequestsOnlyAPendingChange()
+    {
+        commands_->run(kCommandBackgroundColour);
+        QCOMPARE(requests_, 0);
+        state_->params.editLive([](FractalParams& params) { params.phi = 1.0f; });
+        commands_->run(kCommandBackgroundColour);
+        QCOMPARE(requests_, 1);
+    }
+
+    void colourBytesClampAndWhiteIsExact()
+    {
+        state_->params.editLive([](FractalParams& params) { params.background = {1.2f, -0.5f, 0.5f}; });
+        dialogs_.colourAnswer = 0xFFFFFF;
+        commands_->run(kCommandBackgroundColour);
+        QCOMPARE(dialogs_.initialColour, 0xFF007Fu);
+        const Colour& background = state_->params.live().background;
+        QVERIFY(background.r == 1.0f && background.g == 1.0f && background.b == 1.0f);
+    }
+
+    void savedParametersLoadBackIntoRecordAndControls()
+    {
+        QTemporaryDir folder;
+        const std::string path = folder.filePath("set.j4d").toStdString();
+        state_->params.editLive([](FractalParams& params) {
+            params.constant.x = 0.25f;
+            params.distance = 3.5f;
+        });
+        dialogs_.fileAnswer = path;
+        commands_->run(kCommandSaveParameters);
+        QCOMPARE(dialogs_.saveRequest.filter, std::string("*.j4d"));
+        QCOMPARE(dialogs_.saveRequest.initialName, std::string("params.j4d"));
+        QCOMPARE(requests_, 0);
+
+        commands_->run(kCommandResetParameters);
+        commands_->run(kCommandLoadParameters);
+        QCOMPARE(dialogs_.openRequest.initialName, std::string());
+        QCOMPARE(state_->params.live().constant.x, 0.25f);
+        QCOMPARE(state_->params.live().distance, 3.5f);
+        QCOMPARE(slider("trackbar1010")->value(), 25);
+        QCOMPARE(slider("trackbar1009")->value(), 35);
+        QCOMPARE(requests_, 2);
+    }
+
+    void failuresToReadOrWriteParameterFiles()
+    {
+        QTemporaryDir folder;
+        dialogs_.fileAnswer = folder.filePath("no-such-folder/set.j4d").toStdString();
+        commands_->run(kCommandSaveParameters);
+        QCOMPARE(dialogs_.messages.size(), std::size_t{1});
+
+        const FractalParams before = state_->params.live();
+        commands_->run(kCommandLoadParameters);
+        QVERIFY(!paramsDiffer(before, state_->params.live()));
+        QCOMPARE(requests_, 0);
+    }
+
+    void resetAndRandomAlwaysRequestAndSyncTheControls()
+    {
+        commands_->run(kCommandResetParameters);
+        commands_->run(kCommandResetParameters);
+        QCOMPARE(requests_, 2);
+
+        state_->random.seed(7);
+        commands_->run(kCommandRandomParameters);
+        FractalParams expected = defaultParams();
+        RandomGenerator generator(7);
+        randomizeConstant(expected, generator);
+        QVERIFY(!paramsDiffer(expected, state_->params.live()));
+        QCOMPARE(slider("trackbar1010")->value(), static_cast<int>(expected.constant.x * 100.0f));
+        QCOMPARE(requests_, 3);
+    }
+
+    void gradientFileRequestsARenderEvenWhenItFails()
+    {
+        commands_->run(kCommandLoadGradient);
+        QCOMPARE(requests_, 0);
+
+        QTemporaryDir folder;
+        const QString notAnImage = folder.filePath("notes.png");
+        std::ofstream(notAnImage.toStdString()) << "not a picture";
+        dialogs_.fileAnswer = notAnImage.toStdString();
+        commands_->run(kCommandLoadGradient);
+        QCOMPARE(dialogs_.openRequest.filter, std::string("*.bmp;*.gif;*.jpg;*.png"));
+        QCOMPARE(dialogs_.messages, std::vector<std::string>{"Could not load image"});
+        QCOMPARE(requests_, 1);
+    }
+
+    void cancelledHighQualityStillTakesTheTypedSize()
+    {
+        field("field1032")->setText("640");
+        field("field1049")->setText("");
+        commands_->run(kCommandHighQuality);
+        QCOMPARE(dialogs_.saveRequest.filter, std::string("*.tga"));
+        QCOMPARE(dialogs_.saveRequest.initialName, std::string("Julia.tga"));
+        QCOMPARE(state_->renderWidth, 640u);
+        QCOMPARE(state_->renderHeight, 0u);
+        QVERIFY(state_->outputPath.empty());
+        dialog_->syncControls();
+        QCOMPARE(field("field1032")->text(), QString("640"));
+    }
+
+    void exitAndCancelEndTheDialogWithTheirIds()
+    {
+        commands_->run(kCommandExit);
+        QCOMPARE(dialog_->result(), 40002);
+        commands_->run(kCommandCancel);
+        QCOMPARE(dialog_->result(), 2);
+    }
+
+private:
+    QSlider* slider(const char* name) const { return dialog_->findChild<QSlider*>(name); }
+    QLineEdit* field(const char* name) const { return dialog_->findChild<QLineEdit*>(name); }
+
+    std::unique_ptr<ProgramState> state_;
+    std::unique_ptr<QtRenderView> view_;
+    std::unique_ptr<FrameRenderer> renderer_;
+    std::unique_ptr<RenderScheduler> scheduler_;
+    std::unique_ptr<SettingsDialog> dialog_;
+    std::unique_ptr<Commands> commands_;
+    ScriptedDialogs dialogs_;
+    int requests_ = 0;
+};
+
+TESSAFORM_UI_TEST(CommandsTest);
+
+}  // namespace tessaform
+
+#include "CommandsTest.moc"

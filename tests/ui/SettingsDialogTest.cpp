@@ -1,0 +1,298 @@
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "app/FrameBuffer.h"
+#include "ui/DialogUnits.h"
+#include "ui/PreviewPanel.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SliderTable.h"
+#include "ui/UiTestRegistry.h"
+
+namespace tessaform {
+namespace {
+
+struct DialogFixture {
+    ProgramState state;
+    int renderRequests = 0;
+    std::vector<int> commands;
+    SettingsDialog dialog{state, [this] { ++renderRequests; }};
+
+    DialogFixture()
+    {
+        dialog.setCommandHandler([this](int commandId) { commands.push_back(commandId); });
+        dialog.initialise();
+    }
+
+    template <typename Widget>
+    Widget& child(const char* prefix, int id)
+    {
+        const QString name = QString::fromLatin1(prefix) + QString::number(id);
+        auto* widget = dialog.findChild<Widget*>(name);
+        if (widget == nullptr) {
+            qFatal("no child %s", qPrintable(name));
+        }
+        return *widget;
+    }
+
+    QSlider& slider(int id) { return child<QSlider>("trackbar", id); }
+    QString label(int id) { return child<QLabel>("label", id).text(); }
+    QLineEdit& field(int id) { return child<QLineEdit>("field", id); }
+};
+
+// Restores the "C" locale however the test ends.
+struct GermanNumericLocale {
+    const bool active = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    ~GermanNumericLocale() { std::setlocale(LC_ALL, "C"); }
+};
+
+}  // namespace
+
+class SettingsDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsWithTheDefaults()
+    {
+        DialogFixture fixture;
+        QCOMPARE(fixture.slider(1004).value(), 341);
+        QCOMPARE(fixture.label(1006), QStringLiteral("View angle Phi: 341"));
+        QCOMPARE(fixture.slider(1010).value(), -56);
+        QCOMPARE(fixture.label(1011), QStringLiteral("Constant X: -0.57"));
+        QCOMPARE(fixture.field(1032).text(), QStringLiteral("1024"));
+        QCOMPARE(fixture.field(1049).text(), QStringLiteral("768"));
+        QCOMPARE(fixture.dialog.windowTitle(), QStringLiteral("Tessaform - 1.1"));
+        QVERIFY(!fixture.dialog.windowIcon().isNull());
+        QCOMPARE(fixture.renderRequests, 0);
+    }
+
+    void sliderMoveWritesItsFieldAndAsksForARenderOnlyWhenBitsDiffer()
+    {
+        DialogFixture fixture;
+        fixture.state.params.takeSnapshot();
+        fixture.slider(1015).setValue(10);
+        QVERIFY(fixture.state.params.live().constant.z == 10 * 0.01f);  // not 0.1f
+        QCOMPARE(fixture.label(1014), QStringLiteral("Constant Z: 0.10"));
+        QCOMPARE(fixture.renderRequests, 1);
+
+        fixture.slider(1015).setValue(0);
+        QCOMPARE(fixture.label(1014), QStringLiteral("Constant Z: 0.00"));
+        QCOMPARE(fixture.renderRequests, 1);
+
+        fixture.slider(1004).setValue(1);
+        QVERIFY(fixture.state.params.live().phi == 0.0174532924f);
+        QCOMPARE(fixture.label(1006), QStringLiteral("View angle Phi: 0"));
+    }
+
+    void keysStepOnePositionAndStopAtTheEnds()
+    {
+        DialogFixture fixture;
+        QSlider& iterations = fixture.slider(1042);
+        QTest::keyClick(&iterations, Qt::Key_PageUp);
+        QCOMPARE(fixture.state.params.live().iterations, 17);
+        QTest::keyClick(&iterations, Qt::Key_Left);
+        QCOMPARE(fixture.state.params.live().iterations, 16);
+
+        fixture.slider(1051).setValue(5);
+        QTest::keyClick(&fixture.slider(1051), Qt::Key_Right);
+        QCOMPARE(fixture.state.params.live().power, 5);
+    }
+
+    void syncControlsClampsSlidersButWritesNothing()
+    {
+        DialogFixture fixture;
+        fixture.slider(1031).setValue(5);
+        fixture.state.params.editLive([](FractalParams& params) {
+            params.distance = 10.0f;
+            params.power = 4;
+        });
+        const int requestsBefore = fixture.renderRequests;
+        const FractalParams before = fixture.state.params.live();
+        fixture.state.renderWidth = 640;
+        fixture.field(1049).setText(QStringLiteral("123"));
+
+        fixture.dialog.syncControls();
+        QVERIFY(!paramsDiffer(before, fixture.state.params.live()));
+        QCOMPARE(fixture.renderRequests, requestsBefore);
+        QCOMPARE(fixture.slider(1009).value(), 60);
+        QCOMPARE(fixture.label(1008), QStringLiteral("View distance: 10.0"));
+        QCOMPARE(fixture.slider(1031).value(), 4);
+        QCOMPARE(fixture.label(1030), QStringLiteral("Lateral shift: 0.05"));
+        QCOMPARE(fixture.slider(1051).value(), 4);
+        QCOMPARE(fixture.field(1032).text(), QStringLiteral("640"));
+        QCOMPARE(fixture.field(1049).text(), QStringLiteral("768"));
+    }
+
+    void labelsKeepTheFullStopUnderAGermanLocale()
+    {
+        const GermanNumericLocale german;
+        if (!german.active) {
+            QSKIP("de_DE.UTF-8 is not installed");
+        }
+        char separatorCheck[16];
+        std::snprintf(separatorCheck, sizeof separatorCheck, "%.1f", 0.5);
+        QCOMPARE(separatorCheck, "0,5");
+
+        DialogFixture fixture;
+        QCOMPARE(fixture.label(1011), QStringLiteral("Constant X: -0.57"));
+        QCOMPARE(fixture.label(1045), QStringLiteral("Epsilon: 0.001000"));
+        fixture.slider(1009).setValue(21);
+        QCOMPARE(fixture.label(1008), QStringLiteral("View distance: 2.1"));
+    }
+
+    void renderSizeReadsUnsignedDecimals_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<quint32>("size");
+        QTest::newRow("plain") << QStringLiteral("800") << 800u;
+        QTest::newRow("leading zeros") << QStringLiteral("007") << 7u;
+        QTest::newRow("empty") << QString() << 0u;
+        QTest::newRow("largest") << QStringLiteral("4294967295") << 4294967295u;
+        QTest::newRow("beyond 32 bits") << QStringLiteral("4294967296") << 0u;
+    }
+
+    void renderSizeReadsUnsignedDecimals()
+    {
+        QFETCH(QString, text);
+        QFETCH(quint32, size);
+        DialogFixture fixture;
+        fixture.field(1032).setText(text);
+        fixture.field(1049).setText(text);
+        fixture.dialog.takeRenderSize();
+        QCOMPARE(fixture.state.renderWidth, size);
+        QCOMPARE(fixture.state.renderHeight, size);
+    }
+
+    void sizeFieldsTakeDigitsOnly()
+    {
+        DialogFixture fixture;
+        QLineEdit& width = fixture.field(1032);
+        width.clear();
+        QTest::keyClicks(&width, QStringLiteral("1a2-3 4"));
+        QCOMPARE(width.text(), QStringLiteral("1234"));
+    }
+
+    void enterDoesNothingAndEscapeEndsWithTwo()
+    {
+        DialogFixture fixture;
+        fixture.dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fixture.dialog));
+        QTest::keyClick(&fixture.dialog, Qt::Key_Return);
+        QTest::keyClick(&fixture.field(1032), Qt::Key_Enter);
+        QTest::keyClick(&fixture.child<QPushButton>("button", 3), Qt::Key_Return);
+        QVERIFY(fixture.dialog.isVisible());
+        QVERIFY(fixture.commands.empty());
+
+        QTest::keyClick(&fixture.dialog, Qt::Key_Escape);
+        QVERIFY(!fixture.dialog.isVisible());
+        QCOMPARE(fixture.dialog.result(), 2);
+    }
+
+    void menuItemsAndButtonsReportTheirCommands()
+    {
+        DialogFixture fixture;
+        const QList<QAction*> menus = fixture.dialog.findChild<QMenuBar*>()->actions();
+        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus[0]->text(), QStringLiteral("File"));
+        QCOMPARE(menus[1]->text(), QStringLiteral("Render"));
+        QStringList fileItems;
+        for (const QAction* item : menus[0]->menu()->actions()) {
+            fileItems << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        }
+        QCOMPARE(fileItems, QStringList({"Reset parameters", "Random parameters", "Load parameters", "Save parameters",
+                                         "-", "Exit"}));
+
+        for (const int id : {40009, 40008, 40004, 40005, 40002, 40003}) {
+            fixture.child<QAction>("command", id).trigger();
+        }
+        QCOMPARE(fixture.child<QAction>("command", 40003).text(), QStringLiteral("High quality"));
+        QCOMPARE(fixture.child<QPushButton>("button", 3).text(), QStringLiteral("Background Color"));
+        QCOMPARE(fixture.child<QPushButton>("button", 4).text(), QStringLiteral("Load Gradient"));
+        QTest::mouseClick(&fixture.child<QPushButton>("button", 3), Qt::LeftButton);
+        QTest::mouseClick(&fixture.child<QPushButton>("button", 4), Qt::LeftButton);
+        QCOMPARE(fixture.commands, std::vector<int>({40009, 40008, 40004, 40005, 40002, 40003, 3, 4}));
+
+        fixture.dialog.setHighQualityEnabled(false);
+        QVERIFY(!fixture.child<QAction>("command", 40003).isEnabled());
+        fixture.dialog.setHighQualityEnabled(true);
+        QVERIFY(fixture.child<QAction>("command", 40003).isEnabled());
+    }
+
+    void everyControlIsNamedAndCaptioned()
+    {
+        DialogFixture fixture;
+        for (const SliderRow& row : sliderRows()) {
+            QVERIFY(fixture.slider(row.sliderId).orientation() == Qt::Horizontal);
+            QVERIFY(fixture.label(row.labelId).startsWith(QString::fromUtf8(row.caption.data(), row.caption.size())));
+        }
+        QCOMPARE(fixture.label(1047), QStringLiteral("Width"));
+        QCOMPARE(fixture.label(1048), QStringLiteral("Height"));
+        QStringList groups;
+        for (const QGroupBox* group : fixture.dialog.findChildren<QGroupBox*>()) {
+            groups << group->title();
+        }
+        QCOMPARE(groups, QStringList({"View", "Render", "Julia settings", "Light settings", "Generalised settings"}));
+        QVERIFY(fixture.dialog.findChild<PreviewPanel*>(QStringLiteral("panel1003")) == fixture.dialog.previewPanel());
+    }
+
+    void layoutFollowsDialogUnitsAtAFixedSize()
+    {
+        DialogFixture fixture;
+        fixture.dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fixture.dialog));
+        QCOMPARE(fixture.dialog.minimumSize(), fixture.dialog.maximumSize());
+
+        const DialogBaseUnits base = dialogBaseUnits(fixture.dialog.fontMetrics());
+        const QSize panel = fixture.dialog.previewPanel()->size();
+        QCOMPARE(panel, QSize(mulDiv(173, base.horizontal, 4), mulDiv(120, base.vertical, 8)));
+        const double unitAspect = (base.horizontal / 4.0) / (base.vertical / 8.0);
+        QVERIFY(std::abs(panel.width() / (panel.height() * unitAspect) - 173.0 / 120.0) < 0.02);
+
+        // A slider may be taller than six units, but around the same centre.
+        const QRect label = fixture.child<QLabel>("label", 1045).geometry();
+        const QRect slider = fixture.slider(1044).geometry();
+        QCOMPARE(slider.x(), label.x());
+        QVERIFY(std::abs(slider.center().y() - label.y() - (13 + 3) * base.vertical / 8.0) <= 1.0);
+    }
+
+    void dialogUnitsRoundHalfAwayFromZero()
+    {
+        QCOMPARE(mulDiv(3, 6, 4), 5);
+        QCOMPARE(mulDiv(-3, 6, 4), -5);
+        QCOMPARE(mulDiv(5, 7, 8), 4);
+    }
+
+    void previewPanelShowsTheBufferItWasGiven()
+    {
+        DialogFixture fixture;
+        PreviewPanel& panel = *fixture.dialog.previewPanel();
+        const std::shared_ptr<FrameBuffer> buffer = fixture.dialog.previewBuffer();
+        QVERIFY(buffer != nullptr);
+        QCOMPARE(QSize(buffer->width(), buffer->height()), panel.sizeInDevicePixels());
+        QCOMPARE(panel.grab().toImage().pixel(0, 0), qRgb(0, 0, 0));
+
+        std::fill_n(buffer->pixels(), buffer->width() * buffer->height(), 0x00ff8000u);
+        const QImage shown = panel.grab().toImage();
+        QCOMPARE(shown.pixel(0, 0), qRgb(0xff, 0x80, 0x00));
+        QCOMPARE(shown.pixel(shown.width() - 1, shown.height() - 1), qRgb(0xff, 0x80, 0x00));
+
+        fixture.dialog.initialise();
+        QCOMPARE(fixture.dialog.previewBuffer(), buffer);
+    }
+};
+
+TESSAFORM_UI_TEST(SettingsDialogTest);
+
+}  // namespace tessaform
+
+#include "SettingsDialogTest.moc"
