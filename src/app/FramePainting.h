@@ -6,10 +6,10 @@ class QPainter;
 
 namespace tessaform {
 
-class FrameBuffer;
+class SharedFrame;
 
-// Draws the buffer's memory as it is, one device pixel per pixel, with its
-// top-left corner at origin (in the painter's logical coordinates).
-void paintFrameBuffer(QPainter& painter, const FrameBuffer& frame, QPoint origin, qreal devicePixelRatio);
+// Draws the frame's shown pixels as they are, one device pixel per pixel,
+// with the top-left corner at origin (in the painter's logical coordinates).
+void paintFrame(QPainter& painter, const SharedFrame& frame, QPoint origin, qreal devicePixelRatio);
 
 }  // namespace tessaform

@@ -2,6 +2,7 @@
 
 #include "app/AtomicReplace.h"
 #include "app/FrameBuffer.h"
+#include "app/SharedFrame.h"
 #include "app/TgaWriter.h"
 #include "params/Gradient.h"
 #include "render/Renderer.h"
@@ -9,13 +10,19 @@
 namespace tessaform {
 namespace {
 
-// Every row asks for paint; high-quality rows also show their progress.
+// Every row shows the row drawn before it and asks for paint; high-quality
+// rows also show their progress.
 class ViewObserver : public RenderObserver {
 public:
-    ViewObserver(RenderView& view, RenderMode mode, const StopSignal& stop) : view_(view), mode_(mode), stop_(stop) {}
+    ViewObserver(SharedFrame& frame, RenderView& view, RenderMode mode, const StopSignal& stop)
+        : frame_(frame), view_(view), mode_(mode), stop_(stop)
+    {
+    }
 
     void rowStarted(RenderPass pass, int row, int height) override
     {
+        showRowInProgress();
+        rowInProgress_ = row;
         if (mode_ == RenderMode::HighQuality) {
             view_.showHighQualityTitle(progressText(pass, row, height));
         }
@@ -24,10 +31,20 @@ public:
 
     bool shouldAbandon(RenderPass pass) override { return stop_.shouldAbandon(pass); }
 
+    // Also shows what an abandoned row got so far.
+    void showRowInProgress()
+    {
+        if (rowInProgress_ >= 0) {
+            frame_.showRows(rowInProgress_, 1);
+        }
+    }
+
 private:
+    SharedFrame& frame_;
     RenderView& view_;
     RenderMode mode_;
     const StopSignal& stop_;
+    int rowInProgress_ = -1;
 };
 
 WriteOutcome saveTga(const std::string& path, const FrameBuffer& frame)
@@ -44,35 +61,37 @@ std::string savedTitle(const WriteOutcome& written)
     return written.ok() ? kRenderSavedTitle : "Render not saved - " + written.error;
 }
 
-void FrameRenderer::setPreviewBuffer(std::shared_ptr<FrameBuffer> buffer)
+void FrameRenderer::setPreviewFrame(std::shared_ptr<SharedFrame> frame)
 {
     std::lock_guard lock(mutex_);
-    previewBuffer_ = std::move(buffer);
+    previewFrame_ = std::move(frame);
 }
 
-void FrameRenderer::setHighQualityTarget(std::shared_ptr<FrameBuffer> buffer, std::string outputPath)
+void FrameRenderer::setHighQualityTarget(std::shared_ptr<SharedFrame> frame, std::string outputPath)
 {
     std::lock_guard lock(mutex_);
-    highQuality_ = {std::move(buffer), std::move(outputPath)};
+    highQuality_ = {std::move(frame), std::move(outputPath)};
 }
 
 FrameRenderer::Target FrameRenderer::targetFor(RenderMode mode) const
 {
     std::lock_guard lock(mutex_);
-    return mode == RenderMode::Preview ? Target{previewBuffer_, {}} : highQuality_;
+    return mode == RenderMode::Preview ? Target{previewFrame_, {}} : highQuality_;
 }
 
 void FrameRenderer::render(const FractalParams& snapshot, RenderMode mode, const StopSignal& stop)
 {
     const Target target = targetFor(mode);
-    if (!target.buffer) {
+    if (!target.frame) {
         return;
     }
+    FrameBuffer& canvas = target.frame->canvas();
     const std::shared_ptr<const Gradient> gradient = gradient_.current();
-    ViewObserver observer(view_, mode, stop);
-    const RenderOutcome outcome = renderImage(snapshot, *gradient, target.buffer->image(), observer);
+    ViewObserver observer(*target.frame, view_, mode, stop);
+    const RenderOutcome outcome = renderImage(snapshot, *gradient, canvas.image(), observer);
+    observer.showRowInProgress();
     if (outcome == RenderOutcome::Completed && mode == RenderMode::HighQuality) {
-        view_.showHighQualityTitle(savedTitle(saveTga(target.outputPath, *target.buffer)));
+        view_.showHighQualityTitle(savedTitle(saveTga(target.outputPath, canvas)));
     }
 }
 

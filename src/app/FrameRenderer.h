@@ -10,8 +10,8 @@
 
 namespace tessaform {
 
-class FrameBuffer;
 class GradientSlot;
+class SharedFrame;
 
 inline constexpr const char* kRenderSavedTitle = "Render saved - You can close this window";
 
@@ -19,22 +19,22 @@ inline constexpr const char* kRenderSavedTitle = "Render saved - You can close t
 // what went wrong instead.
 std::string savedTitle(const WriteOutcome& written);
 
-// The program's render: draws into the preview or the high-quality frame
-// buffer, reports progress to the view, and saves a finished high-quality
-// image as a TGA file.
+// The program's render: draws into the preview or the high-quality frame,
+// shows each row once the render has left it, reports progress to the
+// view, and saves a finished high-quality image as a TGA file.
 class FrameRenderer : public RenderProcedure {
 public:
     FrameRenderer(const GradientSlot& gradient, RenderView& view) : gradient_(gradient), view_(view) {}
 
-    void setPreviewBuffer(std::shared_ptr<FrameBuffer> buffer);
+    void setPreviewFrame(std::shared_ptr<SharedFrame> frame);
     // Where the next high-quality render draws and which file it writes.
-    void setHighQualityTarget(std::shared_ptr<FrameBuffer> buffer, std::string outputPath);
+    void setHighQualityTarget(std::shared_ptr<SharedFrame> frame, std::string outputPath);
 
     void render(const FractalParams& snapshot, RenderMode mode, const StopSignal& stop) override;
 
 private:
     struct Target {
-        std::shared_ptr<FrameBuffer> buffer;
+        std::shared_ptr<SharedFrame> frame;
         std::string outputPath;
     };
     Target targetFor(RenderMode mode) const;
@@ -42,7 +42,7 @@ private:
     const GradientSlot& gradient_;
     RenderView& view_;
     mutable std::mutex mutex_;
-    std::shared_ptr<FrameBuffer> previewBuffer_;
+    std::shared_ptr<SharedFrame> previewFrame_;
     Target highQuality_;
 };
 

@@ -6,12 +6,12 @@
 #include <QPainter>
 #include <QtMath>
 
-#include "app/FrameBuffer.h"
 #include "app/FramePainting.h"
 #include "app/FrameRenderer.h"
 #include "app/ProgramTitle.h"
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
+#include "app/SharedFrame.h"
 
 namespace tessaform {
 namespace {
@@ -24,9 +24,9 @@ std::string sizeText(std::uint32_t width, std::uint32_t height)
 }
 
 // The client area holds the image at one device pixel per pixel.
-QSize clientSizeFor(const FrameBuffer& buffer, qreal devicePixelRatio)
+QSize clientSizeFor(const SharedFrame& frame, qreal devicePixelRatio)
 {
-    return QSize(qCeil(buffer.width() / devicePixelRatio), qCeil(buffer.height() / devicePixelRatio));
+    return QSize(qCeil(frame.width() / devicePixelRatio), qCeil(frame.height() / devicePixelRatio));
 }
 
 void releaseWindow(HighQualityWindow* window)
@@ -41,17 +41,17 @@ void releaseWindow(HighQualityWindow* window)
 
 }  // namespace
 
-HighQualityWindow::HighQualityWindow(std::shared_ptr<FrameBuffer> buffer) : buffer_(std::move(buffer))
+HighQualityWindow::HighQualityWindow(std::shared_ptr<SharedFrame> frame) : frame_(std::move(frame))
 {
     setWindowTitle(kProgramTitle);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFixedSize(clientSizeFor(*buffer_, devicePixelRatioF()));
+    setFixedSize(clientSizeFor(*frame_, devicePixelRatioF()));
 }
 
 void HighQualityWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    paintFrameBuffer(painter, *buffer_, QPoint(0, 0), devicePixelRatioF());
+    paintFrame(painter, *frame_, QPoint(0, 0), devicePixelRatioF());
 }
 
 void HighQualityWindow::keyPressEvent(QKeyEvent* event)
@@ -83,18 +83,18 @@ std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& s
     if (std::string problem = highQualitySizeProblem(request.width, request.height); !problem.empty()) {
         return problem;
     }
-    std::shared_ptr<FrameBuffer> buffer =
-        createFrameBuffer(static_cast<int>(request.width), static_cast<int>(request.height));
-    if (!buffer) {
+    std::shared_ptr<SharedFrame> frame =
+        SharedFrame::create(static_cast<int>(request.width), static_cast<int>(request.height));
+    if (!frame) {
         return "Not enough memory for a " + sizeText(request.width, request.height) + " image";
     }
-    auto* window = new HighQualityWindow(buffer);
+    auto* window = new HighQualityWindow(frame);
     window->show();
 
     QEventLoop loop;
     QObject::connect(window, &HighQualityWindow::loopEndRequested, &loop, &QEventLoop::quit);
     services.view.setHighQualityWindow(window);
-    services.renderer.setHighQualityTarget(buffer, request.outputPath);
+    services.renderer.setHighQualityTarget(frame, request.outputPath);
     services.scheduler.launchRenderThread(std::move(claim));
     loop.exec();
 

@@ -7,20 +7,20 @@
 
 namespace tessaform {
 
-class FrameBuffer;
 class FrameRenderer;
 class QtRenderView;
 class RenderClaim;
 class RenderScheduler;
+class SharedFrame;
 
-// The window of one high-quality render: shows the buffer at its client
+// The window of one high-quality render: shows the frame at its client
 // origin, one image pixel per device pixel, and asks to end its loop when
 // it is closed or a key is pressed.
 class HighQualityWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit HighQualityWindow(std::shared_ptr<FrameBuffer> buffer);
+    explicit HighQualityWindow(std::shared_ptr<SharedFrame> frame);
 
 signals:
     void loopEndRequested();
@@ -31,7 +31,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    std::shared_ptr<FrameBuffer> buffer_;
+    std::shared_ptr<SharedFrame> frame_;
 };
 
 // Everything a high-quality render needs besides its size and file.
@@ -53,7 +53,7 @@ std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height);
 
 // Renders the current snapshot into a new window and saves it, returning
 // once the window's loop has ended and the render thread is gone. A window
-// left open by a key press stays on screen, painting its own buffer. The
+// left open by a key press stays on screen, painting its own frame. The
 // loop blocks while idle, so the render keeps every core. Returns the
 // problem text when nothing could be rendered, else empty.
 std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& services,

@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <cmath>
 
-#include "app/FrameBuffer.h"
 #include "app/FramePainting.h"
+#include "app/SharedFrame.h"
 
 namespace tessaform {
 
@@ -14,13 +14,13 @@ PreviewPanel::PreviewPanel(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PreviewPanel::setFrameBuffer(std::shared_ptr<FrameBuffer> frame)
+void PreviewPanel::setFrame(std::shared_ptr<SharedFrame> frame)
 {
     frame_ = std::move(frame);
     update();
 }
 
-std::shared_ptr<FrameBuffer> PreviewPanel::frameBuffer() const
+std::shared_ptr<SharedFrame> PreviewPanel::frame() const
 {
     return frame_;
 }
@@ -35,7 +35,7 @@ void PreviewPanel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     if (frame_) {
-        paintFrameBuffer(painter, *frame_, QPoint(0, 0), devicePixelRatioF());
+        paintFrame(painter, *frame_, QPoint(0, 0), devicePixelRatioF());
     } else {
         painter.fillRect(rect(), Qt::black);
     }

@@ -6,10 +6,10 @@
 
 namespace tessaform {
 
-class FrameBuffer;
+class SharedFrame;
 
-// The black-framed area of the dialog that shows the preview frame buffer.
-// It paints only from the buffer, so a render thread may ask for a repaint
+// The black-framed area of the dialog that shows the preview frame.
+// It paints only from the frame, so a render thread may ask for a repaint
 // at any time.
 class PreviewPanel : public QWidget {
     Q_OBJECT
@@ -17,8 +17,8 @@ class PreviewPanel : public QWidget {
 public:
     explicit PreviewPanel(QWidget* parent = nullptr);
 
-    void setFrameBuffer(std::shared_ptr<FrameBuffer> frame);
-    std::shared_ptr<FrameBuffer> frameBuffer() const;
+    void setFrame(std::shared_ptr<SharedFrame> frame);
+    std::shared_ptr<SharedFrame> frame() const;
 
     // The buffer size that covers the panel with one pixel per device pixel.
     QSize sizeInDevicePixels() const;
@@ -27,7 +27,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::shared_ptr<FrameBuffer> frame_;
+    std::shared_ptr<SharedFrame> frame_;
 };
 
 }  // namespace tessaform

@@ -20,8 +20,8 @@
 #include <span>
 #include <string>
 
-#include "app/FrameBuffer.h"
 #include "app/ProgramTitle.h"
+#include "app/SharedFrame.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogLayout.h"
 #include "ui/DialogUnits.h"
@@ -169,9 +169,9 @@ void SettingsDialog::initialise()
     syncControls();
 }
 
-std::shared_ptr<FrameBuffer> SettingsDialog::previewBuffer() const
+std::shared_ptr<SharedFrame> SettingsDialog::previewFrame() const
 {
-    return controls_->previewPanel->frameBuffer();
+    return controls_->previewPanel->frame();
 }
 
 PreviewPanel* SettingsDialog::previewPanel() const
@@ -295,11 +295,11 @@ void SettingsDialog::createPreviewBuffer()
 {
     PreviewPanel& panel = *controls_->previewPanel;
     // Made once: renders keep drawing into the buffer they were given.
-    if (panel.frameBuffer()) {
+    if (panel.frame()) {
         return;
     }
     const QSize size = panel.sizeInDevicePixels();
-    panel.setFrameBuffer(createFrameBuffer(size.width(), size.height()));
+    panel.setFrame(SharedFrame::create(size.width(), size.height()));
 }
 
 // One record write, one label and one difference test per notification.

@@ -10,7 +10,7 @@ class QMenuBar;
 
 namespace tessaform {
 
-class FrameBuffer;
+class SharedFrame;
 class PreviewPanel;
 struct DialogBaseUnits;
 struct SliderRow;
@@ -31,10 +31,10 @@ public:
     void setCommandHandler(CommandHandler handler);
 
     // The dialog's own part of start-up, in order: title, icon, the preview
-    // frame buffer sized from the panel in device pixels, syncControls.
+    // frame sized from the panel in device pixels, syncControls.
     void initialise();
 
-    std::shared_ptr<FrameBuffer> previewBuffer() const;
+    std::shared_ptr<SharedFrame> previewFrame() const;
     PreviewPanel* previewPanel() const;
 
     // Every slider, both size fields and every label from the live record.

@@ -46,7 +46,7 @@ int runProgram()
     dialog.initialise();
     // High-quality windows carry the same icon.
     QApplication::setWindowIcon(dialog.windowIcon());
-    renderer.setPreviewBuffer(dialog.previewBuffer());
+    renderer.setPreviewFrame(dialog.previewFrame());
     view.setPreviewWidget(dialog.previewPanel());
     loadStartupGradient(state.gradient, dialogs);
     scheduler.requestRender();

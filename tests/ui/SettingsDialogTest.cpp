@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/FrameBuffer.h"
+#include "app/SharedFrame.h"
 #include "ui/DialogUnits.h"
 #include "ui/PreviewPanel.h"
 #include "ui/SettingsDialog.h"
@@ -276,18 +276,20 @@ private slots:
     {
         DialogFixture fixture;
         PreviewPanel& panel = *fixture.dialog.previewPanel();
-        const std::shared_ptr<FrameBuffer> buffer = fixture.dialog.previewBuffer();
-        QVERIFY(buffer != nullptr);
-        QCOMPARE(QSize(buffer->width(), buffer->height()), panel.sizeInDevicePixels());
+        const std::shared_ptr<SharedFrame> frame = fixture.dialog.previewFrame();
+        QVERIFY(frame != nullptr);
+        QCOMPARE(QSize(frame->width(), frame->height()), panel.sizeInDevicePixels());
         QCOMPARE(panel.grab().toImage().pixel(0, 0), qRgb(0, 0, 0));
 
-        std::fill_n(buffer->pixels(), buffer->width() * buffer->height(), 0x00ff8000u);
+        std::fill_n(frame->canvas().pixels(), frame->width() * frame->height(), 0x00ff8000u);
+        QCOMPARE(panel.grab().toImage().pixel(0, 0), qRgb(0, 0, 0));
+        frame->showRows(0, frame->height());
         const QImage shown = panel.grab().toImage();
         QCOMPARE(shown.pixel(0, 0), qRgb(0xff, 0x80, 0x00));
         QCOMPARE(shown.pixel(shown.width() - 1, shown.height() - 1), qRgb(0xff, 0x80, 0x00));
 
         fixture.dialog.initialise();
-        QCOMPARE(fixture.dialog.previewBuffer(), buffer);
+        QCOMPARE(fixture.dialog.previewFrame(), frame);
     }
 };
 
