@@ -1,34 +1,14 @@
 #include "ui/Commands.h"
 
-#include <cmath>
-
 #include "app/ParamFileIo.h"
 #include "app/RenderScheduler.h"
 #include "params/GradientLoader.h"
+#include "render/Quantize.h"
 #include "ui/CommandIds.h"
 #include "ui/SettingsDialog.h"
 
 namespace tessaform {
 namespace {
-
-// The colour dialog starts from the background as bytes: times 255, cut
-// toward zero, clamped (NaN counts as 0).
-std::uint32_t colourByte(float channel)
-{
-    const float scaled = channel * 255.0f;
-    if (!(scaled > 0.0f)) {
-        return 0;
-    }
-    if (scaled >= 255.0f) {
-        return 255;
-    }
-    return static_cast<std::uint32_t>(scaled);
-}
-
-std::uint32_t packedBackground(const Colour& background)
-{
-    return colourByte(background.r) << 16 | colourByte(background.g) << 8 | colourByte(background.b);
-}
 
 Colour unpackedBackground(std::uint32_t rgb)
 {
@@ -82,7 +62,8 @@ void Commands::requestRenderIfChanged()
 
 void Commands::chooseBackgroundColour()
 {
-    const std::uint32_t initial = packedBackground(state_.params.live().background);
+    // The dialog starts from the background as bytes, quantised as pixels are.
+    const std::uint32_t initial = quantizeColour(state_.params.live().background);
     if (const auto chosen = dialogs_.chooseColour(initial, state_.customColours)) {
         state_.params.editLive([&](FractalParams& params) { params.background = unpackedBackground(*chosen); });
     }
