@@ -165,7 +165,7 @@ void SettingsDialog::initialise()
 {
     setWindowTitle(QString::fromUtf8(kProgramTitle));
     setWindowIcon(QIcon(QStringLiteral(":/tessaform/icon.png")));
-    createPreviewBuffer();
+    createPreviewFrame();
     syncControls();
 }
 
@@ -291,7 +291,7 @@ void SettingsDialog::makeSizeFields(QWidget* client, const DialogBaseUnits& base
     controls_->heightField = makeSizeField(client, base, kHeightField);
 }
 
-void SettingsDialog::createPreviewBuffer()
+void SettingsDialog::createPreviewFrame()
 {
     PreviewPanel& panel = *controls_->previewPanel;
     // Made once: renders keep drawing into the buffer they were given.

@@ -59,7 +59,7 @@ private:
     void makeClientControls(QWidget* client, const DialogBaseUnits& base);
     void makeSliderGroup(QWidget* client, const DialogBaseUnits& base, SliderGroup group);
     void makeSizeFields(QWidget* client, const DialogBaseUnits& base);
-    void createPreviewBuffer();
+    void createPreviewFrame();
     void onSliderMoved(const SliderRow& row, int position);
     void updateLabel(int labelId);
     void runCommand(int commandId);
