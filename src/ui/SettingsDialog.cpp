@@ -280,7 +280,12 @@ void SettingsDialog::makeSliderGroup(QWidget* client, const DialogBaseUnits& bas
         controls_->labels[row.labelId] = makeStaticText(
             client, base, row.labelId, QString::fromUtf8(row.caption.data(), row.caption.size()), labelRect);
         QSlider* slider = makeSlider(client, base, row);
-        connect(slider, &QSlider::valueChanged, this, [this, &row](int position) { onSliderMoved(row, position); });
+        // Every user action and the end of a drag count, even when the position
+        // stays, so that a value off the slider's scale is replaced as soon as
+        // the slider is touched. Positions set by syncControls are no action.
+        const auto takePosition = [this, &row, slider] { onSliderMoved(row, slider->sliderPosition()); };
+        connect(slider, &QSlider::actionTriggered, this, takePosition);
+        connect(slider, &QSlider::sliderReleased, this, takePosition);
         controls_->sliders[index] = slider;
     }
 }

@@ -80,16 +80,16 @@ private slots:
     {
         DialogFixture fixture;
         fixture.state.params.takeSnapshot();
-        fixture.slider(1015).setValue(10);
+        fixture.slider(1015).setSliderPosition(10);
         QVERIFY(fixture.state.params.live().constant.z == 10 * 0.01f);  // not 0.1f
         QCOMPARE(fixture.label(1014), QStringLiteral("Constant Z: 0.10"));
         QCOMPARE(fixture.renderRequests, 1);
 
-        fixture.slider(1015).setValue(0);
+        fixture.slider(1015).setSliderPosition(0);
         QCOMPARE(fixture.label(1014), QStringLiteral("Constant Z: 0.00"));
         QCOMPARE(fixture.renderRequests, 1);
 
-        fixture.slider(1004).setValue(1);
+        fixture.slider(1004).setSliderPosition(1);
         QVERIFY(fixture.state.params.live().phi == 0.0174532924f);
         QCOMPARE(fixture.label(1006), QStringLiteral("View angle Phi: 0"));
     }
@@ -103,15 +103,22 @@ private slots:
         QTest::keyClick(&iterations, Qt::Key_Left);
         QCOMPARE(fixture.state.params.live().iterations, 16);
 
-        fixture.slider(1051).setValue(5);
+        fixture.slider(1051).setSliderPosition(5);
         QTest::keyClick(&fixture.slider(1051), Qt::Key_Right);
         QCOMPARE(fixture.state.params.live().power, 5);
+
+        // A value beyond the scale gives way to the slider's end at the first key.
+        fixture.state.params.editLive([](FractalParams& params) { params.distance = 10.0f; });
+        fixture.dialog.syncControls();
+        QTest::keyClick(&fixture.slider(1009), Qt::Key_Right);
+        QVERIFY(fixture.state.params.live().distance == 60 * 0.1f);
+        QCOMPARE(fixture.label(1008), QStringLiteral("View distance: 6.0"));
     }
 
     void syncControlsClampsSlidersButWritesNothing()
     {
         DialogFixture fixture;
-        fixture.slider(1031).setValue(5);
+        fixture.slider(1031).setSliderPosition(5);
         fixture.state.params.editLive([](FractalParams& params) {
             params.distance = 10.0f;
             params.power = 4;
@@ -146,7 +153,7 @@ private slots:
         DialogFixture fixture;
         QCOMPARE(fixture.label(1011), QStringLiteral("Constant X: -0.57"));
         QCOMPARE(fixture.label(1045), QStringLiteral("Epsilon: 0.001000"));
-        fixture.slider(1009).setValue(21);
+        fixture.slider(1009).setSliderPosition(21);
         QCOMPARE(fixture.label(1008), QStringLiteral("View distance: 2.1"));
     }
 
