@@ -115,8 +115,9 @@ void RenderScheduler::launchLocked(bool launchedByStarter)
     const RenderMode mode = flags_.previewMode ? RenderMode::Preview : RenderMode::HighQuality;
     const std::uint64_t renderId = ++launchCount_;
     runningRenders_.insert(renderId);
-    if (!spawnLocked(
-            [this, mode, launchedByStarter, renderId] { renderThreadBody(mode, launchedByStarter, renderId); })) {
+    if (!spawnLocked([this, snapshot, mode, launchedByStarter, renderId] {
+            renderThreadBody(snapshot, mode, launchedByStarter, renderId);
+        })) {
         runningRenders_.erase(renderId);
         releaseSlotLocked(launchedByStarter);
         return;
@@ -124,9 +125,9 @@ void RenderScheduler::launchLocked(bool launchedByStarter)
     renderThread_ = renderId;
 }
 
-void RenderScheduler::renderThreadBody(RenderMode mode, bool launchedByStarter, std::uint64_t renderId)
+void RenderScheduler::renderThreadBody(const FractalParams& snapshot, RenderMode mode, bool launchedByStarter,
+                                       std::uint64_t renderId)
 {
-    const FractalParams snapshot = params_.snapshot();
     const StopSignal stop(flags_.keepRendering, flags_.restartRequested, mode == RenderMode::Preview);
     procedure_.render(snapshot, mode, stop);
     endRender(launchedByStarter, renderId);

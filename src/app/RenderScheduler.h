@@ -79,7 +79,8 @@ private:
     void requestRenderLocked();
     void renderStarter();
     void launchLocked(bool launchedByStarter);
-    void renderThreadBody(RenderMode mode, bool launchedByStarter, std::uint64_t renderId);
+    void renderThreadBody(const FractalParams& snapshot, RenderMode mode, bool launchedByStarter,
+                          std::uint64_t renderId);
     void endRender(bool launchedByStarter, std::uint64_t renderId);
     void releaseSlotLocked(bool launchedByStarter);
     void releaseClaim();

@@ -4,6 +4,7 @@
 #include <QSize>
 #include <array>
 
+#include "ui/CommandIds.h"
 #include "ui/SliderTable.h"
 
 namespace tessaform {
@@ -24,8 +25,8 @@ struct ButtonLayout {
 };
 
 constexpr std::array<ButtonLayout, 2> kButtons{{
-    {3, "Background Color", QRect(6, 6, 84, 14)},
-    {4, "Load Gradient", QRect(276, 7, 84, 14)},
+    {kCommandBackgroundColour, "Background Color", QRect(6, 6, 84, 14)},
+    {kCommandLoadGradient, "Load Gradient", QRect(276, 7, 84, 14)},
 }};
 
 struct GroupBoxLayout {
