@@ -3,7 +3,7 @@
 set -eu
 
 packages="build-essential cmake ninja-build qt6-base-dev libcli11-dev
-  libgtest-dev libgmock-dev locales"
+  libtbb-dev libhwy-dev libgtest-dev libgmock-dev libbenchmark-dev locales"
 
 if [ "$(id -u)" -eq 0 ]; then
     as_root=""

@@ -10,8 +10,8 @@
 namespace tessaform {
 namespace {
 
-// Every row shows the row drawn before it and asks for paint; high-quality
-// rows also show their progress.
+// Every finished row is shown and asks for paint; high-quality rows also
+// show their progress.
 class ViewObserver : public RenderObserver {
 public:
     ViewObserver(SharedFrame& frame, RenderView& view, RenderMode mode, const StopSignal& stop)
@@ -19,10 +19,9 @@ public:
     {
     }
 
-    void rowStarted(RenderPass pass, int row, int height) override
+    void rowFinished(RenderPass pass, int row, int height) override
     {
-        showRowInProgress();
-        rowInProgress_ = row;
+        frame_.showRows(row, 1);
         if (mode_ == RenderMode::HighQuality) {
             view_.showHighQualityTitle(progressText(pass, row, height));
         }
@@ -31,20 +30,11 @@ public:
 
     bool shouldAbandon(RenderPass pass) override { return stop_.shouldAbandon(pass); }
 
-    // Also shows what an abandoned row got so far.
-    void showRowInProgress()
-    {
-        if (rowInProgress_ >= 0) {
-            frame_.showRows(rowInProgress_, 1);
-        }
-    }
-
 private:
     SharedFrame& frame_;
     RenderView& view_;
     RenderMode mode_;
     const StopSignal& stop_;
-    int rowInProgress_ = -1;
 };
 
 WriteOutcome saveTga(const std::string& path, const FrameBuffer& frame)
@@ -89,7 +79,10 @@ void FrameRenderer::render(const FractalParams& snapshot, RenderMode mode, const
     const std::shared_ptr<const Gradient> gradient = gradient_.current();
     ViewObserver observer(*target.frame, view_, mode, stop);
     const RenderOutcome outcome = renderImage(snapshot, *gradient, canvas.image(), observer);
-    observer.showRowInProgress();
+    if (outcome == RenderOutcome::Abandoned) {
+        // Whatever the render got to, partly drawn rows included.
+        target.frame->showRows(0, canvas.height());
+    }
     if (outcome == RenderOutcome::Completed && mode == RenderMode::HighQuality) {
         view_.showHighQualityTitle(savedTitle(saveTga(target.outputPath, canvas)));
     }

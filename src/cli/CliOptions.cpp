@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <map>
 
 namespace tessaform {
 namespace {
@@ -22,7 +23,12 @@ void defineOptions(CLI::App& app, RawOptions& raw)
     app.add_option("-g,--gradient", o.gradientFile, "Gradient image (default: gradient.jpg beside the program)");
     app.add_option("-W,--width", o.width, "Image width in pixels")->check(CLI::Range(1, kLargestImageSide));
     app.add_option("-H,--height", o.height, "Image height in pixels")->check(CLI::Range(1, kLargestImageSide));
-    app.add_option("-j,--threads", o.threads, "Threads to render with (0: every core)");
+    app.add_option("-j,--threads", o.engine.threads, "Threads to render with (0: every core)");
+    const std::map<std::string, RenderEngine> engines{{"fast", RenderEngine::Fast},
+                                                      {"reference", RenderEngine::Reference}};
+    app.add_option("--engine", o.engine.engine,
+                   "fast: every core and vector lane; reference: the plain one-thread engine")
+        ->transform(CLI::CheckedTransformer(engines));
     app.add_option("-o,--output", o.outputFile, "Output image: .tga, or .png for a PNG of the same pixels");
     app.add_option("--save-params", o.saveParamsFile, "Write the effective parameters to this .j4d file");
     app.add_flag("-q,--quiet", o.quiet, "Print no progress");

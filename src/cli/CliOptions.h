@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/FieldAssignment.h"
+#include "render/RenderSettings.h"
 
 namespace tessaform {
 
@@ -15,7 +16,7 @@ struct CliOptions {
     std::optional<std::string> gradientFile;  // default: beside the executable
     int width = 1024;
     int height = 768;
-    unsigned threads = 0;  // 0: every core
+    RenderSettings engine;  // which engine, how many threads
     std::string outputFile = "Julia.tga";
     std::optional<std::string> saveParamsFile;
     bool render = true;  // false when only --save-params was asked for

@@ -19,17 +19,17 @@ extern "C" void recordInterrupt(int)
 
 constexpr int kBarWidth = 40;
 
-// The anti-alias pass covers rows 1 to height - 2.
+// The anti-alias pass covers rows 1 to height - 2; row has just finished.
 int percentDone(RenderPass pass, int row, int height)
 {
     const int rows = pass == RenderPass::First ? height : height - 2;
-    const int done = pass == RenderPass::First ? row : row - 1;
+    const int done = pass == RenderPass::First ? row + 1 : row;
     return rows > 0 ? 100 * done / rows : 100;
 }
 
 }  // namespace
 
-void ProgressReporter::rowStarted(RenderPass pass, int row, int height)
+void ProgressReporter::rowFinished(RenderPass pass, int row, int height)
 {
     if (style_ == ProgressStyle::Lines) {
         std::fprintf(stream_, "%s\n", progressText(pass, row, height).c_str());

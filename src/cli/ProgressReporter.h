@@ -14,7 +14,7 @@ class ProgressReporter : public RenderObserver {
 public:
     ProgressReporter(std::FILE* stream, ProgressStyle style) : stream_(stream), style_(style) {}
 
-    void rowStarted(RenderPass pass, int row, int height) override;
+    void rowFinished(RenderPass pass, int row, int height) override;
     bool shouldAbandon(RenderPass pass) override;
 
     // Ends a progress bar's line.

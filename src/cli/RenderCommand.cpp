@@ -47,7 +47,7 @@ int renderToFile(const CliOptions& options, const FractalParams& params)
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
     stopRenderingOnInterrupt();
-    const RenderOutcome outcome = renderImage(params, *gradient.current(), frame->image(), progress);
+    const RenderOutcome outcome = renderImage(params, *gradient.current(), frame->image(), progress, options.engine);
     progress.finish();
     if (outcome != RenderOutcome::Completed) {
         return fail(kExitRuntimeFailure, "Render interrupted; nothing written");

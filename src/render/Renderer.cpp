@@ -1,117 +1,48 @@
 #include "render/Renderer.h"
 
+#include <tbb/task_arena.h>
+
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
-#include "render/Camera.h"
-#include "render/EdgeTest.h"
-#include "render/Quantize.h"
-#include "render/RayMarch.h"
-#include "render/Shading.h"
+#include "render/ParallelPasses.h"
+#include "render/SequentialPasses.h"
+#include "render/SimdTracer.h"
 
 namespace tessaform {
 namespace {
 
-// Colour of one sample, with everything fixed per render prepared once.
 template <int Power>
-class SampleTracer {
-public:
-    SampleTracer(const FractalParams& params, const Gradient& gradient, int width, int height)
-        : params_(params),
-          gradient_(gradient),
-          camera_(setupCamera(params, width, height)),
-          march_(prepareMarch(params))
-    {
-    }
-
-    Colour colourAt(float x, float y) const
-    {
-        const Vector3 direction = primaryRayDirection(camera_, x, y);
-        const SurfaceHit hit = marchSample<Power>(camera_.eye, direction, march_);
-        if (!hit.hit) {
-            return params_.background;
-        }
-        return shadeHit(hit.point, hit.normal, camera_.eye, params_, gradient_);
-    }
-
-private:
-    const FractalParams& params_;
-    const Gradient& gradient_;
-    Camera camera_;
-    MarchSettings march_;
-};
-
-template <typename Tracer>
-bool renderFirstPass(const Tracer& tracer, const PixelImage& image, RenderObserver& observer)
+bool renderReference(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
+                     RenderObserver& observer, RenderStats& stats)
 {
-    for (int row = 0; row < image.height; ++row) {
-        observer.rowStarted(RenderPass::First, row, image.height);
-        for (int column = 0; column < image.width; ++column) {
-            if (observer.shouldAbandon(RenderPass::First)) {
-                return false;
-            }
-            image.at(column, row) =
-                quantizeColour(tracer.colourAt(static_cast<float>(column), static_cast<float>(row)));
-        }
-    }
-    return true;
+    const ScalarTracer<Power> tracer(snapshot, gradient, image.width, image.height);
+    return SequentialPasses<Power>(tracer, image, observer, stats).run();
 }
 
-Colour storedColour(std::uint32_t pixel)
+bool renderReferenceWithPower(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
+                              RenderObserver& observer, RenderStats& stats)
 {
-    return {static_cast<float>((pixel >> 16) & 0xFF) * kByteToUnit,
-            static_cast<float>((pixel >> 8) & 0xFF) * kByteToUnit, static_cast<float>(pixel & 0xFF) * kByteToUnit};
+    switch (snapshot.power) {
+        case 2:
+            return renderReference<2>(snapshot, gradient, image, observer, stats);
+        case 3:
+            return renderReference<3>(snapshot, gradient, image, observer, stats);
+        case 4:
+            return renderReference<4>(snapshot, gradient, image, observer, stats);
+        default:
+            return renderReference<5>(snapshot, gradient, image, observer, stats);
+    }
 }
 
-// The pixel's own first-pass value stands for the grid's (0, 0) sample; the
-// grid covers half a pixel up and left, a quarter down and right.
-template <typename Tracer>
-std::uint32_t antiAliasedPixel(const Tracer& tracer, std::uint32_t firstPassPixel, int column, int row)
+bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
+                RenderObserver& observer, unsigned threads, RenderStats& stats)
 {
-    constexpr float kOffsets[4] = {-0.5f, -0.25f, 0.0f, 0.25f};
-    Colour sum = storedColour(firstPassPixel);
-    for (float dy : kOffsets) {
-        for (float dx : kOffsets) {
-            if (dx == 0.0f && dy == 0.0f) {
-                continue;
-            }
-            const Colour sample = tracer.colourAt(static_cast<float>(column) + dx, static_cast<float>(row) + dy);
-            sum = {sum.r + sample.r, sum.g + sample.g, sum.b + sample.b};
-        }
-    }
-    return quantizeColour({sum.r * 0.0625f, sum.g * 0.0625f, sum.b * 0.0625f});
-}
-
-// Works in place, so the left and upper neighbours are already smoothed
-// when a pixel is tested; borders keep their first-pass colours.
-template <typename Tracer>
-bool renderAntiAliasPass(const Tracer& tracer, const PixelImage& image, RenderObserver& observer)
-{
-    if (image.height < 3) {
-        return true;
-    }
-    for (int row = 1; row <= image.height - 2; ++row) {
-        observer.rowStarted(RenderPass::AntiAlias, row, image.height);
-        for (int column = 1; column <= image.width - 2; ++column) {
-            if (observer.shouldAbandon(RenderPass::AntiAlias)) {
-                return false;
-            }
-            if (isEdgePixel(image, column, row)) {
-                image.at(column, row) = antiAliasedPixel(tracer, image.at(column, row), column, row);
-            }
-        }
-    }
-    return true;
-}
-
-template <int Power>
-RenderOutcome renderWithPower(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
-                              RenderObserver& observer)
-{
-    const SampleTracer<Power> tracer(snapshot, gradient, image.width, image.height);
-    if (!renderFirstPass(tracer, image, observer) || !renderAntiAliasPass(tracer, image, observer)) {
-        return RenderOutcome::Abandoned;
-    }
-    return RenderOutcome::Completed;
+    const SimdTracer tracer(snapshot, gradient, image.width, image.height);
+    ParallelPasses passes(tracer, image, observer);
+    tbb::task_arena arena(threads == 0 ? tbb::task_arena::automatic : static_cast<int>(threads));
+    const bool finished = arena.execute([&] { return passes.run(); });
+    stats = passes.stats();
+    return finished;
 }
 
 }  // namespace
@@ -122,21 +53,20 @@ bool isSupportedPower(int power)
 }
 
 RenderOutcome renderImage(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
-                          RenderObserver& observer)
+                          RenderObserver& observer, const RenderSettings& settings, RenderStats* stats)
 {
-    const Gradient& table = gradient.empty() ? neutralGradient() : gradient;
-    switch (snapshot.power) {
-        case 2:
-            return renderWithPower<2>(snapshot, table, image, observer);
-        case 3:
-            return renderWithPower<3>(snapshot, table, image, observer);
-        case 4:
-            return renderWithPower<4>(snapshot, table, image, observer);
-        case 5:
-            return renderWithPower<5>(snapshot, table, image, observer);
-        default:
-            return RenderOutcome::UnsupportedPower;
+    if (!isSupportedPower(snapshot.power)) {
+        return RenderOutcome::UnsupportedPower;
     }
+    const Gradient& table = gradient.empty() ? neutralGradient() : gradient;
+    RenderStats traced;
+    const bool finished = settings.engine == RenderEngine::Reference
+                              ? renderReferenceWithPower(snapshot, table, image, observer, traced)
+                              : renderFast(snapshot, table, image, observer, settings.threads, traced);
+    if (stats != nullptr) {
+        *stats = traced;
+    }
+    return finished ? RenderOutcome::Completed : RenderOutcome::Abandoned;
 }
 
 }  // namespace tessaform

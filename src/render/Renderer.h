@@ -2,6 +2,7 @@
 
 #include "render/PixelImage.h"
 #include "render/RenderObserver.h"
+#include "render/RenderSettings.h"
 
 namespace tessaform {
 
@@ -15,8 +16,8 @@ bool isSupportedPower(int power);
 // Renders the snapshot into image in two passes: one sample per pixel, then
 // a 4 x 4 grid for every pixel that differs clearly from a neighbour. An
 // empty gradient is replaced by a neutral grey ramp. Nothing is allocated
-// per pixel.
+// per pixel. stats, when given, receives what was traced.
 RenderOutcome renderImage(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
-                          RenderObserver& observer);
+                          RenderObserver& observer, const RenderSettings& settings = {}, RenderStats* stats = nullptr);
 
 }  // namespace tessaform

@@ -65,6 +65,23 @@ TEST(CliOptions, SavingParametersAloneRendersNothing)
     EXPECT_TRUE(std::get<CliOptions>(parse({"--save-params", "a.j4d", "-o", "b.tga"}).optionsOrError).render);
 }
 
+TEST(CliOptions, EngineAndThreadCount)
+{
+    const CliOptions defaults = std::get<CliOptions>(parse({}).optionsOrError);
+    EXPECT_EQ(defaults.engine.engine, RenderEngine::Fast);
+    EXPECT_EQ(defaults.engine.threads, 0u);
+    const CliOptions reference = std::get<CliOptions>(parse({"--engine", "reference", "-j", "3"}).optionsOrError);
+    EXPECT_EQ(reference.engine.engine, RenderEngine::Reference);
+    EXPECT_EQ(reference.engine.threads, 3u);
+    const CliOptions fast = std::get<CliOptions>(parse({"--threads", "1", "--engine", "fast"}).optionsOrError);
+    EXPECT_EQ(fast.engine.engine, RenderEngine::Fast);
+    EXPECT_EQ(fast.engine.threads, 1u);
+    EXPECT_TRUE(refused({"--engine", "turbo"}));
+    EXPECT_TRUE(refused({"--engine"}));
+    EXPECT_TRUE(refused({"-j", "two"}));
+    EXPECT_TRUE(refused({"-j", "-1"}));
+}
+
 TEST(CliOptions, HelpIsNotAnError)
 {
     const ParsedCommandLine parsed = parse({"--help"});

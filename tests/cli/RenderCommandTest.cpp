@@ -2,12 +2,17 @@
 
 #include <QImage>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "params/FractalParams.h"
+#include "params/GradientLoader.h"
+#include "render/Renderer.h"
 
 namespace tessaform {
 namespace {
@@ -127,6 +132,82 @@ TEST_F(RenderCommandTest, RunTimeFailuresExitWithOneAndLeaveNothingBehind)
     EXPECT_EQ(run("-q -W 8 -H 8 -o no/such/folder/x.tga"), 1);
     EXPECT_EQ(read("keep.tga"), "precious");
     EXPECT_EQ(files().size(), 2u);
+}
+
+class NeverAbandon : public RenderObserver {
+public:
+    void rowFinished(RenderPass, int, int) override {}
+    bool shouldAbandon(RenderPass) override { return false; }
+};
+
+// 0x00RRGGBB, top row first, from a 24-bit TGA stored bottom row first.
+std::vector<std::uint32_t> tgaPixels(const std::string& tga, int width, int height)
+{
+    std::vector<std::uint32_t> pixels;
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const std::size_t at = 18 + 3 * static_cast<std::size_t>((height - 1 - row) * width + column);
+            const auto byte = [&](std::size_t i) {
+                return static_cast<std::uint32_t>(static_cast<unsigned char>(tga[i]));
+            };
+            pixels.push_back(byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at));
+        }
+    }
+    return pixels;
+}
+
+TEST_F(RenderCommandTest, EitherEngineAndAnyThreadCountRenderTheSameScene)
+{
+    QImage ramp(16, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 16; ++x) {
+        ramp.setPixel(x, 0, qRgb(x * 16, 255 - x * 12, 60 + x * 9));
+    }
+    ASSERT_TRUE(ramp.save((folder_ / "ramp.png").c_str(), "PNG"));
+    const std::string common = "-q -W 32 -H 24 -g ramp.png --set power=3 --set angle=0.7 ";
+    ASSERT_EQ(run(common + "--engine reference -o reference.tga"), 0) << read("stderr.txt");
+    ASSERT_EQ(run(common + "--engine fast -j 1 -o one.tga"), 0) << read("stderr.txt");
+    ASSERT_EQ(run(common + "--engine fast --threads 2 -o two.tga"), 0) << read("stderr.txt");
+
+    GradientSlot gradient;
+    ASSERT_TRUE(loadGradient((folder_ / "ramp.png").string(), gradient, [](const std::string&) {}));
+    FractalParams params = defaultParams();
+    params.power = 3;
+    params.angle = 0.7f;
+    std::vector<std::uint32_t> expected(32 * 24);
+    NeverAbandon observer;
+    ASSERT_EQ(
+        renderImage(params, *gradient.current(), {expected.data(), 32, 24}, observer, {RenderEngine::Reference, 1}),
+        RenderOutcome::Completed);
+
+    const std::string reference = read("reference.tga");
+    ASSERT_EQ(reference.size(), 18u + 3u * 32u * 24u);
+    EXPECT_EQ(tgaPixels(reference, 32, 24), expected);
+    const std::string fast = read("one.tga");
+    ASSERT_EQ(fast.size(), reference.size());
+    EXPECT_EQ(read("two.tga"), fast);
+    // Not bit for bit, but the same scene: only a few silhouette pixels
+    // may stray.
+    const std::vector<std::uint32_t> fastPixels = tgaPixels(fast, 32, 24);
+    int close = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        int worst = 0;
+        for (const int shift : {0, 8, 16}) {
+            worst = std::max(worst, std::abs(static_cast<int>((fastPixels[i] >> shift) & 0xFF) -
+                                             static_cast<int>((expected[i] >> shift) & 0xFF)));
+        }
+        close += worst <= 8 ? 1 : 0;
+    }
+    EXPECT_GE(close, 32 * 24 * 95 / 100);
+}
+
+TEST_F(RenderCommandTest, AnUnknownEngineIsAUsageError)
+{
+    EXPECT_EQ(run("-W 8 -H 8 --engine turbo"), 2);
+    const std::string message = read("stderr.txt");
+    EXPECT_NE(message.find("engine"), std::string::npos) << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    EXPECT_EQ(run("-W 8 -H 8 -j many"), 2);
+    EXPECT_TRUE(files().empty());
 }
 
 }  // namespace

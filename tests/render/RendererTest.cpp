@@ -40,7 +40,7 @@ public:
     int antiAliasChecks = 0;
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 
-    void rowStarted(RenderPass pass, int row, int height) override { rows.push_back({pass, row, height}); }
+    void rowFinished(RenderPass pass, int row, int height) override { rows.push_back({pass, row, height}); }
 
     bool shouldAbandon(RenderPass pass) override
     {
@@ -62,7 +62,8 @@ Rendered render(const FractalParams& params, int width, int height, RecordingObs
                 const Gradient& gradient = neutralGradient())
 {
     Rendered result{std::vector<std::uint32_t>(static_cast<std::size_t>(width * height), kUnwritten), {}};
-    result.outcome = renderImage(params, gradient, {result.pixels.data(), width, height}, observer);
+    result.outcome =
+        renderImage(params, gradient, {result.pixels.data(), width, height}, observer, {RenderEngine::Reference, 1});
     return result;
 }
 

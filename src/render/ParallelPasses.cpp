@@ -1,0 +1,274 @@
+#include "render/ParallelPasses.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
+#include <algorithm>
+#include <atomic>
+
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
+
+#include "render/AntiAliasGrid.h"
+#include "render/EdgeTest.h"
+#include "render/Quantize.h"
+
+namespace tessaform {
+namespace {
+
+// Bands big enough that every thread has many batches, small enough that
+// rows are reported often and the band buffers stay small.
+constexpr std::size_t kFirstPassBandSamples = 16384;
+constexpr std::size_t kAntiAliasBandPixels = 65536;
+
+// Grids per batch: 16 x 15 samples fill one call of the tracer.
+constexpr std::size_t kGridsPerBatch = BatchTracer::kMaxBatch / kGridSamples;
+
+// No pixel has a non-zero top byte, so this marks a grid not traced yet.
+constexpr std::uint32_t kNotTraced = 0xFF000000u;
+
+int bandRows(std::size_t bandSize, int width)
+{
+    return static_cast<int>(std::max<std::size_t>(1, bandSize / static_cast<std::size_t>(width)));
+}
+
+std::size_t rowStart(int row, int width)
+{
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+}
+
+// libtbb is not built with ThreadSanitizer, so the checker cannot see that
+// a task starts after the work of the thread that spawned it, nor that the
+// spawner goes on only after every task ended. These tell it, through one
+// token, and cost nothing in other builds.
+#if defined(__SANITIZE_THREAD__)
+char taskHandOff;
+void handOver()
+{
+    __tsan_release(&taskHandOff);
+}
+void takeOver()
+{
+    __tsan_acquire(&taskHandOff);
+}
+#else
+void handOver() {}
+void takeOver() {}
+#endif
+
+// The body of a parallel loop over batches: runs body(begin, end) on each
+// piece of at most grain items until the observer asks to stop.
+template <typename Body>
+class BatchLoop {
+public:
+    BatchLoop(std::size_t count, std::size_t grain, RenderObserver& observer, RenderPass pass, const Body& body,
+              std::atomic<bool>& abandoned)
+        : count_(count), grain_(grain), observer_(&observer), pass_(pass), body_(&body), abandoned_(&abandoned)
+    {
+    }
+
+    // oneTBB copies the body into every task it splits off, on the splitting
+    // thread.
+    BatchLoop(const BatchLoop& other)
+    {
+        takeOver();
+        count_ = other.count_;
+        grain_ = other.grain_;
+        observer_ = other.observer_;
+        pass_ = other.pass_;
+        body_ = other.body_;
+        abandoned_ = other.abandoned_;
+        handOver();
+    }
+    BatchLoop& operator=(const BatchLoop&) = delete;
+
+    void operator()(const tbb::blocked_range<std::size_t>& batches) const
+    {
+        takeOver();
+        for (std::size_t batch = batches.begin(); batch != batches.end(); ++batch) {
+            if (abandoned_->load(std::memory_order_relaxed) || observer_->shouldAbandon(pass_)) {
+                abandoned_->store(true, std::memory_order_relaxed);
+                break;
+            }
+            (*body_)(batch * grain_, std::min(count_, (batch + 1) * grain_));
+        }
+        handOver();
+    }
+
+private:
+    std::size_t count_ = 0;
+    std::size_t grain_ = 1;
+    RenderObserver* observer_ = nullptr;
+    RenderPass pass_ = RenderPass::First;
+    const Body* body_ = nullptr;
+    std::atomic<bool>* abandoned_ = nullptr;
+};
+
+// Runs body(begin, end) over [0, count) in parallel, in pieces of at most
+// grain, until one piece finds the observer asking to stop.
+template <typename Body>
+bool forEachBatch(std::size_t count, std::size_t grain, RenderObserver& observer, RenderPass pass, const Body& body)
+{
+    std::atomic<bool> abandoned{false};
+    const std::size_t batches = (count + grain - 1) / grain;
+    handOver();
+    // One batch a task is work enough, and the simple partitioner keeps no
+    // shared bookkeeping that could slow the batches down.
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, batches, 1),
+                      BatchLoop<Body>(count, grain, observer, pass, body, abandoned), tbb::simple_partitioner());
+    takeOver();
+    return !abandoned.load();
+}
+
+}  // namespace
+
+ParallelPasses::ParallelPasses(const BatchTracer& tracer, const PixelImage& image, RenderObserver& observer)
+    : tracer_(tracer),
+      image_(image),
+      observer_(observer),
+      antiAliasBandRows_(std::min(bandRows(kAntiAliasBandPixels, image.width), std::max(1, image.height - 2)))
+{
+}
+
+bool ParallelPasses::run()
+{
+    return firstPass() && antiAliasPass();
+}
+
+bool ParallelPasses::firstPass()
+{
+    const int band = bandRows(kFirstPassBandSamples, image_.width);
+    for (int firstRow = 0; firstRow < image_.height; firstRow += band) {
+        const int endRow = std::min(image_.height, firstRow + band);
+        if (!traceFirstPassBand(firstRow, endRow)) {
+            return false;
+        }
+        for (int row = firstRow; row < endRow; ++row) {
+            observer_.rowFinished(RenderPass::First, row, image_.height);
+        }
+    }
+    return true;
+}
+
+bool ParallelPasses::traceFirstPassBand(int firstRow, int endRow)
+{
+    const std::size_t begin = rowStart(firstRow, image_.width);
+    const std::size_t count = rowStart(endRow, image_.width) - begin;
+    const bool finished =
+        forEachBatch(count, BatchTracer::kMaxBatch, observer_, RenderPass::First,
+                     [&](std::size_t from, std::size_t to) { traceFirstPassBatch(begin + from, begin + to); });
+    if (finished) {
+        stats_.samples += count;
+    }
+    return finished;
+}
+
+void ParallelPasses::traceFirstPassBatch(std::size_t begin, std::size_t end)
+{
+    SamplePoint points[BatchTracer::kMaxBatch] = {};
+    Colour colours[BatchTracer::kMaxBatch];
+    const auto width = static_cast<std::size_t>(image_.width);
+    for (std::size_t index = begin; index < end; ++index) {
+        points[index - begin] = {static_cast<float>(index % width), static_cast<float>(index / width)};
+    }
+    tracer_.trace(points, end - begin, colours);
+    for (std::size_t index = begin; index < end; ++index) {
+        image_.pixels[index] = quantizeColour(colours[index - begin]);
+    }
+}
+
+bool ParallelPasses::antiAliasPass()
+{
+    if (image_.height < 3) {
+        return true;
+    }
+    const std::size_t bandSize = rowStart(antiAliasBandRows_, image_.width);
+    smoothed_.resize(bandSize);
+    candidates_.reserve(bandSize);
+    for (int firstRow = 1; firstRow <= image_.height - 2; firstRow += antiAliasBandRows_) {
+        const int endRow = std::min(image_.height - 1, firstRow + antiAliasBandRows_);
+        collectCandidates(firstRow, endRow);
+        if (!traceCandidates(firstRow) || !decideEdges(firstRow, endRow)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Edges by the values as they stand: rows above the band are final, the
+// band itself still holds first-pass values.
+void ParallelPasses::collectCandidates(int firstRow, int endRow)
+{
+    std::fill(smoothed_.begin(), smoothed_.end(), kNotTraced);
+    candidates_.clear();
+    for (int row = firstRow; row < endRow; ++row) {
+        for (int column = 1; column <= image_.width - 2; ++column) {
+            if (isEdgePixel(image_, column, row)) {
+                candidates_.push_back(static_cast<std::uint32_t>(rowStart(row - firstRow, image_.width)) +
+                                      static_cast<std::uint32_t>(column));
+            }
+        }
+    }
+}
+
+bool ParallelPasses::traceCandidates(int firstRow)
+{
+    const bool finished =
+        forEachBatch(candidates_.size(), kGridsPerBatch, observer_, RenderPass::AntiAlias,
+                     [&](std::size_t from, std::size_t to) { traceCandidateBatch(from, to, firstRow); });
+    if (finished) {
+        stats_.samples += candidates_.size() * kGridSamples;
+    }
+    return finished;
+}
+
+void ParallelPasses::traceCandidateBatch(std::size_t begin, std::size_t end, int firstRow)
+{
+    SamplePoint points[kGridsPerBatch * kGridSamples] = {};
+    Colour colours[kGridsPerBatch * kGridSamples];
+    const auto width = static_cast<std::size_t>(image_.width);
+    for (std::size_t i = begin; i < end; ++i) {
+        const std::size_t index = candidates_[i];
+        gridPoints(static_cast<int>(index % width), firstRow + static_cast<int>(index / width),
+                   points + (i - begin) * kGridSamples);
+    }
+    tracer_.trace(points, (end - begin) * kGridSamples, colours);
+    for (std::size_t i = begin; i < end; ++i) {
+        const std::size_t index = candidates_[i];
+        smoothed_[index] =
+            gridAverage(image_.pixels[rowStart(firstRow, image_.width) + index], colours + (i - begin) * kGridSamples);
+    }
+}
+
+// The plain in-place order: left and upper neighbours already smoothed.
+bool ParallelPasses::decideEdges(int firstRow, int endRow)
+{
+    for (int row = firstRow; row < endRow; ++row) {
+        if (observer_.shouldAbandon(RenderPass::AntiAlias)) {
+            return false;
+        }
+        for (int column = 1; column <= image_.width - 2; ++column) {
+            if (!isEdgePixel(image_, column, row)) {
+                continue;
+            }
+            const std::uint32_t traced = smoothed_[rowStart(row - firstRow, image_.width) + column];
+            image_.at(column, row) = traced != kNotTraced ? traced : smoothNow(column, row);
+            ++stats_.antiAliasedPixels;
+        }
+        observer_.rowFinished(RenderPass::AntiAlias, row, image_.height);
+    }
+    return true;
+}
+
+std::uint32_t ParallelPasses::smoothNow(int column, int row)
+{
+    SamplePoint points[kGridSamples];
+    Colour colours[kGridSamples];
+    gridPoints(column, row, points);
+    tracer_.trace(points, kGridSamples, colours);
+    stats_.samples += kGridSamples;
+    return gridAverage(image_.at(column, row), colours);
+}
+
+}  // namespace tessaform

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tessaform {
+
+// Reference: the plain algorithm, one thread, one sample at a time; kept to
+// check the fast engine against. Fast: every core and every vector lane.
+enum class RenderEngine { Reference, Fast };
+
+struct RenderSettings {
+    RenderEngine engine = RenderEngine::Fast;
+    unsigned threads = 0;  // 0: every core; the reference engine always uses one
+};
+
+// What a render traced, for throughput figures.
+struct RenderStats {
+    std::uint64_t samples = 0;            // primary rays, both passes
+    std::uint64_t antiAliasedPixels = 0;  // pixels re-sampled on the 4 x 4 grid
+};
+
+}  // namespace tessaform

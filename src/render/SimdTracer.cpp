@@ -1,0 +1,462 @@
+// The vector kernels, compiled once for every instruction set Highway
+// targets; this file includes itself once per target.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+#include "render/SimdTracer.h"
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "render/SimdTracer.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+//
+#include <hwy/contrib/math/math-inl.h>
+#include <hwy/highway.h>
+
+#include "render/SimdOrbit-inl.h"
+#include "render/SimdVector-inl.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace tessaform {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+constexpr std::size_t kBatch = BatchTracer::kMaxBatch;
+
+// Per-batch working memory, on the stack: structure of arrays, one entry
+// per sample, padded to whole vectors.
+struct Rays {
+    HWY_ALIGN float x[kBatch];
+    HWY_ALIGN float y[kBatch];
+    HWY_ALIGN float dx[kBatch];
+    HWY_ALIGN float dy[kBatch];
+    HWY_ALIGN float dz[kBatch];
+    HWY_ALIGN float entry[kBatch];
+};
+
+struct Hits {
+    HWY_ALIGN float px[kBatch];
+    HWY_ALIGN float py[kBatch];
+    HWY_ALIGN float pz[kBatch];
+    HWY_ALIGN float estimate[kBatch];
+    HWY_ALIGN std::int32_t steps[kBatch];
+    std::uint16_t sample[kBatch];
+    std::size_t count = 0;
+};
+
+// Vectors of lanes marched side by side.
+constexpr std::size_t kPackets = 2;
+
+// The lanes of the march: each holds one sample until it hits or misses.
+constexpr std::size_t kMarchLanes = kPackets * hn::MaxLanes(D());
+
+struct Lanes {
+    HWY_ALIGN float px[kMarchLanes];
+    HWY_ALIGN float py[kMarchLanes];
+    HWY_ALIGN float pz[kMarchLanes];
+    HWY_ALIGN float active[kMarchLanes];
+    HWY_ALIGN std::int32_t marchSteps[kMarchLanes];
+    HWY_ALIGN float dx[kMarchLanes];
+    HWY_ALIGN float dy[kMarchLanes];
+    HWY_ALIGN float dz[kMarchLanes];
+    HWY_ALIGN float estimate[kMarchLanes];
+    HWY_ALIGN std::int32_t steps[kMarchLanes];
+    std::uint8_t hitBits[kPackets][8];  // per packet, one bit a lane
+    std::uint8_t leftBits[kPackets][8];
+    std::uint16_t sample[kMarchLanes];
+};
+
+Slice broadcastSlice(D d, const SimdScene& scene)
+{
+    return {{hn::Set(d, scene.q.x), hn::Set(d, scene.q.y), hn::Set(d, scene.q.z), hn::Set(d, scene.q.w)},
+            {hn::Set(d, scene.k.x), hn::Set(d, scene.k.y), hn::Set(d, scene.k.z), hn::Set(d, scene.k.w)},
+            hn::Set(d, scene.hyperplaneW),
+            scene.iterationCap};
+}
+
+// Primary ray directions and the distance at which each enters the
+// bounding sphere (negative or NaN: the ray misses it).
+void setUpRays(D d, const SimdScene& scene, Rays& rays, std::size_t padded)
+{
+    const float* m = scene.viewRotation;
+    const Vec3 eye{hn::Set(d, scene.eye.x), hn::Set(d, scene.eye.y), hn::Set(d, scene.eye.z)};
+    const V s = hn::Sub(dot(eye, eye), hn::Set(d, 4.0f));
+    for (std::size_t i = 0; i < padded; i += hn::Lanes(d)) {
+        const V sx = hn::Neg(hn::Mul(
+            hn::Mul(hn::Sub(hn::Load(d, rays.x + i), hn::Set(d, scene.halfWidth)), hn::Set(d, scene.tanHalfFov)),
+            hn::Set(d, scene.inverseHalfWidth)));
+        const V sy = hn::Neg(hn::Mul(
+            hn::Mul(hn::Sub(hn::Load(d, rays.y + i), hn::Set(d, scene.halfHeight)), hn::Set(d, scene.verticalScale)),
+            hn::Set(d, scene.inverseHalfHeight)));
+        const auto column = [&](int j) {
+            return hn::MulAdd(sx, hn::Set(d, m[j]),
+                              hn::MulAdd(sy, hn::Set(d, m[4 + j]), hn::Set(d, m[8 + j] + m[12 + j])));
+        };
+        const Vec3 direction = normalise(d, {column(0), column(1), column(2)});
+        hn::Store(direction.x, d, rays.dx + i);
+        hn::Store(direction.y, d, rays.dy + i);
+        hn::Store(direction.z, d, rays.dz + i);
+        const V b = dot(eye, direction);
+        const V discriminant = hn::NegMulAdd(hn::Set(d, 1.0f), s, hn::Mul(b, b));
+        const V outside = hn::Sub(hn::Neg(b), hn::Sqrt(discriminant));
+        V entry = hn::IfThenElse(hn::Lt(discriminant, hn::Zero(d)), hn::Set(d, -1.0f), outside);
+        entry = hn::IfThenElse(hn::Lt(s, hn::Zero(d)), hn::Zero(d), entry);
+        hn::Store(entry, d, rays.entry + i);
+    }
+}
+
+// Puts the next waiting sample into lane, or leaves the lane idle.
+void fillLane(Lanes& lanes, std::size_t lane, const Rays& rays, const SimdScene& scene, const std::uint16_t* queue,
+              std::size_t& next, std::size_t queued)
+{
+    if (next == queued) {
+        lanes.active[lane] = 0.0f;
+        return;
+    }
+    const std::uint16_t sample = queue[next++];
+    const float t = rays.entry[sample];
+    lanes.sample[lane] = sample;
+    lanes.active[lane] = 1.0f;
+    lanes.marchSteps[lane] = 0;
+    lanes.dx[lane] = rays.dx[sample];
+    lanes.dy[lane] = rays.dy[sample];
+    lanes.dz[lane] = rays.dz[sample];
+    lanes.px[lane] = scene.eye.x + t * rays.dx[sample];
+    lanes.py[lane] = scene.eye.y + t * rays.dy[sample];
+    lanes.pz[lane] = scene.eye.z + t * rays.dz[sample];
+}
+
+// One march step for every active lane: estimate, then hit, miss or move.
+// Returns whether any lane finished.
+template <int Power, bool Rotated>
+bool marchStep(D d, Lanes& lanes, const Slice& slice, const SimdScene& scene)
+{
+    const DI di;
+    const std::size_t n = hn::Lanes(d);
+    Vec3 p[kPackets];
+    M done[kPackets];
+    for (std::size_t k = 0; k < kPackets; ++k) {
+        p[k] = {hn::Load(d, lanes.px + k * n), hn::Load(d, lanes.py + k * n), hn::Load(d, lanes.pz + k * n)};
+        done[k] = hn::Not(hn::Gt(hn::Load(d, lanes.active + k * n), hn::Zero(d)));
+    }
+    M idle[kPackets];
+    std::copy(std::begin(done), std::end(done), std::begin(idle));
+    OrbitEnd ends[kPackets];
+    iterateWithEscape<Power, Rotated, kPackets>(d, p, done, slice, ends);
+
+    bool finished = false;
+    for (std::size_t k = 0; k < kPackets; ++k) {
+        const std::size_t at = k * n;
+        const Vec3 direction{hn::Load(d, lanes.dx + at), hn::Load(d, lanes.dy + at), hn::Load(d, lanes.dz + at)};
+        const VI marchSteps = hn::Load(di, lanes.marchSteps + at);
+        const V estimate = distanceEstimate(d, ends[k].m, ends[k].dz2);
+        const M overLimit = hn::RebindMask(d, hn::Not(hn::Lt(marchSteps, hn::Set(di, scene.stepLimit))));
+        const M close = hn::Or(hn::Not(hn::Ge(estimate, hn::Set(d, scene.epsilon))), overLimit);
+        const Vec3 next{hn::MulAdd(estimate, direction.x, p[k].x), hn::MulAdd(estimate, direction.y, p[k].y),
+                        hn::MulAdd(estimate, direction.z, p[k].z)};
+        const M left = hn::AndNot(close, hn::Gt(dot(next, next), hn::Set(d, 4.0f)));
+        const M stalled = hn::And(hn::Eq(next.x, p[k].x), hn::And(hn::Eq(next.y, p[k].y), hn::Eq(next.z, p[k].z)));
+        const M hit = hn::AndNot(idle[k], hn::Or(close, hn::AndNot(left, stalled)));
+        const M moving = hn::Not(hn::Or(hit, left));
+
+        hn::Store(hn::IfThenElse(moving, next.x, p[k].x), d, lanes.px + at);
+        hn::Store(hn::IfThenElse(moving, next.y, p[k].y), d, lanes.py + at);
+        hn::Store(hn::IfThenElse(moving, next.z, p[k].z), d, lanes.pz + at);
+        hn::Store(hn::Add(marchSteps, hn::Set(di, 1)), di, lanes.marchSteps + at);
+        hn::Store(estimate, d, lanes.estimate + at);
+        hn::Store(ends[k].steps, di, lanes.steps + at);
+        const M leftActive = hn::AndNot(idle[k], left);
+        hn::StoreMaskBits(d, hit, lanes.hitBits[k]);
+        hn::StoreMaskBits(d, leftActive, lanes.leftBits[k]);
+        finished = finished || !hn::AllFalse(d, hn::Or(hit, leftActive));
+    }
+    return finished;
+}
+
+// The lanes of one packet named by a stored mask, as a bit set.
+std::uint64_t laneSet(const std::uint8_t (&bytes)[8])
+{
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        bits |= static_cast<std::uint64_t>(bytes[i]) << (8 * i);
+    }
+    return bits;
+}
+
+// Marches every queued sample; hits are collected for the normals, misses
+// take the background.
+template <int Power, bool Rotated>
+void marchAll(D d, const SimdScene& scene, const Rays& rays, const std::uint16_t* queue, std::size_t queued, Hits& hits,
+              Colour* colours)
+{
+    const std::size_t laneCount = kPackets * hn::Lanes(d);
+    const Slice slice = broadcastSlice(d, scene);
+    Lanes lanes{};
+    std::size_t next = 0;
+    for (std::size_t lane = 0; lane < laneCount; ++lane) {
+        fillLane(lanes, lane, rays, scene, queue, next, queued);
+    }
+    std::size_t busy = std::min(laneCount, queued);
+    while (busy > 0) {
+        if (!marchStep<Power, Rotated>(d, lanes, slice, scene)) {
+            continue;
+        }
+        for (std::size_t k = 0; k < kPackets; ++k) {
+            const std::uint64_t hitLanes = laneSet(lanes.hitBits[k]);
+            for (std::uint64_t finished = hitLanes | laneSet(lanes.leftBits[k]); finished != 0;
+                 finished &= finished - 1) {
+                const std::size_t inPacket = static_cast<std::size_t>(__builtin_ctzll(finished));
+                const std::size_t lane = k * hn::Lanes(d) + inPacket;
+                if (((hitLanes >> inPacket) & 1) != 0) {
+                    const std::size_t h = hits.count++;
+                    hits.px[h] = lanes.px[lane];
+                    hits.py[h] = lanes.py[lane];
+                    hits.pz[h] = lanes.pz[lane];
+                    hits.estimate[h] = lanes.estimate[lane];
+                    hits.steps[h] = lanes.steps[lane];
+                    hits.sample[h] = lanes.sample[lane];
+                } else {
+                    colours[lanes.sample[lane]] = scene.background;
+                }
+                fillLane(lanes, lane, rays, scene, queue, next, queued);
+                if (lanes.active[lane] == 0.0f) {
+                    --busy;
+                }
+            }
+        }
+    }
+}
+
+// pow(a, e) for a > 0 as exp(e ln a); a of 0 takes pow(0, e).
+HWY_INLINE V power(D d, V a, V exponent, V ofZero)
+{
+    return hn::IfThenElse(hn::Gt(a, hn::Zero(d)), hn::Exp(d, hn::Mul(exponent, hn::Log(d, a))), ofZero);
+}
+
+// Normals and shading of every hit, a vector of hits at a time.
+template <int Power, bool Rotated>
+void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours)
+{
+    const DI di;
+    const std::size_t laneCount = hn::Lanes(d);
+    const Slice slice = broadcastSlice(d, scene);
+    for (std::size_t h = hits.count; h % laneCount != 0; ++h) {
+        hits.px[h] = hits.px[0];
+        hits.py[h] = hits.py[0];
+        hits.pz[h] = hits.pz[0];
+        hits.estimate[h] = hits.estimate[0];
+        hits.steps[h] = hits.steps[0];
+    }
+    const V h = hn::Set(d, scene.epsilon * 0.1f);
+    const Vec3 eye{hn::Set(d, scene.eye.x), hn::Set(d, scene.eye.y), hn::Set(d, scene.eye.z)};
+    const Vec3 light{hn::Set(d, scene.light.x), hn::Set(d, scene.light.y), hn::Set(d, scene.light.z)};
+    const V top = hn::Set(d, static_cast<float>(scene.gradientCount - 1));
+    HWY_ALIGN float red[hn::MaxLanes(D())];
+    HWY_ALIGN float green[hn::MaxLanes(D())];
+    HWY_ALIGN float blue[hn::MaxLanes(D())];
+    for (std::size_t first = 0; first < hits.count; first += laneCount) {
+        const Vec3 p{hn::Load(d, hits.px + first), hn::Load(d, hits.py + first), hn::Load(d, hits.pz + first)};
+        const V estimate = hn::Load(d, hits.estimate + first);
+        const VI steps = hn::Load(di, hits.steps + first);
+        const int longest = *std::max_element(hits.steps + first, hits.steps + first + laneCount);
+        const Vec3 offsets = offsetEstimates<Power, Rotated>(d, p, h, steps, longest, slice);
+        const Vec3 normal =
+            normalise(d, {hn::Sub(offsets.x, estimate), hn::Sub(offsets.y, estimate), hn::Sub(offsets.z, estimate)});
+
+        const Vec3 view = normalise(d, {hn::Sub(p.x, eye.x), hn::Sub(p.y, eye.y), hn::Sub(p.z, eye.z)});
+        const V twiceViewDotNormal = hn::Mul(dot(view, normal), hn::Set(d, 2.0f));
+        const Vec3 reflection{hn::NegMulAdd(twiceViewDotNormal, normal.x, view.x),
+                              hn::NegMulAdd(twiceViewDotNormal, normal.y, view.y),
+                              hn::NegMulAdd(twiceViewDotNormal, normal.z, view.z)};
+        const Vec3 toLight = normalise(d, {hn::Sub(light.x, p.x), hn::Sub(light.y, p.y), hn::Sub(light.z, p.z)});
+        const V specular = hn::Mul(
+            power(d, hn::Abs(dot(toLight, reflection)), hn::Set(d, scene.specular), hn::Set(d, scene.specularOfZero)),
+            hn::Set(d, scene.intensity));
+
+        // Lit squarely (L.N = -1) picks the first entry, L.N = +1 the last.
+        const V f = hn::Mul(hn::Mul(hn::Add(dot(toLight, normal), hn::Set(d, 1.0f)),
+                                    hn::Set(d, static_cast<float>(scene.gradientCount))),
+                            hn::Set(d, 0.5f));
+        const M inside = hn::And(hn::Ge(f, hn::Set(d, 1.0f)), hn::Lt(f, top));
+        const V clamped = hn::IfThenElse(inside, f, hn::IfThenElseZero(hn::Ge(f, top), top));
+        const VI entry = hn::Mul(hn::ConvertTo(di, clamped), hn::Set(di, 3));
+        const float* table = &scene.gradient[0].r;
+        hn::Store(hn::Add(hn::GatherIndex(d, table, entry), specular), d, red);
+        hn::Store(hn::Add(hn::GatherIndex(d, table + 1, entry), specular), d, green);
+        hn::Store(hn::Add(hn::GatherIndex(d, table + 2, entry), specular), d, blue);
+        for (std::size_t lane = 0; lane < laneCount && first + lane < hits.count; ++lane) {
+            colours[hits.sample[first + lane]] = {red[lane], green[lane], blue[lane]};
+        }
+    }
+}
+
+template <int Power, bool Rotated>
+void traceWith(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours)
+{
+    const D d;
+    const std::size_t laneCount = hn::Lanes(d);
+    const std::size_t padded = (count + laneCount - 1) / laneCount * laneCount;
+    Rays rays;
+    for (std::size_t i = 0; i < padded; ++i) {
+        const SamplePoint& point = points[std::min(i, count - 1)];
+        rays.x[i] = point.x;
+        rays.y[i] = point.y;
+    }
+    setUpRays(d, scene, rays, padded);
+
+    std::uint16_t queue[kBatch];
+    std::size_t queued = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (rays.entry[i] >= 0.0f) {
+            queue[queued++] = static_cast<std::uint16_t>(i);
+        } else {
+            colours[i] = scene.background;
+        }
+    }
+    Hits hits;
+    marchAll<Power, Rotated>(d, scene, rays, queue, queued, hits, colours);
+    shadeHits<Power, Rotated>(d, scene, hits, colours);
+}
+
+template <int Power>
+void traceWithPower(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours)
+{
+    if (scene.rotated) {
+        traceWith<Power, true>(scene, points, count, colours);
+    } else {
+        traceWith<Power, false>(scene, points, count, colours);
+    }
+}
+
+void traceBatch(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours)
+{
+    if (count == 0) {
+        return;
+    }
+    switch (scene.power) {
+        case 2:
+            return traceWithPower<2>(scene, points, count, colours);
+        case 3:
+            return traceWithPower<3>(scene, points, count, colours);
+        case 4:
+            return traceWithPower<4>(scene, points, count, colours);
+        default:
+            return traceWithPower<5>(scene, points, count, colours);
+    }
+}
+
+const char* targetName()
+{
+    return hwy::TargetName(HWY_TARGET);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace tessaform
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+#include "params/FractalParams.h"
+#include "params/Gradient.h"
+#include "render/Camera.h"
+#include "render/RayMarch.h"
+
+namespace tessaform {
+
+static_assert(sizeof(Colour) == 3 * sizeof(float), "the kernels gather channels at a stride of three");
+
+HWY_EXPORT(traceBatch);
+HWY_EXPORT(targetName);
+
+namespace {
+
+bool isIdentity(const Quaternion& q)
+{
+    return q.x == 1.0f && q.y == 0.0f && q.z == 0.0f && q.w == 0.0f;
+}
+
+SimdScene describeScene(const FractalParams& params, const Gradient& gradient, int width, int height)
+{
+    const Camera camera = setupCamera(params, width, height);
+    const MarchSettings march = prepareMarch(params);
+    SimdScene scene{};
+    std::copy(std::begin(camera.viewRotation.m), std::end(camera.viewRotation.m), scene.viewRotation);
+    scene.eye = camera.eye;
+    scene.halfWidth = camera.halfWidth;
+    scene.halfHeight = camera.halfHeight;
+    scene.tanHalfFov = camera.tanHalfFov;
+    scene.verticalScale = camera.verticalScale;
+    scene.inverseHalfWidth = camera.inverseHalfWidth;
+    scene.inverseHalfHeight = camera.inverseHalfHeight;
+    scene.q = march.slice.rotation.q;
+    scene.k = march.slice.rotation.k;
+    scene.rotated = !isIdentity(scene.q);
+    scene.hyperplaneW = march.slice.hyperplaneW;
+    scene.iterationCap = march.slice.iterationCap;
+    scene.epsilon = march.epsilon;
+    scene.stepLimit = static_cast<std::int32_t>(
+        std::min<std::uint64_t>(march.stepLimit, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())));
+    scene.light = params.light;
+    scene.specular = params.specular;
+    scene.specularOfZero = static_cast<float>(std::pow(0.0, static_cast<double>(params.specular)));
+    scene.intensity = params.intensity;
+    scene.background = params.background;
+    scene.gradient = gradient.entries().data();
+    scene.gradientCount = gradient.count();
+    scene.power = params.power;
+    return scene;
+}
+
+}  // namespace
+
+SimdTracer::SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height)
+    : scene_(describeScene(params, gradient, width, height))
+{
+}
+
+void SimdTracer::trace(const SamplePoint* points, std::size_t count, Colour* colours) const
+{
+    HWY_DYNAMIC_DISPATCH(traceBatch)(scene_, points, count, colours);
+}
+
+std::string activeSimdTarget()
+{
+    return HWY_DYNAMIC_DISPATCH(targetName)();
+}
+
+// What the processor runs, read before any target is forced: forcing one
+// narrows what Highway reports as supported.
+const std::vector<std::int64_t>& runnableTargets()
+{
+    static const std::vector<std::int64_t> targets = hwy::SupportedAndGeneratedTargets();
+    return targets;
+}
+
+std::vector<std::string> availableSimdTargets()
+{
+    std::vector<std::string> names;
+    for (const std::int64_t target : runnableTargets()) {
+        names.emplace_back(hwy::TargetName(target));
+    }
+    return names;
+}
+
+bool useSimdTarget(const std::string& name)
+{
+    const std::vector<std::int64_t>& targets = runnableTargets();
+    if (name.empty()) {
+        hwy::SetSupportedTargetsForTest(0);
+        return true;
+    }
+    for (const std::int64_t target : targets) {
+        if (name == hwy::TargetName(target)) {
+            hwy::SetSupportedTargetsForTest(target);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace tessaform
+#endif

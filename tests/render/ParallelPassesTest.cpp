@@ -1,0 +1,178 @@
+#include "render/ParallelPasses.h"
+
+#include <gtest/gtest.h>
+#include <tbb/task_arena.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "params/FractalParams.h"
+#include "params/Gradient.h"
+#include "render/Renderer.h"
+#include "render/ScalarTracer.h"
+
+namespace tessaform {
+namespace {
+
+// No render ever writes a non-zero top byte.
+constexpr std::uint32_t kUnwritten = 0xAB000000u;
+
+class CountingObserver : public RenderObserver {
+public:
+    explicit CountingObserver(int checksAllowed = -1) : checksAllowed_(checksAllowed) {}
+
+    void rowFinished(RenderPass pass, int row, int) override
+    {
+        std::lock_guard lock(mutex_);
+        finished.push_back({pass, row});
+        if (image != nullptr) {
+            finishedSnapshot.push_back(*image);
+        }
+    }
+
+    bool shouldAbandon(RenderPass) override { return checksAllowed_ >= 0 && checks_.fetch_add(1) >= checksAllowed_; }
+
+    struct Finished {
+        RenderPass pass;
+        int row;
+    };
+    std::vector<Finished> finished;
+    // The whole image as it stood at each report.
+    std::vector<std::vector<std::uint32_t>> finishedSnapshot;
+    const std::vector<std::uint32_t>* image = nullptr;
+
+private:
+    std::mutex mutex_;
+    int checksAllowed_;
+    std::atomic<int> checks_{0};
+};
+
+std::vector<std::uint32_t> referenceImage(const FractalParams& params, const Gradient& gradient, int width, int height)
+{
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height), kUnwritten);
+    CountingObserver observer;
+    renderImage(params, gradient, {pixels.data(), width, height}, observer, {RenderEngine::Reference, 1});
+    return pixels;
+}
+
+std::vector<std::uint32_t> parallelImage(const FractalParams& params, const Gradient& gradient, int width, int height,
+                                         int threads, CountingObserver& observer, bool* finished = nullptr)
+{
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height), kUnwritten);
+    observer.image = &pixels;
+    const ScalarTracer<3> tracer(params, gradient, width, height);  // callers render power 3
+    const PixelImage image{pixels.data(), width, height};
+    ParallelPasses passes(tracer, image, observer);
+    tbb::task_arena arena(threads);
+    const bool done = arena.execute([&] { return passes.run(); });
+    if (finished != nullptr) {
+        *finished = done;
+    }
+    return pixels;
+}
+
+// Black and white stripes make nearly every surface pixel an edge, so
+// smoothing a pixel often turns its right or lower neighbour into an edge
+// that was not one by first-pass values.
+Gradient stripedGradient()
+{
+    std::vector<std::uint8_t> rgb;
+    for (int i = 0; i < 32; ++i) {
+        const std::uint8_t level = i % 2 == 0 ? 0 : 255;
+        rgb.insert(rgb.end(), {level, level, level});
+    }
+    return gradientFromRgbBytes(rgb);
+}
+
+struct Scene {
+    const char* name;
+    FractalParams params;
+};
+
+std::vector<Scene> scenes()
+{
+    FractalParams rotated = defaultParams();
+    rotated.direction = {0.3f, 0.5f, 0.8f};
+    rotated.angle = 0.7f;
+    rotated.theta = 0.4f;
+    FractalParams ball = defaultParams();
+    ball.iterations = 0;
+    return {{"default", defaultParams()}, {"rotated", rotated}, {"ball", ball}};
+}
+
+TEST(ParallelPassesTest, ImageIsExactlyTheSequentialOneForAnyThreadCountAndSize)
+{
+    struct Size {
+        int width;
+        int height;
+    };
+    const Gradient striped = stripedGradient();
+    for (const Scene& scene : scenes()) {
+        FractalParams params = scene.params;
+        params.power = 3;
+        for (const Gradient* gradient : {&neutralGradient(), &striped}) {
+            for (const Size size : {Size{61, 47}, Size{3, 3}, Size{1, 5}, Size{5, 1}, Size{2, 2}}) {
+                const auto expected = referenceImage(params, *gradient, size.width, size.height);
+                for (const int threads : {1, 2, 4}) {
+                    CountingObserver observer;
+                    EXPECT_EQ(parallelImage(params, *gradient, size.width, size.height, threads, observer), expected)
+                        << scene.name << " " << size.width << " x " << size.height << ", " << threads << " threads";
+                }
+            }
+        }
+    }
+}
+
+TEST(ParallelPassesTest, ReportsEveryRowInOrderOnlyOnceItIsFinal)
+{
+    constexpr int kWidth = 40;
+    constexpr int kHeight = 420;  // several bands of each pass
+    FractalParams params = defaultParams();
+    params.power = 3;
+    const auto expected = referenceImage(params, stripedGradient(), kWidth, kHeight);
+    CountingObserver observer;
+    const auto pixels = parallelImage(params, stripedGradient(), kWidth, kHeight, 2, observer);
+    ASSERT_EQ(pixels, expected);
+    ASSERT_EQ(observer.finished.size(), static_cast<std::size_t>(2 * kHeight - 2));
+    for (std::size_t i = 0; i < observer.finished.size(); ++i) {
+        const bool first = i < static_cast<std::size_t>(kHeight);
+        const int row = first ? static_cast<int>(i) : static_cast<int>(i) - kHeight + 1;
+        EXPECT_EQ(observer.finished[i].pass, first ? RenderPass::First : RenderPass::AntiAlias) << i;
+        EXPECT_EQ(observer.finished[i].row, row) << i;
+        // A finished first-pass row is fully written; a finished anti-alias
+        // row already holds its final pixels.
+        const auto begin = static_cast<std::size_t>(row * kWidth);
+        for (std::size_t index = begin; index < begin + kWidth; ++index) {
+            const std::uint32_t shown = observer.finishedSnapshot[i][index];
+            EXPECT_NE(shown, kUnwritten) << "row " << row;
+            if (!first) {
+                EXPECT_EQ(shown, expected[index]) << "row " << row;
+            }
+        }
+    }
+}
+
+TEST(ParallelPassesTest, AbandonStopsWithinABandAndLeavesFinishedRowsIntact)
+{
+    constexpr int kWidth = 64;
+    constexpr int kHeight = 600;
+    for (const int allowed : {0, 3, 40}) {
+        CountingObserver observer(allowed);
+        bool finished = true;
+        const auto pixels = parallelImage(defaultParams(), neutralGradient(), kWidth, kHeight, 2, observer, &finished);
+        EXPECT_FALSE(finished) << allowed;
+        std::size_t written = 0;
+        for (const std::uint32_t pixel : pixels) {
+            written += pixel != kUnwritten ? 1 : 0;
+        }
+        EXPECT_LT(written, pixels.size()) << allowed;
+        for (const auto& row : observer.finished) {
+            EXPECT_EQ(row.pass, RenderPass::First);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessaform
