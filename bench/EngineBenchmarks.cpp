@@ -1,0 +1,150 @@
+#include "EngineBenchmarks.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <vector>
+
+#include "render/SimdTracer.h"
+
+namespace tessaform::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The fast engine finishes in well under a second, so several renders per
+// repetition and several repetitions give a stable median; the reference
+// engine takes seconds and one render says enough.
+constexpr double kFastMinSeconds = 0.5;
+constexpr int kFastRepetitions = 5;
+constexpr int kSimdRepetitions = 3;
+
+// A fractal shows hundreds of shades; a background-only image a handful.
+constexpr std::size_t kFewestColours = 64;
+
+void setThroughputCounters(benchmark::State& state, const BenchScene& scene, const RenderStats& stats,
+                           std::size_t distinct, double seconds)
+{
+    const auto renders = static_cast<double>(state.iterations());
+    state.counters["Mpix/s"] = static_cast<double>(scene.pixelCount()) * renders / seconds * 1e-6;
+    state.counters["Msamples/s"] = static_cast<double>(stats.samples) * renders / seconds * 1e-6;
+    state.counters["samples"] = static_cast<double>(stats.samples);
+    state.counters["aa_pixels"] = static_cast<double>(stats.antiAliasedPixels);
+    state.counters["colours"] = static_cast<double>(distinct);
+}
+
+// Times whole renders; the time is also taken here, so that the rates
+// divide by exactly the rendering.
+void renderRepeatedly(benchmark::State& state, const BenchScene& scene, const RenderSettings& settings,
+                      ImageArchive& archive, const std::string& name)
+{
+    std::vector<std::uint32_t> pixels(scene.pixelCount());
+    RenderStats stats{};
+    double seconds = 0.0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        const SceneRender render = renderScene(scene, settings, pixels);
+        seconds += std::chrono::duration<double>(Clock::now() - start).count();
+        if (render.outcome != RenderOutcome::Completed) {
+            state.SkipWithError("the render did not complete");
+            return;
+        }
+        stats = render.stats;
+        state.PauseTiming();
+        archive.keep(name, pixels);
+        state.ResumeTiming();
+    }
+    const std::size_t colours = distinctPixelValues(pixels);
+    if (colours < kFewestColours) {
+        state.SkipWithError("the image shows (almost) nothing but background");
+        return;
+    }
+    setThroughputCounters(state, scene, stats, colours, seconds);
+}
+
+// Gives the best instruction set back however the benchmark ends. Starts
+// from the best too: while one target is forced, the others are not
+// offered.
+class ForcedSimdTarget {
+public:
+    explicit ForcedSimdTarget(const std::string& target) : forced_(useSimdTarget("") && useSimdTarget(target)) {}
+    ForcedSimdTarget(const ForcedSimdTarget&) = delete;
+    ForcedSimdTarget& operator=(const ForcedSimdTarget&) = delete;
+    ~ForcedSimdTarget() { useSimdTarget(""); }
+
+    bool forced() const { return forced_; }
+
+private:
+    bool forced_;
+};
+
+void renderOnTarget(benchmark::State& state, const std::string& target, unsigned threads, ImageArchive& archive)
+{
+    const std::string name = simdBenchmarkName(target, threads);
+    const ForcedSimdTarget forced(target);
+    if (!forced.forced() || activeSimdTarget() != target) {
+        state.SkipWithError("the instruction set could not be forced");
+        return;
+    }
+    renderRepeatedly(state, defaultScene(), {RenderEngine::Fast, threads}, archive, name);
+}
+
+void registerSceneBenchmarks(const BenchScene& scene, ImageArchive& archive)
+{
+    const std::string reference = engineBenchmarkName(scene, RenderEngine::Reference);
+    benchmark::RegisterBenchmark(reference.c_str(),
+                                 [scene, reference, &archive](benchmark::State& state) {
+                                     renderRepeatedly(state, scene, {RenderEngine::Reference, 1}, archive, reference);
+                                 })
+        ->Iterations(1)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    const std::string fast = engineBenchmarkName(scene, RenderEngine::Fast);
+    benchmark::RegisterBenchmark(fast.c_str(),
+                                 [scene, fast, &archive](benchmark::State& state) {
+                                     renderRepeatedly(state, scene, {RenderEngine::Fast, 0}, archive, fast);
+                                 })
+        ->MinTime(kFastMinSeconds)
+        ->Repetitions(kFastRepetitions)
+        ->ReportAggregatesOnly(true)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
+void registerSimdBenchmarks(const std::string& target, ImageArchive& archive)
+{
+    for (const unsigned threads : {0u, 1u}) {
+        benchmark::RegisterBenchmark(
+            simdBenchmarkName(target, threads).c_str(),
+            [target, threads, &archive](benchmark::State& state) { renderOnTarget(state, target, threads, archive); })
+            ->MinTime(kFastMinSeconds)
+            ->Repetitions(kSimdRepetitions)
+            ->ReportAggregatesOnly(true)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+}  // namespace
+
+std::string engineBenchmarkName(const BenchScene& scene, RenderEngine engine)
+{
+    return "scene/" + scene.name + (engine == RenderEngine::Reference ? "/reference" : "/fast");
+}
+
+std::string simdBenchmarkName(const std::string& target, unsigned threads)
+{
+    return "simd/" + target + (threads == 0 ? "/all_threads" : "/threads:" + std::to_string(threads));
+}
+
+void registerEngineBenchmarks(ImageArchive& archive)
+{
+    for (const BenchScene& scene : benchScenes()) {
+        registerSceneBenchmarks(scene, archive);
+    }
+    for (const std::string& target : availableSimdTargets()) {
+        registerSimdBenchmarks(target, archive);
+    }
+}
+
+}  // namespace tessaform::bench

@@ -1,0 +1,156 @@
+#include "Summary.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "EngineBenchmarks.h"
+#include "PreviewLatency.h"
+#include "render/SimdTracer.h"
+
+namespace tessaform::bench {
+namespace {
+
+std::string format(const char* pattern, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+std::string milliseconds(const std::optional<Measurement>& measurement)
+{
+    return measurement ? format("%.1f ms", measurement->seconds * 1e3) : "-";
+}
+
+// Pixels in which a benchmark's last image differs from the reference
+// engine's image of the same scene, and whether it ever changed between runs.
+std::string agreement(const ImageArchive& images, const std::string& name, const std::string& referenceName)
+{
+    const std::vector<std::uint32_t>* image = images.find(name);
+    const std::vector<std::uint32_t>* reference = images.find(referenceName);
+    if (image == nullptr || reference == nullptr) {
+        return "-";
+    }
+    const ImageDifference difference = compareImages(*image, *reference);
+    std::string text = difference.pixels == 0 ? "identical"
+                                              : std::to_string(difference.pixels) + " pixels differ, by up to " +
+                                                    std::to_string(difference.largestChannelChange) + "/255";
+    if (images.changes(name) > 0) {
+        text += ", changed " + std::to_string(images.changes(name)) + "x between runs";
+    }
+    return text;
+}
+
+void printScenes(std::ostream& out, const SummaryInputs& inputs)
+{
+    char line[256];
+    std::snprintf(line, sizeof line, "%-26s %12s %12s %9s  %s\n", "scene", "reference", "fast", "speed-up",
+                  "fast image vs reference");
+    out << line;
+    for (const BenchScene& scene : benchScenes()) {
+        const std::string referenceName = engineBenchmarkName(scene, RenderEngine::Reference);
+        const std::string fastName = engineBenchmarkName(scene, RenderEngine::Fast);
+        const std::optional<Measurement> reference = inputs.results.find(referenceName);
+        const std::optional<Measurement> fast = inputs.results.find(fastName);
+        const std::string speedUp = reference && fast ? format("%.1fx", reference->seconds / fast->seconds) : "-";
+        std::snprintf(line, sizeof line, "%-26s %12s %12s %9s  %s\n", scene.name.c_str(),
+                      milliseconds(reference).c_str(), milliseconds(fast).c_str(), speedUp.c_str(),
+                      agreement(inputs.images, fastName, referenceName).c_str());
+        out << line;
+    }
+}
+
+void printTargets(std::ostream& out, const SummaryInputs& inputs)
+{
+    char line[256];
+    std::snprintf(line, sizeof line, "\n%-26s %12s %12s  %s\n", "SIMD target (default scene)", "all threads",
+                  "1 thread", "image vs reference");
+    out << line;
+    const std::string referenceName = engineBenchmarkName(defaultScene(), RenderEngine::Reference);
+    for (const std::string& target : availableSimdTargets()) {
+        const std::string allName = simdBenchmarkName(target, 0);
+        std::snprintf(line, sizeof line, "%-26s %12s %12s  %s\n", target.c_str(),
+                      milliseconds(inputs.results.find(allName)).c_str(),
+                      milliseconds(inputs.results.find(simdBenchmarkName(target, 1))).c_str(),
+                      agreement(inputs.images, allName, referenceName).c_str());
+        out << line;
+    }
+}
+
+void printLatency(std::ostream& out, const SummaryInputs& inputs)
+{
+    const std::optional<Measurement> latency = inputs.results.find(kPreviewLatencyName);
+    if (!latency) {
+        return;
+    }
+    out << "\nPreview latency, slider change to complete " << kPreviewWidth << "x" << kPreviewHeight
+        << " preview: median " << format("%.1f ms", latency->counter(kMedianLatencyCounter)) << ", 90th percentile "
+        << format("%.1f ms", latency->counter(kP90LatencyCounter)) << "; the renderer's median share "
+        << format("%.1f ms", latency->counter(kMedianRenderCounter)) << "\n";
+}
+
+void printCensus(std::ostream& out, const SceneCensus& census)
+{
+    const WorkCensus& work = census.work;
+    out << "\nWork census of " << defaultScene().name << ": " << work.samples << " samples (" << work.antiAliasedPixels
+        << " anti-aliased pixels), " << work.hits << " hits, " << work.marchSteps << " march steps, "
+        << work.juliaSteps() << " Julia steps (" << work.escapeSteps << " escape, " << work.normalSteps << " normal)\n";
+    const bool agrees = work.samples == census.reference.samples &&
+                        work.antiAliasedPixels == census.reference.antiAliasedPixels && census.replayReproducedImage;
+    out << "  reference engine traced " << census.reference.samples << " samples, "
+        << census.reference.antiAliasedPixels
+        << " anti-aliased pixels: " << (agrees ? "the census agrees" : "THE CENSUS DISAGREES, its figures are suspect")
+        << "\n";
+}
+
+// Useful arithmetic only: lanes idling in a batch and grids traced for
+// pixels that turn out not to be edges are work the image did not need.
+void printArithmetic(std::ostream& out, const SummaryInputs& inputs, const SceneCensus& census, double seconds,
+                     unsigned cores, const char* label)
+{
+    const double gigaflops = static_cast<double>(census.work.juliaSteps()) * kFlopsPerJuliaStep / seconds * 1e-9;
+    const int lanes = floatLanes(inputs.activeTarget);
+    const double peak = peakGigaflops(inputs.processor, cores, lanes);
+    out << "  " << label << ": " << format("%.1f", gigaflops) << " GFLOP/s of peak " << cores << " cores x " << lanes
+        << " lanes x " << kFmaPipesPerCore << " FMA/cycle x 2 flop x "
+        << format("%.3f", inputs.processor.megahertz * 1e-3) << " GHz = " << format("%.1f", peak) << " GFLOP/s ("
+        << format("%.1f%%", 100.0 * gigaflops / peak) << ")\n";
+}
+
+void printThroughput(std::ostream& out, const SummaryInputs& inputs)
+{
+    if (!inputs.census) {
+        return;
+    }
+    printCensus(out, *inputs.census);
+    out << "  " << kFlopsPerJuliaStep << " flop per Julia step (power 2 kernel, FMA = 2, escape test not counted);"
+        << " assumed " << kFmaPipesPerCore << " " << floatLanes(inputs.activeTarget)
+        << "-lane FMAs per core and cycle at the reported clock\n";
+    const std::optional<Measurement> all = inputs.results.find(engineBenchmarkName(defaultScene(), RenderEngine::Fast));
+    if (all) {
+        printArithmetic(out, inputs, *inputs.census, all->seconds, inputs.processor.logicalCores, "fast, all threads");
+    }
+    const std::optional<Measurement> one = inputs.results.find(simdBenchmarkName(inputs.activeTarget, 1));
+    if (one) {
+        printArithmetic(out, inputs, *inputs.census, one->seconds, 1, "fast, 1 thread  ");
+    }
+}
+
+}  // namespace
+
+void printSummary(std::ostream& out, const SummaryInputs& inputs)
+{
+    out << "\n==== Summary ====\n"
+        << "Processor: " << inputs.processor.model << ", " << inputs.processor.logicalCores << " logical cores, "
+        << format("%.0f MHz", inputs.processor.megahertz) << "\n"
+        << "Active SIMD target: " << inputs.activeTarget << "; fast engine threads: " << inputs.processor.logicalCores
+        << " (all cores); reference: 1\n"
+        << "Times are wall time per image, the median over repetitions for the fast engine.\n\n";
+    printScenes(out, inputs);
+    printTargets(out, inputs);
+    printLatency(out, inputs);
+    printThroughput(out, inputs);
+}
+
+}  // namespace tessaform::bench

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "ImageArchive.h"
+#include "ProcessorPeak.h"
+#include "ResultLog.h"
+#include "WorkCensus.h"
+
+namespace tessaform::bench {
+
+struct SummaryInputs {
+    const ResultLog& results;
+    const ImageArchive& images;
+    std::optional<SceneCensus> census;  // of the default scene
+    Processor processor;
+    std::string activeTarget;
+};
+
+// The closing table: each scene's reference and fast times with the
+// speed-up, each instruction set, the preview latency and the arithmetic
+// throughput against the processor's peak.
+void printSummary(std::ostream& out, const SummaryInputs& inputs);
+
+}  // namespace tessaform::bench
