@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "app/FrameBuffer.h"
+#include "app/FrameRenderer.h"
+#include "app/RenderScheduler.h"
+#include "app/SharedFrame.h"
+#include "app/SharedParams.h"
+#include "params/FractalParams.h"
+#include "params/Gradient.h"
+#include "render/Renderer.h"
+
+// The program's real render path under load: the scheduler driving the
+// fast engine through FrameRenderer, with slider bursts and high-quality
+// renders closed at random moments.
+namespace tessaform {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SilentView : public RenderView {
+public:
+    void requestRepaint(RenderMode) override {}
+    void showHighQualityTitle(const std::string&) override {}
+};
+
+// Passes every render on to the program's renderer and records what ran,
+// and whether two ever ran at once.
+class WatchedRenderer : public RenderProcedure {
+public:
+    explicit WatchedRenderer(RenderProcedure& inner) : inner_(inner) {}
+
+    void render(const FractalParams& snapshot, RenderMode mode, const StopSignal& stop) override
+    {
+        const int running = ++inFlight_;
+        int most = mostAtOnce_.load();
+        while (running > most && !mostAtOnce_.compare_exchange_weak(most, running)) {
+        }
+        {
+            std::lock_guard lock(mutex_);
+            started_.push_back({snapshot, mode});
+        }
+        inner_.render(snapshot, mode, stop);
+        --inFlight_;
+    }
+
+    struct Started {
+        FractalParams snapshot;
+        RenderMode mode;
+    };
+
+    std::vector<Started> started() const
+    {
+        std::lock_guard lock(mutex_);
+        return started_;
+    }
+    int mostAtOnce() const { return mostAtOnce_.load(); }
+
+private:
+    RenderProcedure& inner_;
+    std::atomic<int> inFlight_{0};
+    std::atomic<int> mostAtOnce_{0};
+    mutable std::mutex mutex_;
+    std::vector<Started> started_;
+};
+
+// Records are compared as the scheduler compares them: byte for byte.
+bool sameRecord(const FractalParams& a, const FractalParams& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+constexpr int kPreviewWidth = 48;
+constexpr int kPreviewHeight = 36;
+constexpr int kHighQualityWidth = 64;
+constexpr int kHighQualityHeight = 48;
+
+class LoadAndTimingTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        renderer_.setPreviewFrame(preview_);
+        directory_ = std::filesystem::temp_directory_path() /
+                     ("tessaform-load-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        std::filesystem::create_directories(directory_);
+    }
+
+    void TearDown() override
+    {
+        scheduler_.shutdown();
+        std::filesystem::remove_all(directory_);
+        EXPECT_EQ(watched_.mostAtOnce(), 1) << "two renders drew at once";
+    }
+
+    // What the dialog does for one slider step: write, compare, request.
+    void moveSlider(int step)
+    {
+        params_.editLive(
+            [step](FractalParams& params) { params.constant.x = -0.6f + 0.0001f * static_cast<float>(step); });
+        if (params_.liveDiffersFromSnapshot()) {
+            scheduler_.requestRender();
+        }
+    }
+
+    bool waitUntilIdle()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (scheduler_.flags().renderBusy || scheduler_.startInFlight()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+    static std::vector<std::uint32_t> expectedImage(const FractalParams& params, int width, int height)
+    {
+        struct Quiet : RenderObserver {
+            void rowFinished(RenderPass, int, int) override {}
+            bool shouldAbandon(RenderPass) override { return false; }
+        } observer;
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height));
+        renderImage(params, Gradient(), {pixels.data(), width, height}, observer);
+        return pixels;
+    }
+
+    std::vector<std::uint32_t> shownPreview() const
+    {
+        std::vector<std::uint32_t> pixels;
+        preview_->readShown([&](const FrameBuffer& shown) {
+            pixels.assign(shown.pixels(), shown.pixels() + shown.width() * shown.height());
+        });
+        return pixels;
+    }
+
+    // As the High quality command does it, with the window closed after
+    // wait: the render may finish first, or be stopped in either pass.
+    void highQualityClosedAfter(std::chrono::microseconds wait, const std::filesystem::path& output)
+    {
+        RenderClaim claim = scheduler_.stopRenderAndWait();
+        scheduler_.flags().previewMode = false;
+        renderer_.setHighQualityTarget(SharedFrame::create(kHighQualityWidth, kHighQualityHeight), output.string());
+        scheduler_.launchRenderThread(std::move(claim));
+        std::this_thread::sleep_for(wait);
+        scheduler_.flags().keepRendering = false;
+        scheduler_.waitForRenderThread();
+    }
+
+    SharedParams params_;
+    GradientSlot gradient_;
+    SilentView view_;
+    FrameRenderer renderer_{gradient_, view_};
+    WatchedRenderer watched_{renderer_};
+    std::shared_ptr<SharedFrame> preview_ = SharedFrame::create(kPreviewWidth, kPreviewHeight);
+    std::filesystem::path directory_;
+    RenderScheduler scheduler_{params_, watched_};
+};
+
+TEST_F(LoadAndTimingTest, TenThousandChangesEndInOneRenderOfTheLastValues)
+{
+    constexpr int kChanges = 10000;
+    for (int step = 0; step < kChanges; ++step) {
+        moveSlider(step);
+    }
+    ASSERT_TRUE(waitUntilIdle());
+
+    const std::vector<WatchedRenderer::Started> started = watched_.started();
+    const FractalParams last = params_.live();
+    ASSERT_FALSE(started.empty());
+    EXPECT_TRUE(sameRecord(started.back().snapshot, last));
+    // Every step has values of its own, so this counts the follow-ups of
+    // the burst's end.
+    int withLastValues = 0;
+    for (const auto& render : started) {
+        withLastValues += sameRecord(render.snapshot, last) ? 1 : 0;
+    }
+    EXPECT_EQ(withLastValues, 1);
+    // A burst this fast is served by a handful of renders, not thousands.
+    EXPECT_LT(started.size(), static_cast<std::size_t>(kChanges / 10));
+    EXPECT_EQ(shownPreview(), expectedImage(last, kPreviewWidth, kPreviewHeight));
+}
+
+TEST_F(LoadAndTimingTest, HighQualityRendersClosedAtRandomMomentsLeaveWholeFilesOrNone)
+{
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> closeAfterMicroseconds(0, 6000);
+    int step = 0;
+    int written = 0;
+    long highQualityRenders = 0;
+    const FractalParams initialSnapshot = params_.snapshot();
+    for (int round = 0; round < 12; ++round) {
+        for (int change = 0; change < 300; ++change) {
+            moveSlider(step++);
+        }
+        const std::filesystem::path output = directory_ / ("render" + std::to_string(round) + ".tga");
+        highQualityClosedAfter(std::chrono::microseconds(closeAfterMicroseconds(random)), output);
+
+        // Its end may already have started a preview of the newer values.
+        const std::vector<WatchedRenderer::Started> started = watched_.started();
+        std::size_t high = started.size();
+        while (high > 0 && started[high - 1].mode != RenderMode::HighQuality) {
+            --high;
+        }
+        ASSERT_GE(high, 1u);
+        ASSERT_EQ(highQualityRenders++, std::count_if(started.begin(), started.begin() + static_cast<long>(high) - 1,
+                                                      [](const auto& r) { return r.mode == RenderMode::HighQuality; }));
+        // It renders the snapshot of the render started before it (or the
+        // first one, when none did); a high-quality render takes no copy of
+        // its own.
+        EXPECT_TRUE(sameRecord(started[high - 1].snapshot, high >= 2 ? started[high - 2].snapshot : initialSnapshot));
+        if (std::filesystem::exists(output)) {
+            ++written;
+            EXPECT_EQ(std::filesystem::file_size(output),
+                      18u + 3u * static_cast<std::uintmax_t>(kHighQualityWidth * kHighQualityHeight));
+        }
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(directory_)) {
+        EXPECT_EQ(entry.path().extension(), ".tga") << "a temporary file was left behind: " << entry.path();
+    }
+    // The random moments cover both outcomes.
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, 12);
+
+    moveSlider(step++);
+    ASSERT_TRUE(waitUntilIdle());
+    const FractalParams last = params_.live();
+    EXPECT_TRUE(sameRecord(watched_.started().back().snapshot, last));
+    EXPECT_EQ(shownPreview(), expectedImage(last, kPreviewWidth, kPreviewHeight));
+}
+
+}  // namespace
+}  // namespace tessaform
