@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -82,8 +83,10 @@ bool sameRecord(const FractalParams& a, const FractalParams& b)
 
 constexpr int kPreviewWidth = 48;
 constexpr int kPreviewHeight = 36;
-constexpr int kHighQualityWidth = 64;
-constexpr int kHighQualityHeight = 48;
+// Big enough that a render closed right after its launch cannot finish
+// first.
+constexpr int kHighQualityWidth = 128;
+constexpr int kHighQualityHeight = 96;
 
 class LoadAndTimingTest : public testing::Test {
 protected:
@@ -144,17 +147,26 @@ protected:
         return pixels;
     }
 
-    // As the High quality command does it, with the window closed after
-    // wait: the render may finish first, or be stopped in either pass.
-    void highQualityClosedAfter(std::chrono::microseconds wait, const std::filesystem::path& output)
+    // As the High quality command does it: the window is closed after
+    // wait, or, without one, once the render has ended by itself. Returns
+    // how long the render ran.
+    std::chrono::microseconds highQuality(std::optional<std::chrono::microseconds> wait,
+                                          const std::filesystem::path& output)
     {
         RenderClaim claim = scheduler_.stopRenderAndWait();
         scheduler_.flags().previewMode = false;
         renderer_.setHighQualityTarget(SharedFrame::create(kHighQualityWidth, kHighQualityHeight), output.string());
+        const auto start = std::chrono::steady_clock::now();
         scheduler_.launchRenderThread(std::move(claim));
-        std::this_thread::sleep_for(wait);
-        scheduler_.flags().keepRendering = false;
+        if (wait) {
+            if (*wait > 0us) {
+                std::this_thread::sleep_for(*wait);
+            }
+            scheduler_.flags().keepRendering = false;
+        }
         scheduler_.waitForRenderThread();
+        scheduler_.flags().keepRendering = false;
+        return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     }
 
     SharedParams params_;
@@ -193,18 +205,30 @@ TEST_F(LoadAndTimingTest, TenThousandChangesEndInOneRenderOfTheLastValues)
 
 TEST_F(LoadAndTimingTest, HighQualityRendersClosedAtRandomMomentsLeaveWholeFilesOrNone)
 {
+    // Rounds close the window at once, at a random moment of the render,
+    // or after it has saved its file.
     std::mt19937 random(20261208);
-    std::uniform_int_distribution<int> closeAfterMicroseconds(0, 6000);
     int step = 0;
-    int written = 0;
     long highQualityRenders = 0;
     const FractalParams initialSnapshot = params_.snapshot();
+    std::chrono::microseconds wholeRender = highQuality(std::nullopt, directory_ / "first.tga");
+    ++highQualityRenders;
     for (int round = 0; round < 12; ++round) {
         for (int change = 0; change < 300; ++change) {
             moveSlider(step++);
         }
         const std::filesystem::path output = directory_ / ("render" + std::to_string(round) + ".tga");
-        highQualityClosedAfter(std::chrono::microseconds(closeAfterMicroseconds(random)), output);
+        std::optional<std::chrono::microseconds> closeAfter;
+        if (round % 3 == 0) {
+            closeAfter = 0us;
+        } else if (round % 3 == 1) {
+            closeAfter =
+                std::chrono::microseconds(std::uniform_int_distribution<std::int64_t>(0, wholeRender.count())(random));
+        }
+        const std::chrono::microseconds ran = highQuality(closeAfter, output);
+        if (!closeAfter) {
+            wholeRender = ran;
+        }
 
         // Its end may already have started a preview of the newer values.
         const std::vector<WatchedRenderer::Started> started = watched_.started();
@@ -219,8 +243,13 @@ TEST_F(LoadAndTimingTest, HighQualityRendersClosedAtRandomMomentsLeaveWholeFiles
         // first one, when none did); a high-quality render takes no copy of
         // its own.
         EXPECT_TRUE(sameRecord(started[high - 1].snapshot, high >= 2 ? started[high - 2].snapshot : initialSnapshot));
+        if (round % 3 == 0) {
+            EXPECT_FALSE(std::filesystem::exists(output)) << "a render closed at once wrote its file";
+        }
+        if (round % 3 == 2) {
+            EXPECT_TRUE(std::filesystem::exists(output)) << "a finished render wrote no file";
+        }
         if (std::filesystem::exists(output)) {
-            ++written;
             EXPECT_EQ(std::filesystem::file_size(output),
                       18u + 3u * static_cast<std::uintmax_t>(kHighQualityWidth * kHighQualityHeight));
         }
@@ -228,9 +257,6 @@ TEST_F(LoadAndTimingTest, HighQualityRendersClosedAtRandomMomentsLeaveWholeFiles
     for (const auto& entry : std::filesystem::directory_iterator(directory_)) {
         EXPECT_EQ(entry.path().extension(), ".tga") << "a temporary file was left behind: " << entry.path();
     }
-    // The random moments cover both outcomes.
-    EXPECT_GT(written, 0);
-    EXPECT_LT(written, 12);
 
     moveSlider(step++);
     ASSERT_TRUE(waitUntilIdle());
