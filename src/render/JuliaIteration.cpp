@@ -1,5 +1,7 @@
 #include "render/JuliaIteration.h"
 
+#include <algorithm>
+
 #include "params/FractalParams.h"
 
 namespace tessaform {
@@ -22,7 +24,7 @@ JuliaRotation prepareRotation(const FractalParams& params)
 
 JuliaSlice prepareSlice(const FractalParams& params)
 {
-    return {prepareRotation(params), params.hyperplaneW, params.iterations};
+    return {prepareRotation(params), params.hyperplaneW, std::min(params.iterations, kLargestIterationCap)};
 }
 
 }  // namespace tessaform

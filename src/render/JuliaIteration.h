@@ -33,6 +33,12 @@ struct JuliaSlice {
     std::int32_t iterationCap;
 };
 
+// The most steps an orbit takes. The dialog offers at most 100; a file may
+// ask for up to 2^31, which would keep a render busy for days and deaf to
+// a stop, since every point inside the set runs to the cap.
+inline constexpr std::int32_t kLargestIterationCap = 100000;
+
+// The cap is the record's, limited to kLargestIterationCap.
 JuliaSlice prepareSlice(const FractalParams& params);
 
 template <int Power>

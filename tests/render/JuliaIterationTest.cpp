@@ -58,6 +58,16 @@ Quaternion polarPower(const Quaternion& z, int n)
             static_cast<float>(z.z * vectorScale), static_cast<float>(z.w * vectorScale)};
 }
 
+TEST(JuliaIterationTest, CapsBeyondTheLargestAreLimited)
+{
+    for (const std::int32_t cap : {-5, 0, 100, kLargestIterationCap}) {
+        EXPECT_EQ(prepareSlice(classicParams({0.0f, 0.0f, 0.0f, 0.0f}, cap)).iterationCap, cap);
+    }
+    for (const std::int32_t cap : {kLargestIterationCap + 1, std::numeric_limits<std::int32_t>::max()}) {
+        EXPECT_EQ(prepareSlice(classicParams({0.0f, 0.0f, 0.0f, 0.0f}, cap)).iterationCap, kLargestIterationCap);
+    }
+}
+
 TEST(JuliaIterationTest, OneEscapingStepGivesTheSameEstimateForEveryPower)
 {
     for (const std::int32_t cap : {1, 10}) {
