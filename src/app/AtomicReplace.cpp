@@ -65,11 +65,34 @@ std::string describeFailure(const char* what, const std::string& target)
     return std::string(what) + " " + target + ": " + std::strerror(errno);
 }
 
+// A device or a pipe (/dev/full, /dev/null, a terminal) cannot be swapped
+// for a file: renaming over it would replace the device node itself. Such a
+// target is written in place, and its write errors reach the user.
+bool isSpecialFile(const std::string& target)
+{
+    struct stat existing;
+    return ::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode);
+}
+
+// The rename needs only the folder's permission; a file the user may not
+// write must not be replaced behind its back.
+bool existsButIsReadOnly(const std::string& target)
+{
+    return ::faccessat(AT_FDCWD, target.c_str(), F_OK, AT_EACCESS) == 0 &&
+           ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
 }  // namespace
 
 WriteOutcome replaceFileAtomically(const std::string& target,
                                    const std::function<WriteOutcome(const std::string& temporaryPath)>& write)
 {
+    if (isSpecialFile(target)) {
+        return write(target);
+    }
+    if (existsButIsReadOnly(target)) {
+        return {describeFailure("Could not write", target)};
+    }
     const std::string temporary = temporaryNameFor(target);
     if (!createExclusively(temporary, target)) {
         return {describeFailure("Could not create", target)};

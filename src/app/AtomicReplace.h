@@ -9,7 +9,8 @@ namespace tessaform {
 
 // Lets write fill a new temporary file beside target, then renames it over
 // target. When writing fails the temporary file is removed, so an existing
-// target is never replaced by a partial one.
+// target is never replaced by a partial one. A target the user may not write
+// is refused, and a device or pipe is written in place.
 WriteOutcome replaceFileAtomically(const std::string& target,
                                    const std::function<WriteOutcome(const std::string& temporaryPath)>& write);
 

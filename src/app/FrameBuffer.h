@@ -37,4 +37,9 @@ private:
 // render ever draws into a buffer that does not exist.
 std::unique_ptr<FrameBuffer> createFrameBuffer(int width, int height);
 
+// Whether count buffers of width x height fit in the machine's memory, RAM
+// and swap together. The system promises far more than that lazily, and a
+// render that then draws every pixel gets the process killed, not refused.
+bool frameBuffersFit(int width, int height, int count);
+
 }  // namespace tessaform

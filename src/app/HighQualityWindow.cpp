@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QtMath>
 
+#include "app/FrameBuffer.h"
 #include "app/FramePainting.h"
 #include "app/FrameRenderer.h"
 #include "app/ProgramTitle.h"
@@ -83,8 +84,15 @@ std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& s
     if (std::string problem = highQualitySizeProblem(request.width, request.height); !problem.empty()) {
         return problem;
     }
+    const auto width = static_cast<int>(request.width);
+    const auto height = static_cast<int>(request.height);
+    // The frame's two buffers and the window's backing store each hold the
+    // whole picture; the buffers are only promised memory, so without this
+    // test a render too large for the machine would end with the program
+    // killed and the dialog's settings lost.
+    constexpr int kPictureCopies = 3;
     std::shared_ptr<SharedFrame> frame =
-        SharedFrame::create(static_cast<int>(request.width), static_cast<int>(request.height));
+        frameBuffersFit(width, height, kPictureCopies) ? SharedFrame::create(width, height) : nullptr;
     if (!frame) {
         return "Not enough memory for a " + sizeText(request.width, request.height) + " image";
     }

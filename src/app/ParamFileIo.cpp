@@ -2,23 +2,39 @@
 
 #include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "app/AtomicReplace.h"
 #include "params/ParamFile.h"
 
 namespace tessaform {
 
-bool readParamsFile(const std::string& path, FractalParams& params)
+ParamsFileRead readParamsFile(const std::string& path, FractalParams& params)
 {
-    if (std::filesystem::is_directory(path)) {
-        return false;
+    // The error_code form: a name too long or a symbolic link loop is a
+    // file that cannot be opened, not an exception.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return {};
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        return false;
+        return {};
     }
-    loadParams(in, params);
-    return !in.bad();
+    const int lines = loadParams(in, params);
+    return {!in.bad(), lines};
+}
+
+std::string describeParamsRead(const std::string& path, const ParamsFileRead& read)
+{
+    if (!read.readable) {
+        return "Could not read parameter file " + path;
+    }
+    if (read.linesRead < kParamFileLines) {
+        return "Parameter file " + path + ": only " + std::to_string(read.linesRead) + " of its " +
+               std::to_string(kParamFileLines) + " lines could be read; the other values are unchanged";
+    }
+    return {};
 }
 
 WriteOutcome writeParamsFile(const std::string& path, const FractalParams& params)

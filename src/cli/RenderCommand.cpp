@@ -61,8 +61,16 @@ int renderToFile(const CliOptions& options, const FractalParams& params)
 int run(const CliOptions& options)
 {
     FractalParams params = defaultParams();
-    if (options.paramsFile && !readParamsFile(*options.paramsFile, params)) {
-        return fail(kExitRuntimeFailure, "Could not read parameter file " + *options.paramsFile);
+    if (options.paramsFile) {
+        const ParamsFileRead read = readParamsFile(*options.paramsFile, params);
+        if (!read) {
+            return fail(kExitRuntimeFailure, describeParamsRead(*options.paramsFile, read));
+        }
+        // A short file still loads what it holds, but the user should know
+        // that the rest are defaults.
+        if (const std::string problem = describeParamsRead(*options.paramsFile, read); !problem.empty()) {
+            std::fprintf(stderr, "tessaform-render: warning: %s\n", problem.c_str());
+        }
     }
     for (const FieldAssignment& assignment : options.assignments) {
         applyFieldAssignment(params, assignment);

@@ -14,6 +14,8 @@ namespace {
 
 // Reads straight from the stream buffer: peeking leaves a character in the
 // buffer, which is the one-character push-back that formatted input relies on.
+// A file buffer throws when the device fails (EIO, a folder); as in
+// formatted input, that ends the input and sets badbit instead.
 class CharSource {
 public:
     explicit CharSource(std::istream& in) : stream_(in), buffer_(in.good() ? in.rdbuf() : nullptr) {}
@@ -22,7 +24,12 @@ public:
     int peek()
     {
         using Traits = std::istream::traits_type;
-        const Traits::int_type c = buffer_ ? buffer_->sgetc() : Traits::eof();
+        Traits::int_type c = Traits::eof();
+        try {
+            c = buffer_ ? buffer_->sgetc() : Traits::eof();
+        } catch (...) {
+            fail();
+        }
         if (Traits::eq_int_type(c, Traits::eof())) {
             stream_.setstate(std::ios_base::eofbit);
             return -1;
@@ -30,7 +37,14 @@ public:
         return static_cast<unsigned char>(Traits::to_char_type(c));
     }
 
-    void consume() { buffer_->sbumpc(); }
+    void consume()
+    {
+        try {
+            buffer_->sbumpc();
+        } catch (...) {
+            fail();
+        }
+    }
 
     bool consumeIf(char expected)
     {
@@ -40,6 +54,14 @@ public:
     }
 
 private:
+    // Nothing more is read; setstate throws only where the caller asked the
+    // stream to.
+    void fail()
+    {
+        buffer_ = nullptr;
+        stream_.setstate(std::ios_base::badbit);
+    }
+
     std::istream& stream_;
     std::streambuf* buffer_;
 };

@@ -27,7 +27,8 @@ using ScanTarget = std::variant<float*, std::int32_t*>;
 //   conversion fails and nothing is stored.
 //
 // Safe on any bytes, runs of any length and end of input anywhere; memory
-// use does not grow with the length of a number.
+// use does not grow with the length of a number. A read error ends the
+// input and sets badbit, as formatted input does.
 bool scanFormatted(std::istream& in, std::string_view format, std::initializer_list<ScanTarget> targets);
 
 }  // namespace tessaform

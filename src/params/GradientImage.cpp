@@ -95,6 +95,106 @@ bool bmpPixelDataIsComplete(const std::optional<BmpHeader>& header, qint64 fileS
     return fileSize >= pixelDataOffset + bmpPixelDataBytes(*header);
 }
 
+// Reads a device in blocks, for following a file's structure to its end.
+class ByteReader {
+public:
+    explicit ByteReader(QIODevice& device) : device_(device) {}
+
+    // The next byte, or -1 at the end or on a read error.
+    int next()
+    {
+        if (at_ == end_) {
+            const qint64 got = device_.read(buffer_.data(), static_cast<qint64>(buffer_.size()));
+            if (got <= 0) {
+                return -1;
+            }
+            at_ = 0;
+            end_ = static_cast<std::size_t>(got);
+        }
+        return static_cast<uchar>(buffer_[at_++]);
+    }
+
+    bool skip(int count)
+    {
+        for (; count > 0; --count) {
+            if (next() < 0) {
+                return false;
+            }
+        }
+        return count == 0;
+    }
+
+private:
+    QIODevice& device_;
+    std::array<char, 65536> buffer_{};
+    std::size_t at_ = 0;
+    std::size_t end_ = 0;
+};
+
+constexpr int kJpegStartOfImage = 0xD8;
+constexpr int kJpegEndOfImage = 0xD9;
+constexpr int kJpegStartOfScan = 0xDA;
+
+bool isJpegRestart(int code)
+{
+    return code >= 0xD0 && code <= 0xD7;
+}
+
+// The code of the next marker, or -1 at the end. Stray bytes before a marker
+// and fill bytes are passed over, as the decoder does; inside scan data a
+// zero after 0xFF is a stuffed byte and a restart marker belongs to the data.
+int nextJpegMarker(ByteReader& in, bool inScanData)
+{
+    for (;;) {
+        int byte = in.next();
+        while (byte >= 0 && byte != 0xFF) {
+            byte = in.next();
+        }
+        while (byte == 0xFF) {
+            byte = in.next();
+        }
+        if (byte < 0 || !(inScanData && (byte == 0x00 || isJpegRestart(byte)))) {
+            return byte;
+        }
+    }
+}
+
+// A JPEG cut short still decodes, with the missing part made up as flat
+// grey, so a file cut within its top row would give invented colours. The
+// file is whole when its segments, followed from the start, reach the
+// end-of-image marker.
+bool jpegReachesItsEnd(QIODevice& device)
+{
+    ByteReader in(device);
+    if (in.next() != 0xFF || in.next() != kJpegStartOfImage) {
+        return false;
+    }
+    int code = nextJpegMarker(in, false);
+    while (code >= 0 && code != kJpegEndOfImage) {
+        const bool hasLength = code != 0x01 && code != kJpegStartOfImage && !isJpegRestart(code);
+        if (hasLength) {
+            const int high = in.next();
+            const int low = in.next();
+            if (low < 0 || !in.skip((high << 8 | low) - 2)) {
+                return false;
+            }
+        }
+        code = nextJpegMarker(in, code == kJpegStartOfScan);
+    }
+    return code == kJpegEndOfImage;
+}
+
+// Sequential devices (a pipe) cannot be read twice and are left to the
+// decoder.
+bool jpegIsComplete(QFile& file)
+{
+    if (file.isSequential()) {
+        return true;
+    }
+    const bool complete = jpegReachesItsEnd(file);
+    return file.seek(0) && complete;
+}
+
 // The reader's allocation limit guards against decompression bombs, but a
 // handler that honours a clip rectangle only allocates the clipped part, so
 // the limit is applied to the full image size here as well.
@@ -140,7 +240,8 @@ std::optional<std::vector<std::uint8_t>> readTopRowRgb(const std::string& path)
     reader.setAutoTransform(false);
 
     const QByteArray format = reader.format();
-    if (!isOfferedFormat(format) || (format == "bmp" && !bmpPixelDataIsComplete(header, file.size()))) {
+    if (!isOfferedFormat(format) || (format == "bmp" && !bmpPixelDataIsComplete(header, file.size())) ||
+        (format == "jpeg" && !jpegIsComplete(file))) {
         return std::nullopt;
     }
     const QSize size = reader.size();

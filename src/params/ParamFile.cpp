@@ -82,15 +82,16 @@ bool saveParams(std::ostream& out, const FractalParams& p)
 // stopped it stays unread and every format starts with "<", so later lines
 // could only be read if that character were itself a "<"; stopping here
 // keeps the promise that nothing after a faulty line is loaded.
-void loadParams(std::istream& in, FractalParams& p)
+int loadParams(std::istream& in, FractalParams& p)
 {
-    if (!scanFormatted(in, kBackgroundLine, {&p.background.r, &p.background.g, &p.background.b})) return;
-    if (!scanFormatted(in, kCameraLine, {&p.theta, &p.phi, &p.distance})) return;
-    if (!scanFormatted(in, kShiftLine, {&p.lateralShift, &p.verticalShift})) return;
-    if (!scanFormatted(in, kConstantLine, {&p.constant.x, &p.constant.y, &p.constant.z, &p.constant.w})) return;
-    if (!scanFormatted(in, kHyperplaneLine, {&p.hyperplaneW})) return;
-    if (!scanFormatted(in, kLightLine, {&p.light.x, &p.light.y, &p.light.z, &p.specular, &p.intensity})) return;
-    scanFormatted(in, kRenderLine, {&p.iterations, &p.epsilon});
+    if (!scanFormatted(in, kBackgroundLine, {&p.background.r, &p.background.g, &p.background.b})) return 0;
+    if (!scanFormatted(in, kCameraLine, {&p.theta, &p.phi, &p.distance})) return 1;
+    if (!scanFormatted(in, kShiftLine, {&p.lateralShift, &p.verticalShift})) return 2;
+    if (!scanFormatted(in, kConstantLine, {&p.constant.x, &p.constant.y, &p.constant.z, &p.constant.w})) return 3;
+    if (!scanFormatted(in, kHyperplaneLine, {&p.hyperplaneW})) return 4;
+    if (!scanFormatted(in, kLightLine, {&p.light.x, &p.light.y, &p.light.z, &p.specular, &p.intensity})) return 5;
+    if (!scanFormatted(in, kRenderLine, {&p.iterations, &p.epsilon})) return 6;
+    return kParamFileLines;
 }
 
 }  // namespace tessaform

@@ -106,12 +106,19 @@ void Commands::loadParameters()
         return;
     }
     FractalParams loaded = state_.params.live();
-    if (!readParamsFile(*path, loaded) && !paramsDiffer(loaded, state_.params.live())) {
+    const ParamsFileRead read = readParamsFile(*path, loaded);
+    const std::string problem = describeParamsRead(*path, read);
+    if (!read && !paramsDiffer(loaded, state_.params.live())) {
+        dialogs_.showMessage(problem);
         return;
     }
     state_.params.editLive([&](FractalParams& params) { params = loaded; });
     dialog_.syncControls();
     requestRender_();
+    // Shown once the controls hold what did load, which the message speaks of.
+    if (!problem.empty()) {
+        dialogs_.showMessage(problem);
+    }
 }
 
 void Commands::saveParameters()

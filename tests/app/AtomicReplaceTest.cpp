@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
+
+#include "FullDevice.h"
 
 namespace tessaform {
 namespace {
@@ -120,6 +123,39 @@ TEST_F(AtomicReplaceTest, UnwritableLocationsAreReported)
     EXPECT_EQ(1, calls);
     EXPECT_EQ("kept", contents((occupied / "keep").string()));
     EXPECT_EQ(Names{"occupied"}, entries());
+}
+
+// Renaming over a device would put a file in place of the device node.
+TEST_F(AtomicReplaceTest, DevicesAreWrittenInPlace)
+{
+    const std::string device = fullDeviceIn(folder_);
+    if (device.empty()) GTEST_SKIP() << "no device node can be made or opened here";
+    std::vector<std::string> written;
+    const WriteOutcome outcome = replaceFileAtomically(device, [&](const std::string& path) {
+        written.push_back(path);
+        return WriteOutcome{"Could not write " + path + ": No space left on device"};
+    });
+    EXPECT_EQ("Could not write " + device + ": No space left on device", outcome.error);
+    EXPECT_EQ(std::vector<std::string>{device}, written);
+    struct stat status {};
+    ASSERT_EQ(0, ::stat(device.c_str(), &status));
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+}
+
+TEST_F(AtomicReplaceTest, ReadOnlyFileIsNotReplaced)
+{
+    if (::geteuid() == 0) GTEST_SKIP() << "running as root, which may write any file";
+    writeText(target_, "protected");
+    ASSERT_EQ(0, ::chmod(target_.c_str(), 0444));
+    int calls = 0;
+    const WriteOutcome outcome = replaceFileAtomically(target_, [&](const std::string&) {
+        ++calls;
+        return WriteOutcome{};
+    });
+    EXPECT_EQ("Could not write " + target_ + ": Permission denied", outcome.error);
+    EXPECT_EQ(0, calls);
+    EXPECT_EQ("protected", contents(target_));
+    EXPECT_EQ(Names{"render.tga"}, entries());
 }
 
 TEST_F(AtomicReplaceTest, NewFileGetsTheUsualPermissions)

@@ -59,5 +59,18 @@ TEST(FrameBufferTest, ImpossibleSizesGiveNoBuffer)
     }
 }
 
+// Counted against RAM and swap together: a thousand copies of the largest
+// picture exceed any machine, one pixel fits every one.
+TEST(FrameBufferTest, MemoryTestCountsEveryCopy)
+{
+    EXPECT_TRUE(frameBuffersFit(1, 1, 3));
+    EXPECT_TRUE(frameBuffersFit(0, 65535, 3));
+    EXPECT_TRUE(frameBuffersFit(65535, 65535, 0));
+    EXPECT_FALSE(frameBuffersFit(65535, 65535, 1 << 20));
+    EXPECT_FALSE(frameBuffersFit(INT_MAX, INT_MAX, INT_MAX));
+    EXPECT_FALSE(frameBuffersFit(-1, 1, 1));
+    EXPECT_FALSE(frameBuffersFit(1, 1, -1));
+}
+
 }  // namespace
 }  // namespace tessaform

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "FullDevice.h"
+#include "app/FrameBuffer.h"
 #include "app/FrameRenderer.h"
 #include "app/HighQualityWindow.h"
 #include "app/QtRenderView.h"
@@ -139,12 +141,58 @@ private slots:
         QVERIFY2(finalTitle.startsWith("Render not saved - Could not create"), qPrintable(finalTitle));
     }
 
+    void tinyRendersSaveAndAFullDiskIsNotSaved()
+    {
+        const std::string full = fullDeviceIn(folder_.path().toStdString());
+        const struct {
+            std::uint32_t side;
+            QString output;
+            QString title;
+        } cases[] = {
+            {1, folder_.filePath("one.tga"), kRenderSavedTitle},
+            {2, folder_.filePath("two.tga"), kRenderSavedTitle},
+            {2, QString::fromStdString(full),
+             "Render not saved - Could not finish writing " + QString::fromStdString(full) +
+                 ": No space left on device"},
+        };
+        for (const auto& c : cases) {
+            if (c.output.isEmpty()) {
+                continue;  // no device node can be made or opened here
+            }
+            QString finalTitle;
+            renderWhile(c.side, c.side, c.output, [&finalTitle](HighQualityWindow& window) {
+                if (window.windowTitle().startsWith("Render")) {
+                    finalTitle = window.windowTitle();
+                    window.close();
+                }
+            });
+            QCOMPARE(finalTitle, c.title);
+        }
+        QCOMPARE(fileBytes(folder_.filePath("one.tga")).size(), 18 + 3);
+        QCOMPARE(fileBytes(folder_.filePath("two.tga")).size(), 18 + 3 * 4);
+    }
+
     void unusableSizesOpenNoWindowAndFreeTheSlot()
     {
-        for (const auto& [width, height] : {std::pair{0u, 768u}, {1024u, 0u}, {65536u, 10u}}) {
-            const std::string problem = runHighQualityRender(scheduler_->stopRenderAndWait(), services(),
-                                                             {width, height, folder_.filePath("x.tga").toStdString()});
-            QVERIFY(problem.find("width and height must be 1 to 65535") != std::string::npos);
+        struct Case {
+            std::uint32_t width;
+            std::uint32_t height;
+            std::string problem;
+        };
+        std::vector<Case> cases{{0, 768, "Cannot render 0 x 768: width and height must be 1 to 65535"},
+                                {1024, 0, "Cannot render 1024 x 0: width and height must be 1 to 65535"},
+                                {65536, 10, "Cannot render 65536 x 10: width and height must be 1 to 65535"}};
+        // Beyond RAM and swap the system would still promise the memory, and
+        // the render would end with the program killed. A machine with
+        // memory for three copies would render it for minutes instead.
+        if (!frameBuffersFit(65535, 65535, 3)) {
+            cases.push_back({65535, 65535, "Not enough memory for a 65535 x 65535 image"});
+        }
+        for (const Case& c : cases) {
+            const std::string problem =
+                runHighQualityRender(scheduler_->stopRenderAndWait(), services(),
+                                     {c.width, c.height, folder_.filePath("x.tga").toStdString()});
+            QCOMPARE(problem, c.problem);
             QVERIFY(!scheduler_->flags().renderBusy);
             QCOMPARE(openWindow(), nullptr);
         }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -93,8 +94,10 @@ protected:
     void SetUp() override
     {
         renderer_.setPreviewFrame(preview_);
-        directory_ = std::filesystem::temp_directory_path() /
-                     ("tessaform-load-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        // Tests run in processes of their own, side by side.
+        directory_ =
+            std::filesystem::temp_directory_path() / ("tessaform-load-" + std::to_string(::getpid()) + "-" +
+                                                      testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(directory_);
     }
 

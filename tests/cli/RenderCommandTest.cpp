@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QImage>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FullDevice.h"
 #include "params/FractalParams.h"
 #include "params/GradientLoader.h"
 #include "render/Renderer.h"
@@ -132,6 +135,69 @@ TEST_F(RenderCommandTest, RunTimeFailuresExitWithOneAndLeaveNothingBehind)
     EXPECT_EQ(run("-q -W 8 -H 8 -o no/such/folder/x.tga"), 1);
     EXPECT_EQ(read("keep.tga"), "precious");
     EXPECT_EQ(files().size(), 2u);
+}
+
+TEST_F(RenderCommandTest, BadInputsGetAClearAnswerAndKeepExistingFiles)
+{
+    write("keep.tga", "precious");
+    write("empty.j4d", "");
+    fs::create_symlink("loop.j4d", folder_ / "loop.j4d");
+    const std::string full = fullDeviceIn(folder_);
+    const struct {
+        std::string arguments;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {"-W 8 -H 8 -p loop.j4d -o keep.tga", 1, "Could not read parameter file loop.j4d"},
+        {"-W 8 -H 8 -p /proc/self/mem -o keep.tga", 1, "Could not read parameter file /proc/self/mem"},
+        {"-W 8 -H 8 -p empty.j4d -o empty.tga", 0,
+         "warning: Parameter file empty.j4d: only 0 of its 7 lines could be read; the other values are unchanged"},
+        {"-W 8 -H 8 -o /proc/keep.tga", 1, "Could not create /proc/keep.tga"},
+        {"-W 8 -H 8 --set power=1 -o keep.tga", 2, "power must be 2, 3, 4 or 5, not 1"},
+        {"-W 65536 -o keep.tga", 2, "--width: Value 65536 not in range 1 to 65535"},
+        {"-W 8 -H 8 --set distance=1e6 --set lateralShift=1e30 --set constant.x=nan -o far.tga", 0, ""},
+        {"-W 1 -H 1 -o one.tga", 0, ""},
+        {"-W 2 -H 2 -o two.tga", 0, ""},
+        {"-W 65535 -H 1 -o wide.tga", 0, ""},
+        // A full disk: the device stays a device, not a file in its place.
+        {full.empty() ? "" : "-W 8 -H 8 -o " + full, 1, full + ": No space left on device"},
+        {full.empty() ? "" : "--save-params " + full, 1, "Could not write " + full},
+    };
+    for (const auto& c : cases) {
+        if (c.arguments.empty()) {
+            continue;
+        }
+        EXPECT_EQ(run("-q " + c.arguments), c.exitCode) << c.arguments;
+        const std::string message = read("stderr.txt");
+        EXPECT_NE(message.find(c.message), std::string::npos) << c.arguments << ": " << message;
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), c.message.empty() ? 0 : 1) << c.arguments;
+    }
+    EXPECT_EQ(read("keep.tga"), "precious");
+    EXPECT_EQ(read("one.tga").size(), 18u + 3u);
+    EXPECT_EQ(read("two.tga").size(), 18u + 3u * 4u);
+    EXPECT_EQ(read("wide.tga").size(), 18u + 3u * 65535u);
+    EXPECT_EQ(read("far.tga").size(), 18u + 3u * 64u);
+    if (!full.empty()) {
+        EXPECT_TRUE(fs::is_character_file(full));
+    }
+    std::vector<std::string> left = files();
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected{"empty.j4d", "empty.tga", "far.tga", "keep.tga",
+                                      "loop.j4d",  "one.tga",   "two.tga", "wide.tga"};
+    if (full.starts_with(folder_.string())) {
+        expected.insert(expected.begin() + 3, "full");
+    }
+    EXPECT_EQ(left, expected);
+}
+
+TEST_F(RenderCommandTest, ReadOnlyOutputIsNotReplaced)
+{
+    if (::geteuid() == 0) GTEST_SKIP() << "running as root, which may write any file";
+    write("keep.tga", "precious");
+    fs::permissions(folder_ / "keep.tga", fs::perms::owner_read);
+    EXPECT_EQ(run("-q -W 8 -H 8 -o keep.tga"), 1);
+    EXPECT_NE(read("stderr.txt").find("Could not write keep.tga: Permission denied"), std::string::npos);
+    EXPECT_EQ(read("keep.tga"), "precious");
 }
 
 class NeverAbandon : public RenderObserver {

@@ -7,8 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <QTemporaryDir>
+#include <QtEndian>
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -47,6 +50,58 @@ Bytes rampTopRow()
                                static_cast<std::uint8_t>((x * 37) % 256)});
     }
     return rgb;
+}
+
+std::uint32_t crc32Of(const QByteArray& bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= static_cast<std::uint8_t>(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+QByteArray pngChunk(const char* type, const QByteArray& data)
+{
+    std::array<uchar, 4> length{};
+    qToBigEndian(static_cast<quint32>(data.size()), length.data());
+    const QByteArray typed = QByteArray(type) + data;
+    std::array<uchar, 4> crc{};
+    qToBigEndian(crc32Of(typed), crc.data());
+    return QByteArray(reinterpret_cast<const char*>(length.data()), 4) + typed +
+           QByteArray(reinterpret_cast<const char*>(crc.data()), 4);
+}
+
+// A valid 8-bit RGB PNG that claims width x height but carries only a
+// megabyte of zeros, deflated to about a kilobyte.
+QByteArray bombPng(quint32 width, quint32 height)
+{
+    std::array<uchar, 13> header{};
+    qToBigEndian(width, header.data());
+    qToBigEndian(height, header.data() + 4);
+    header[8] = 8;                                                                 // bits per channel
+    header[9] = 2;                                                                 // RGB
+    const QByteArray zlibStream = qCompress(QByteArray(1 << 20, '\0'), 9).mid(4);  // less Qt's length prefix
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) +
+           pngChunk("IHDR", QByteArray(reinterpret_cast<const char*>(header.data()), 13)) +
+           pngChunk("IDAT", zlibStream) + pngChunk("IEND", {});
+}
+
+// Noise makes 0xFF bytes in the compressed data, which the format escapes.
+QImage noise(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    std::uint32_t state = 12345;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            image.setPixel(x, y, state >> 8);
+        }
+    }
+    return image;
 }
 
 class GradientImageTest : public ::testing::Test {
@@ -173,12 +228,43 @@ TEST_F(GradientImageTest, PluginFormatsDecodeWithoutAnApplicationObject)
     }
 }
 
+TEST_F(GradientImageTest, OddButWholeImagesLoad)
+{
+    QImage pixel(1, 1, QImage::Format_RGB32);
+    pixel.fill(qRgb(16, 32, 48));
+    QImage wide(100000, 1, QImage::Format_RGB32);
+    for (int x = 0; x < wide.width(); ++x) {
+        wide.setPixel(x, 0, qRgb(x % 256, x / 256 % 256, 7));
+    }
+    const std::string pngAsJpg = pathOf("png.jpg");
+    std::filesystem::copy_file(save(rampWithRowsBelow(qRgb(0, 0, 0)), "ramp.png", "png"), pngAsJpg);
+    const std::string jpeg = save(noise(64, 16), "noise.jpg", "jpeg");
+    const std::string jpegAsPng = write("jpeg.png", contentsOf(jpeg));
+    QImageWriter progressive(dir_.filePath("progressive.jpg"), "jpeg");
+    progressive.setProgressiveScanWrite(true);
+    ASSERT_TRUE(progressive.write(noise(64, 16)));
+
+    EXPECT_EQ(readTopRowRgb(save(pixel, "pixel.png", "png")), Bytes({16, 32, 48}));
+    const auto wideRow = readTopRowRgb(save(wide, "wide.png", "png"));
+    ASSERT_TRUE(wideRow);
+    ASSERT_EQ(wideRow->size(), 300000u);
+    EXPECT_EQ(Bytes(wideRow->end() - 3, wideRow->end()), Bytes({99999 % 256, 99999 / 256 % 256, 7}));
+    EXPECT_EQ(readTopRowRgb(pngAsJpg), rampTopRow()) << "recognised by content, not by name";
+    const auto jpegRow = readTopRowRgb(jpeg);
+    ASSERT_TRUE(jpegRow);
+    EXPECT_EQ(readTopRowRgb(jpegAsPng), jpegRow);
+    EXPECT_EQ(readTopRowRgb(pathOf("progressive.jpg")).value_or(Bytes()).size(), 64u * 3);
+    EXPECT_EQ(readTopRowRgb(write("trailing.jpg", contentsOf(jpeg) + "trailing bytes")), jpegRow);
+}
+
 TEST_F(GradientImageTest, UnusableFilesGiveNothing)
 {
     const std::string png = save(rampWithRowsBelow(qRgb(0, 0, 0)), "whole.png", "png");
     const std::string bmp = save(rampWithRowsBelow(qRgb(0, 0, 0)), "whole.bmp", "bmp");
     const QByteArray pngBytes = contentsOf(png);
     const QByteArray bmpBytes = contentsOf(bmp);
+    const QByteArray jpegBytes = contentsOf(save(noise(64, 64), "whole.jpg", "jpeg"));
+    const qsizetype scanData = jpegBytes.indexOf("\xff\xda") + 14;  // past the scan header of three components
     ASSERT_TRUE(QDir().mkpath(dir_.filePath("folder.png")));
 
     const struct {
@@ -194,6 +280,12 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
         {"PNG cut in its data", write("half.png", pngBytes.left(pngBytes.size() / 2))},
         // BMP rows run bottom-up: the top row is the part that is missing.
         {"BMP cut in its data", write("half.bmp", bmpBytes.left(bmpBytes.size() - 16))},
+        // The decoder would make up the missing part, the top row included.
+        {"JPEG cut before its data", write("header.jpg", jpegBytes.left(scanData))},
+        {"JPEG cut in its top row", write("top.jpg", jpegBytes.left(scanData + 40))},
+        {"JPEG cut below its top row", write("bottom.jpg", jpegBytes.left(jpegBytes.size() - 100))},
+        {"PNG claiming 100000 x 100000", write("bomb.png", bombPng(100000, 100000))},
+        {"PNG claiming one row of 100 million", write("row-bomb.png", bombPng(100'000'000, 1))},
         {"format not offered", save(rampWithRowsBelow(qRgb(0, 0, 0)), "ramp.ppm", "ppm")},
         {"NUL inside the path", png + std::string(1, '\0') + "tail"},
     };

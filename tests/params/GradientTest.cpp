@@ -76,8 +76,17 @@ TEST_F(GradientLoaderTest, FailedLoadReportsOnceAndKeepsThePreviousTable)
     QFile empty(dir_.filePath("empty.png"));
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
     empty.close();
+    // Cut a few bytes into its data: the decoder would fill in the rest.
+    QImage flat(64, 16, QImage::Format_RGB32);
+    flat.fill(qRgb(200, 100, 50));
+    QFile jpeg(dir_.filePath("cut.jpg"));
+    ASSERT_TRUE(jpeg.open(QIODevice::ReadWrite) && flat.save(&jpeg, "jpeg") && jpeg.seek(0));
+    const qsizetype scan = jpeg.readAll().indexOf("\xff\xda");
+    ASSERT_GT(scan, 0);
+    ASSERT_TRUE(jpeg.resize(scan + 18));
+    jpeg.close();
 
-    for (const char* name : {"notes.jpg", "empty.png", "missing.png"}) {
+    for (const char* name : {"notes.jpg", "empty.png", "missing.png", "cut.jpg"}) {
         messages_.received.clear();
         EXPECT_FALSE(load(dir_.filePath(name).toStdString())) << name;
         EXPECT_EQ(messages_.received, std::vector<std::string>{"Could not load image"}) << name;

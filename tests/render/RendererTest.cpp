@@ -256,22 +256,38 @@ TEST(RendererTest, UnsupportedPowerWritesNothing)
     }
 }
 
-// A tolerance of zero, below zero or not a number can come from a parameter
-// file; the render must still end, and soon, not after a pathological march.
-TEST(RendererTest, EveryPowerAndAnyEpsilonFinishesPromptly)
+// A parameter file or --set can carry any value: a tolerance of zero, below
+// zero or not a number, a camera a million units away or shifted by 1e30, a
+// NaN constant, the light in the eye, any iteration count. Either engine
+// must still end, and soon, not after a pathological march.
+TEST(RendererTest, EveryPowerAndAnyValueFinishesPromptly)
 {
-    std::vector<FractalParams> cases(7, defaultParams());
+    std::vector<FractalParams> cases(15, defaultParams());
     for (int power = 2; power <= 5; ++power) {
         cases[static_cast<std::size_t>(power - 2)].power = power;
     }
     cases[4].epsilon = 0.0f;
     cases[5].epsilon = -0.01f;
     cases[6].epsilon = std::numeric_limits<float>::quiet_NaN();
+    cases[7].distance = 1e6f;
+    cases[8].lateralShift = 1e30f;
+    cases[9].constant.x = std::numeric_limits<float>::quiet_NaN();
+    cases[10].light = setupCamera(cases[10], 8, 6).eye;
+    cases[11].iterations = std::numeric_limits<std::int32_t>::max();
+    cases[12].iterations = -5;
+    cases[13].distance = 0.0f;  // the eye inside the set
+    cases[14].specular = std::numeric_limits<float>::infinity();
     for (const FractalParams& params : cases) {
-        RecordingObserver observer;
-        observer.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        EXPECT_EQ(render(params, 8, 6, observer).outcome, RenderOutcome::Completed)
-            << "power " << params.power << ", epsilon " << params.epsilon;
+        for (const RenderEngine engine : {RenderEngine::Reference, RenderEngine::Fast}) {
+            RecordingObserver observer;
+            observer.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            std::vector<std::uint32_t> pixels(8 * 6, kUnwritten);
+            EXPECT_EQ(renderImage(params, neutralGradient(), {pixels.data(), 8, 6}, observer, {engine, 1}),
+                      RenderOutcome::Completed)
+                << "power " << params.power << ", epsilon " << params.epsilon << ", distance " << params.distance
+                << ", iterations " << params.iterations << ", engine " << static_cast<int>(engine);
+            EXPECT_EQ(std::count(pixels.begin(), pixels.end(), kUnwritten), 0);
+        }
     }
 }
 

@@ -1,10 +1,16 @@
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 
+#include "FullDevice.h"
 #include "app/FrameRenderer.h"
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
@@ -149,11 +155,77 @@ private slots:
         dialogs_.fileAnswer = folder.filePath("no-such-folder/set.j4d").toStdString();
         commands_->run(kCommandSaveParameters);
         QCOMPARE(dialogs_.messages.size(), std::size_t{1});
+        if (const std::string full = fullDeviceIn(folder.path().toStdString()); !full.empty()) {
+            dialogs_.fileAnswer = full;
+            commands_->run(kCommandSaveParameters);
+            QCOMPARE(dialogs_.messages.back(), "Could not write " + full);
+        }
+        dialogs_.messages.clear();
 
         const FractalParams before = state_->params.live();
-        commands_->run(kCommandLoadParameters);
+        QVERIFY(QDir(folder.path()).mkdir("folder.j4d"));
+        // The last one opens, but every read of it fails.
+        for (const QString& path :
+             {folder.filePath("no-such-folder/set.j4d"), folder.filePath("folder.j4d"), QString("/proc/self/mem")}) {
+            dialogs_.fileAnswer = path.toStdString();
+            commands_->run(kCommandLoadParameters);
+            QCOMPARE(dialogs_.messages.back(), "Could not read parameter file " + path.toStdString());
+        }
+        QCOMPARE(dialogs_.messages.size(), std::size_t{3});
         QVERIFY(!paramsDiffer(before, state_->params.live()));
         QCOMPARE(requests_, 0);
+    }
+
+    // The record takes the file's values as written; only the controls stop
+    // at the ends of their ranges. The rotation and the power are not in a
+    // file and stay.
+    void valuesBeyondTheSlidersLoadWholeAndTheSlidersClamp()
+    {
+        state_->params.editLive([](FractalParams& params) {
+            params.direction = {0.0f, 1.0f, 0.0f};
+            params.angle = 0.5f;
+            params.power = 3;
+        });
+        const std::string text =
+            "<background r,g,b>0.1,0.2,0.3</background>\n"
+            "<camera theta, phi, distance>-1,nan,1e6</camera>\n"
+            "<shift x, y>1e30,-1e30</shift>\n"
+            "<constant x,y,z,w>nan,0,0,0</constant>\n"
+            "<hyperplane w>inf</hyperplane>\n"
+            "<light x,y,z,power,intensity>0,0,-1e6,1e40,-5</light>\n"
+            "<render iterations, epsilon>99999999999,0</render>\n";
+        FractalParams expected = state_->params.live();
+        std::istringstream in(text);
+        QCOMPARE(loadParams(in, expected), kParamFileLines);
+        QTemporaryDir folder;
+        const std::string path = folder.filePath("far.j4d").toStdString();
+        std::ofstream(path, std::ios::binary) << text;
+        dialogs_.fileAnswer = path;
+        commands_->run(kCommandLoadParameters);
+        QVERIFY(dialogs_.messages.empty());
+        QVERIFY(!paramsDiffer(expected, state_->params.live()));
+        QCOMPARE(state_->params.live().power, 3);
+        QCOMPARE(state_->params.live().angle, 0.5f);
+        QCOMPARE(requests_, 1);
+
+        // A value beyond the int range reads as the lowest position, as
+        // NaN does, whichever its sign.
+        const std::vector<std::pair<const char*, int>> positions{
+            {"trackbar1009", 60},   {"trackbar1042", 100},  {"trackbar1025", -200}, {"trackbar1029", 0},
+            {"trackbar1031", -100}, {"trackbar1035", -100}, {"trackbar1010", -100}, {"trackbar1044", -70},
+            {"trackbar1027", 0},    {"trackbar1004", 0},    {"trackbar1051", 3}};
+        for (const auto& [name, position] : positions) {
+            QCOMPARE(slider(name)->value(), position);
+        }
+        QCOMPARE(dialog_->findChild<QLabel*>("label1008")->text(), QString("View distance: 1000000.0"));
+
+        // Lines in another order: nothing loads, and the user is told.
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text.substr(text.find("<camera")) << text;
+        commands_->run(kCommandLoadParameters);
+        QVERIFY(!paramsDiffer(expected, state_->params.live()));
+        QCOMPARE(dialogs_.messages, std::vector<std::string>{"Parameter file " + path +
+                                                             ": only 0 of its 7 lines could be read; the other "
+                                                             "values are unchanged"});
     }
 
     void resetAndRandomAlwaysRequestAndSyncTheControls()
@@ -199,6 +271,24 @@ private slots:
         QVERIFY(state_->outputPath.empty());
         dialog_->syncControls();
         QCOMPARE(field("field1032")->text(), QString("640"));
+    }
+
+    // A number beyond 32 bits in a size field reads as 0.
+    void unusableSizesAreShownAndHighQualityStaysAvailable()
+    {
+        QTemporaryDir folder;
+        dialogs_.fileAnswer = folder.filePath("out.tga").toStdString();
+        for (const auto& [width, height] : {std::pair{"0", "768"}, {"65536", "1"}, {"99999999999", "2"}}) {
+            field("field1032")->setText(width);
+            field("field1049")->setText(height);
+            commands_->run(kCommandHighQuality);
+        }
+        QCOMPARE(dialogs_.messages,
+                 (std::vector<std::string>{"Cannot render 0 x 768: width and height must be 1 to 65535",
+                                           "Cannot render 65536 x 1: width and height must be 1 to 65535",
+                                           "Cannot render 0 x 2: width and height must be 1 to 65535"}));
+        QVERIFY(dialog_->findChild<QAction*>("command40003")->isEnabled());
+        QVERIFY(!QFile::exists(folder.filePath("out.tga")));
     }
 
     void exitAndCancelEndTheDialogWithTheirIds()
