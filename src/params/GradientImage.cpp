@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace tessaform {
 
@@ -42,25 +43,46 @@ bool isOfferedFormat(const QByteArray& format)
     return format == "bmp" || format == "gif" || format == "jpeg" || format == "jpg" || format == "png";
 }
 
+// The file header and the start of the bitmap header, as far as the
+// checks below read: 26 bytes for the short OS/2 header, 38 for the others.
 constexpr std::size_t kBmpHeaderBytes = 38;
-using BmpHeader = std::array<uchar, kBmpHeaderBytes>;
+constexpr std::size_t kCoreBmpHeaderBytes = 26;
+constexpr qint64 kCoreHeaderSize = 12;
+
+struct BmpHeader {
+    std::array<uchar, kBmpHeaderBytes> bytes{};
+    std::size_t length = 0;
+};
 
 template <typename T>
 qint64 littleEndianAt(const BmpHeader& header, std::size_t offset)
 {
-    return qFromLittleEndian<T>(header.data() + offset);
+    return qFromLittleEndian<T>(header.bytes.data() + offset);
+}
+
+bool isCoreHeader(const BmpHeader& header)
+{
+    return littleEndianAt<quint32>(header, 14) == kCoreHeaderSize;
+}
+
+// Rows padded to four bytes; saturates instead of overflowing for the
+// sizes a damaged header can claim.
+qint64 paddedRowsBytes(qint64 width, qint64 height, qint64 bitsPerPixel)
+{
+    const qint64 rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    if (height != 0 && rowBytes > std::numeric_limits<qint64>::max() / height) {
+        return std::numeric_limits<qint64>::max();
+    }
+    return rowBytes * height;
 }
 
 // How many bytes the pixel data of a BMP needs, from its headers; 0 when the
 // headers do not say (a compressed bitmap without its data size).
 qint64 bmpPixelDataBytes(const BmpHeader& header)
 {
-    constexpr qint64 kCoreHeaderSize = 12;
-    if (littleEndianAt<quint32>(header, 14) == kCoreHeaderSize) {
-        const qint64 width = littleEndianAt<quint16>(header, 18);
-        const qint64 height = littleEndianAt<quint16>(header, 20);
-        const qint64 bitsPerPixel = littleEndianAt<quint16>(header, 24);
-        return (width * bitsPerPixel + 31) / 32 * 4 * height;
+    if (isCoreHeader(header)) {
+        return paddedRowsBytes(littleEndianAt<quint16>(header, 18), littleEndianAt<quint16>(header, 20),
+                               littleEndianAt<quint16>(header, 24));
     }
     const qint64 width = littleEndianAt<qint32>(header, 18);
     const qint64 height = littleEndianAt<qint32>(header, 22);
@@ -68,31 +90,31 @@ qint64 bmpPixelDataBytes(const BmpHeader& header)
     const qint64 compression = littleEndianAt<quint32>(header, 30);
     constexpr qint64 kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
     if (compression == kRgb || compression == kBitFields || compression == kAlphaBitFields) {
-        return (qAbs(width) * bitsPerPixel + 31) / 32 * 4 * qAbs(height);
+        return paddedRowsBytes(qAbs(width), qAbs(height), bitsPerPixel);
     }
     return littleEndianAt<quint32>(header, 34);
 }
 
 // Taken before the decoder reads anything, while the file is at its start.
-std::optional<BmpHeader> leadingBytes(QFile& file)
+BmpHeader leadingBytes(QFile& file)
 {
-    BmpHeader header{};
-    if (file.peek(reinterpret_cast<char*>(header.data()), kBmpHeaderBytes) != qint64{kBmpHeaderBytes}) {
-        return std::nullopt;
-    }
+    BmpHeader header;
+    const qint64 read = file.peek(reinterpret_cast<char*>(header.bytes.data()), kBmpHeaderBytes);
+    header.length = read > 0 ? static_cast<std::size_t>(read) : 0;
     return header;
 }
 
 // A BMP stores its rows bottom-up, so the top row comes last in the file.
 // The decoder accepts a file cut short and leaves the missing rows
 // uninitialised, which would turn stray memory into gradient colours.
-bool bmpPixelDataIsComplete(const std::optional<BmpHeader>& header, qint64 fileSize)
+bool bmpPixelDataIsComplete(const BmpHeader& header, qint64 fileSize)
 {
-    if (!header) {
+    if (header.length < kCoreBmpHeaderBytes || (!isCoreHeader(header) && header.length < kBmpHeaderBytes)) {
         return false;
     }
-    const qint64 pixelDataOffset = littleEndianAt<quint32>(*header, 10);
-    return fileSize >= pixelDataOffset + bmpPixelDataBytes(*header);
+    const qint64 pixelDataOffset = littleEndianAt<quint32>(header, 10);
+    const qint64 pixelDataBytes = bmpPixelDataBytes(header);
+    return pixelDataBytes <= fileSize && fileSize - pixelDataBytes >= pixelDataOffset;
 }
 
 // Reads a device in blocks, for following a file's structure to its end.
@@ -234,7 +256,7 @@ std::optional<std::vector<std::uint8_t>> readTopRowRgb(const std::string& path)
     if (!openByBytes(path, file)) {
         return std::nullopt;
     }
-    const std::optional<BmpHeader> header = leadingBytes(file);
+    const BmpHeader header = leadingBytes(file);
     QImageReader reader(&file);
     // The stored top row, whatever orientation the file's metadata asks for.
     reader.setAutoTransform(false);

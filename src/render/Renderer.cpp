@@ -1,5 +1,6 @@
 #include "render/Renderer.h"
 
+#include <tbb/info.h>
 #include <tbb/task_arena.h>
 
 #include "params/FractalParams.h"
@@ -34,12 +35,20 @@ bool renderReferenceWithPower(const FractalParams& snapshot, const Gradient& gra
     }
 }
 
+// More threads than the machine runs at once gain nothing, and oneTBB
+// would only warn about them.
+int arenaConcurrency(unsigned threads)
+{
+    const int available = tbb::info::default_concurrency();
+    return threads == 0 || threads > static_cast<unsigned>(available) ? available : static_cast<int>(threads);
+}
+
 bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
                 RenderObserver& observer, unsigned threads, RenderStats& stats)
 {
     const SimdTracer tracer(snapshot, gradient, image.width, image.height);
     ParallelPasses passes(tracer, image, observer);
-    tbb::task_arena arena(threads == 0 ? tbb::task_arena::automatic : static_cast<int>(threads));
+    tbb::task_arena arena(arenaConcurrency(threads));
     const bool finished = arena.execute([&] { return passes.run(); });
     stats = passes.stats();
     return finished;

@@ -255,6 +255,12 @@ TEST_F(GradientImageTest, OddButWholeImagesLoad)
     EXPECT_EQ(readTopRowRgb(jpegAsPng), jpegRow);
     EXPECT_EQ(readTopRowRgb(pathOf("progressive.jpg")).value_or(Bytes()).size(), 64u * 3);
     EXPECT_EQ(readTopRowRgb(write("trailing.jpg", contentsOf(jpeg) + "trailing bytes")), jpegRow);
+    // The short OS/2 header makes a whole 3 x 1 one-bit BMP 36 bytes long,
+    // shorter than the longer headers alone.
+    const char os2[] =
+        "BM\x24\0\0\0\0\0\0\0\x20\0\0\0\x0c\0\0\0\x03\0\x01\0\x01\0\x01\0"
+        "\x1e\x14\x0a\x80\0\xff\xa0\0\0\0";
+    EXPECT_EQ(readTopRowRgb(write("os2.bmp", QByteArray(os2, 36))), Bytes({255, 0, 128, 10, 20, 30, 255, 0, 128}));
 }
 
 TEST_F(GradientImageTest, UnusableFilesGiveNothing)
@@ -286,6 +292,11 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
         {"JPEG cut below its top row", write("bottom.jpg", jpegBytes.left(jpegBytes.size() - 100))},
         {"PNG claiming 100000 x 100000", write("bomb.png", bombPng(100000, 100000))},
         {"PNG claiming one row of 100 million", write("row-bomb.png", bombPng(100'000'000, 1))},
+        {"BMP claiming 2^31 x 2^31 at 32 bits",
+         write("huge.bmp", QByteArray("BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0"
+                                      "\xff\xff\xff\x7f\xff\xff\xff\x7f\x01\0\x20\0",
+                                      30) +
+                               QByteArray(24, '\0'))},
         {"format not offered", save(rampWithRowsBelow(qRgb(0, 0, 0)), "ramp.ppm", "ppm")},
         {"NUL inside the path", png + std::string(1, '\0') + "tail"},
     };

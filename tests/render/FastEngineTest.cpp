@@ -330,7 +330,9 @@ TEST(FastEngineTest, ThreadCountNeverChangesAPixel)
 {
     const Scene& scene = sceneNamed("Power4RotatedOffsetSlice");
     const auto single = renderPixels(scene.params, scene.gradient(), kWideWidth, kWideHeight, {RenderEngine::Fast, 1});
-    for (const unsigned threads : {0u, 3u}) {
+    // More threads than the machine has, up to the largest count, act as
+    // every core.
+    for (const unsigned threads : {0u, 3u, 100000u, 4294967295u}) {
         EXPECT_EQ(renderPixels(scene.params, scene.gradient(), kWideWidth, kWideHeight, {RenderEngine::Fast, threads}),
                   single)
             << threads << " threads";
