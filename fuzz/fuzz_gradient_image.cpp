@@ -1,0 +1,115 @@
+// Feeds arbitrary bytes to the gradient-image reader, through a file as the
+// program reads it, and checks that a result is whole colours, that the
+// loader publishes exactly what the reader returned, and that a refused
+// image leaves the old table and reports the failure.
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <QtGlobal>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "params/Gradient.h"
+#include "params/GradientImage.h"
+#include "params/GradientLoader.h"
+
+namespace {
+
+// One in-memory file for the whole run: no disk traffic and nothing left
+// behind, and the reader still opens it by path like any other file.
+int imageFile = -1;
+std::string imagePath;
+
+void discardMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+void openImageFile()
+{
+    imageFile = memfd_create("tessaform-fuzz-image", MFD_CLOEXEC);
+    if (imageFile < 0) {
+        std::perror("memfd_create");
+        std::abort();
+    }
+    imagePath = "/proc/self/fd/" + std::to_string(imageFile);
+}
+
+void replaceImageFile(const std::uint8_t* data, std::size_t size)
+{
+    FUZZ_CHECK(ftruncate(imageFile, 0) == 0);
+    std::size_t written = 0;
+    while (written < size) {
+        const ssize_t n = pwrite(imageFile, data + written, size - written, static_cast<off_t>(written));
+        if (n < 0 && errno == EINTR) continue;
+        FUZZ_CHECK(n > 0);
+        written += static_cast<std::size_t>(n);
+    }
+}
+
+void checkInput()
+{
+    const std::optional<std::vector<std::uint8_t>> rgb = tessaform::readTopRowRgb(imagePath);
+    if (rgb) {
+        FUZZ_CHECK(!rgb->empty());
+        FUZZ_CHECK(rgb->size() % 3 == 0);
+    }
+
+    tessaform::GradientSlot slot;
+    const std::shared_ptr<const tessaform::Gradient> before = slot.current();
+    int messages = 0;
+    const bool loaded = tessaform::loadGradient(imagePath, slot, [&](const std::string& message) {
+        FUZZ_CHECK(message == tessaform::kCouldNotLoadImage);
+        ++messages;
+    });
+    const std::shared_ptr<const tessaform::Gradient> after = slot.current();
+
+    // The loader decodes the same file again, so it must agree with the
+    // first read; a difference means the decode depends on stray memory.
+    FUZZ_CHECK(loaded == rgb.has_value());
+    if (!loaded) {
+        FUZZ_CHECK(messages == 1);
+        FUZZ_CHECK(after == before);
+        return;
+    }
+    FUZZ_CHECK(messages == 0);
+    FUZZ_CHECK(after != before);
+    FUZZ_CHECK(after->count() > 0);
+    FUZZ_CHECK(static_cast<std::size_t>(after->count()) * 3 == rgb->size());
+    const tessaform::Gradient expected = tessaform::gradientFromRgbBytes(*rgb);
+    for (int i = 0; i < after->count(); ++i) {
+        const tessaform::Colour& got = (*after)[i];
+        const tessaform::Colour& want = expected[i];
+        FUZZ_CHECK(got.r == want.r && got.g == want.g && got.b == want.b);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    // Decoders report broken files through Qt's message handler; printing
+    // each one would cost more than the decode.
+    qInstallMessageHandler(discardMessage);
+    openImageFile();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    replaceImageFile(data, size);
+    try {
+        checkInput();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "exception escaped: %s\n", error.what());
+        std::abort();
+    }
+    return 0;
+}
