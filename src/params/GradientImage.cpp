@@ -65,6 +65,24 @@ bool isCoreHeader(const BmpHeader& header)
     return littleEndianAt<quint32>(header, 14) == kCoreHeaderSize;
 }
 
+// The sizes checked above are read where these headers keep them; the
+// decoder takes other sizes too, with fields this check cannot find, so
+// such files are refused rather than risk a top row it never decoded.
+bool hasKnownHeaderSize(const BmpHeader& header)
+{
+    switch (littleEndianAt<quint32>(header, 14)) {
+        case 12:   // OS/2 core
+        case 40:   // info
+        case 52:   // info with RGB masks
+        case 56:   // info with RGBA masks
+        case 108:  // version 4
+        case 124:  // version 5
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Rows padded to four bytes; saturates instead of overflowing for the
 // sizes a damaged header can claim.
 qint64 paddedRowsBytes(qint64 width, qint64 height, qint64 bitsPerPixel)
@@ -109,7 +127,8 @@ BmpHeader leadingBytes(QFile& file)
 // uninitialised, which would turn stray memory into gradient colours.
 bool bmpPixelDataIsComplete(const BmpHeader& header, qint64 fileSize)
 {
-    if (header.length < kCoreBmpHeaderBytes || (!isCoreHeader(header) && header.length < kBmpHeaderBytes)) {
+    if (header.length < kCoreBmpHeaderBytes || (!isCoreHeader(header) && header.length < kBmpHeaderBytes) ||
+        !hasKnownHeaderSize(header)) {
         return false;
     }
     const qint64 pixelDataOffset = littleEndianAt<quint32>(header, 10);

@@ -286,6 +286,8 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
         {"PNG cut in its data", write("half.png", pngBytes.left(pngBytes.size() / 2))},
         // BMP rows run bottom-up: the top row is the part that is missing.
         {"BMP cut in its data", write("half.bmp", bmpBytes.left(bmpBytes.size() - 16))},
+        {"BMP with a header size of 16",
+         write("short-header.bmp", QByteArray(bmpBytes).replace(14, 4, QByteArray("\x10\0\0\0", 4)))},
         // The decoder would make up the missing part, the top row included.
         {"JPEG cut before its data", write("header.jpg", jpegBytes.left(scanData))},
         {"JPEG cut in its top row", write("top.jpg", jpegBytes.left(scanData + 40))},
