@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -44,8 +45,8 @@ bool isOfferedFormat(const QByteArray& format)
 }
 
 // The file header and the start of the bitmap header, as far as the
-// checks below read: 26 bytes for the short OS/2 header, 38 for the others.
-constexpr std::size_t kBmpHeaderBytes = 38;
+// checks below read: 26 bytes for the short OS/2 header, 50 for the others.
+constexpr std::size_t kBmpHeaderBytes = 50;
 constexpr std::size_t kCoreBmpHeaderBytes = 26;
 constexpr qint64 kCoreHeaderSize = 12;
 
@@ -113,6 +114,44 @@ qint64 bmpPixelDataBytes(const BmpHeader& header)
     return littleEndianAt<quint32>(header, 34);
 }
 
+// The masks a 40-byte header keeps after itself for bit-field pixels.
+qint64 bmpMaskBytes(const BmpHeader& header)
+{
+    constexpr qint64 kBitFields = 3, kAlphaBitFields = 6;
+    if (littleEndianAt<quint32>(header, 14) != 40) {
+        return 0;
+    }
+    const qint64 compression = littleEndianAt<quint32>(header, 30);
+    return compression == kBitFields ? 12 : compression == kAlphaBitFields ? 16 : 0;
+}
+
+// Only palette images carry a colour table: three bytes an entry after the
+// OS/2 header, four after the others, as many as the header says it uses.
+qint64 bmpColourTableBytes(const BmpHeader& header)
+{
+    if (isCoreHeader(header)) {
+        const qint64 bitsPerPixel = littleEndianAt<quint16>(header, 24);
+        return bitsPerPixel <= 8 ? qint64{3} << bitsPerPixel : 0;
+    }
+    const qint64 bitsPerPixel = littleEndianAt<quint16>(header, 28);
+    if (bitsPerPixel > 8) {
+        return 0;
+    }
+    const qint64 coloursUsed = littleEndianAt<quint32>(header, 46);
+    return 4 * (coloursUsed != 0 ? coloursUsed : qint64{1} << bitsPerPixel);
+}
+
+// The decoder reads the colour table first and only moves forward to the
+// pixel data, so an offset that points back into the headers or the table
+// is passed over and the pixels are read from where the table ends.
+qint64 bmpPixelDataStart(const BmpHeader& header)
+{
+    constexpr qint64 kFileHeaderSize = 14;
+    const qint64 tableEnd =
+        kFileHeaderSize + littleEndianAt<quint32>(header, 14) + bmpMaskBytes(header) + bmpColourTableBytes(header);
+    return std::max(littleEndianAt<quint32>(header, 10), tableEnd);
+}
+
 // Taken before the decoder reads anything, while the file is at its start.
 BmpHeader leadingBytes(QFile& file)
 {
@@ -131,9 +170,8 @@ bool bmpPixelDataIsComplete(const BmpHeader& header, qint64 fileSize)
         !hasKnownHeaderSize(header)) {
         return false;
     }
-    const qint64 pixelDataOffset = littleEndianAt<quint32>(header, 10);
     const qint64 pixelDataBytes = bmpPixelDataBytes(header);
-    return pixelDataBytes <= fileSize && fileSize - pixelDataBytes >= pixelDataOffset;
+    return pixelDataBytes <= fileSize && fileSize - pixelDataBytes >= bmpPixelDataStart(header);
 }
 
 // Reads a device in blocks, for following a file's structure to its end.
@@ -225,15 +263,90 @@ bool jpegReachesItsEnd(QIODevice& device)
     return code == kJpegEndOfImage;
 }
 
+int nextGifWord(ByteReader& in)
+{
+    const int low = in.next();
+    const int high = in.next();
+    return high < 0 ? -1 : high << 8 | low;
+}
+
+int gifColourTableBytes(int flags)
+{
+    constexpr int kHasColourTable = 0x80;
+    return (flags & kHasColourTable) != 0 ? 3 * (2 << (flags & 7)) : 0;
+}
+
+// Extensions and image data come as sub-blocks ended by an empty one.
+bool skipGifSubBlocks(ByteReader& in)
+{
+    for (int size = in.next(); size != 0; size = in.next()) {
+        if (size < 0 || !in.skip(size)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The decoder clears the screen around a first frame that does not cover
+// it, but with a colour from that frame's own colour table before it has
+// read the table, which would put stray memory into the top row. A frame
+// whose data is cut short would leave part of the row made up.
+bool gifFrameIsUsable(ByteReader& in, int screenWidth, int screenHeight)
+{
+    const int left = nextGifWord(in);
+    const int top = nextGifWord(in);
+    const int width = nextGifWord(in);
+    const int height = nextGifWord(in);
+    const int flags = in.next();
+    if (flags < 0) {
+        return false;
+    }
+    const bool coversScreen = left == 0 && top == 0 && width >= screenWidth && height >= screenHeight;
+    const int colourTableBytes = gifColourTableBytes(flags);
+    constexpr int kLzwCodeSizeBytes = 1;
+    return (coversScreen || colourTableBytes == 0) && in.skip(colourTableBytes + kLzwCodeSizeBytes) &&
+           skipGifSubBlocks(in);
+}
+
+// Follows the file's blocks from the start to its first frame.
+bool gifFirstFrameIsUsable(QIODevice& device)
+{
+    constexpr int kSignatureBytes = 6;
+    constexpr int kExtension = 0x21;
+    constexpr int kImage = 0x2C;
+    ByteReader in(device);
+    if (!in.skip(kSignatureBytes)) {
+        return false;
+    }
+    const int screenWidth = nextGifWord(in);
+    const int screenHeight = nextGifWord(in);
+    const int screenFlags = in.next();
+    constexpr int kBackgroundAndAspectBytes = 2;
+    if (screenWidth < 0 || screenHeight < 0 || screenFlags < 0 ||
+        !in.skip(kBackgroundAndAspectBytes + gifColourTableBytes(screenFlags))) {
+        return false;
+    }
+    for (;;) {
+        const int introducer = in.next();
+        if (introducer == kImage) {
+            return gifFrameIsUsable(in, screenWidth, screenHeight);
+        }
+        const int label = introducer == kExtension ? in.next() : -1;
+        if (label < 0 || !skipGifSubBlocks(in)) {
+            return false;
+        }
+    }
+}
+
 // Sequential devices (a pipe) cannot be read twice and are left to the
 // decoder.
-bool jpegIsComplete(QFile& file)
+bool checkedFromStart(QFile& file, bool (*check)(QIODevice&))
 {
     if (file.isSequential()) {
         return true;
     }
-    const bool complete = jpegReachesItsEnd(file);
-    return file.seek(0) && complete;
+    const bool passed = check(file);
+    return file.seek(0) && passed;
 }
 
 // The reader's allocation limit guards against decompression bombs, but a
@@ -282,7 +395,8 @@ std::optional<std::vector<std::uint8_t>> readTopRowRgb(const std::string& path)
 
     const QByteArray format = reader.format();
     if (!isOfferedFormat(format) || (format == "bmp" && !bmpPixelDataIsComplete(header, file.size())) ||
-        (format == "jpeg" && !jpegIsComplete(file))) {
+        (format == "jpeg" && !checkedFromStart(file, jpegReachesItsEnd)) ||
+        (format == "gif" && !checkedFromStart(file, gifFirstFrameIsUsable))) {
         return std::nullopt;
     }
     const QSize size = reader.size();

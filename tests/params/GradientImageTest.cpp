@@ -90,6 +90,29 @@ QByteArray bombPng(quint32 width, quint32 height)
            pngChunk("IDAT", zlibStream) + pngChunk("IEND", {});
 }
 
+void appendLittleEndianWord(QByteArray& bytes, int value)
+{
+    bytes.append(static_cast<char>(value & 0xff)).append(static_cast<char>(value >> 8));
+}
+
+// A GIF whose screen is screenWidth x 1, with a global table of red and green
+// (background red) and one frame of two pixels, colours 0 then 1, at `left`.
+// With its own table those colours are blue and white.
+QByteArray twoPixelGif(int screenWidth, int left, bool ownTable)
+{
+    QByteArray gif("GIF89a");
+    appendLittleEndianWord(gif, screenWidth);
+    appendLittleEndianWord(gif, 1);
+    gif.append("\x80\0\0\xff\0\0\0\xff\0", 9);
+    gif.append(',');
+    for (const int word : {left, 0, 2, 1}) {
+        appendLittleEndianWord(gif, word);
+    }
+    gif.append(ownTable ? QByteArray("\x80\0\0\xff\xff\xff\xff", 7) : QByteArray(1, '\0'));
+    // LZW with 2-bit codes: clear, 0, 1, end; then the empty block and the end.
+    return gif.append("\x02\x02\x44\x0a\0;", 7);
+}
+
 // Noise makes 0xFF bytes in the compressed data, which the format escapes.
 QImage noise(int width, int height)
 {
@@ -228,6 +251,23 @@ TEST_F(GradientImageTest, PluginFormatsDecodeWithoutAnApplicationObject)
     }
 }
 
+TEST_F(GradientImageTest, GifFramesSmallerThanTheScreenShowTheBackground)
+{
+    const struct {
+        const char* what;
+        QByteArray gif;
+        Bytes expected;
+    } cases[] = {
+        {"frame fills the screen", twoPixelGif(2, 0, false), {255, 0, 0, 0, 255, 0}},
+        {"frame at the left", twoPixelGif(4, 0, false), {255, 0, 0, 0, 255, 0, 255, 0, 0, 255, 0, 0}},
+        {"frame at the right", twoPixelGif(4, 2, false), {255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 0}},
+        {"frame with its own table", twoPixelGif(2, 0, true), {0, 0, 255, 255, 255, 255}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readTopRowRgb(write("frame.gif", c.gif)), c.expected) << c.what;
+    }
+}
+
 TEST_F(GradientImageTest, OddButWholeImagesLoad)
 {
     QImage pixel(1, 1, QImage::Format_RGB32);
@@ -299,6 +339,13 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
                                       "\xff\xff\xff\x7f\xff\xff\xff\x7f\x01\0\x20\0",
                                       30) +
                                QByteArray(24, '\0'))},
+        {"BMP whose pixel offset points into its headers",
+         write("offset.bmp", QByteArray(bmpBytes.left(bmpBytes.size() - 4)).replace(10, 4, QByteArray(4, '\0')))},
+        // The screen around the frame would be cleared with a colour from a
+        // table not yet read.
+        {"GIF frame with its own table, smaller than the screen", write("own.gif", twoPixelGif(4, 0, true))},
+        {"GIF cut in its frame's data", write("cut.gif", twoPixelGif(2, 0, false).chopped(3))},
+        {"GIF without a frame", write("empty.gif", QByteArray("GIF89a\x02\0\x01\0\0\0\0;", 14))},
         {"format not offered", save(rampWithRowsBelow(qRgb(0, 0, 0)), "ramp.ppm", "ppm")},
         {"NUL inside the path", png + std::string(1, '\0') + "tail"},
     };
