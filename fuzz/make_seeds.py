@@ -154,14 +154,14 @@ def png_seeds():
 
 # ---------------------------------------------------------------- BMP
 
-def bmp(width, height, bits, pixel_data, palette=(), compression=0, core_header=False):
+def bmp(width, height, bits, pixel_data, palette=(), compression=0, core_header=False, masks=b""):
     if core_header:
         info = struct.pack("<IHHHH", 12, width, height, 1, bits)
         table = b"".join(bytes((b, g, r)) for r, g, b in palette)
     else:
         info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, compression, len(pixel_data), 2835, 2835,
                            len(palette), 0)
-        table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+        table = masks + b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
     offset = 14 + len(info) + len(table)
     return b"BM" + struct.pack("<IHHI", offset + len(pixel_data), 0, 0, offset) + info + table + pixel_data
 
@@ -190,8 +190,7 @@ def bmp_seeds():
           bmp(3, 2, 1, bmp_rows([bytes((0b10100000,)), bytes(1)]), palette[:2], core_header=True))
     masks = struct.pack("<III", 0x00FF0000, 0x0000FF00, 0x000000FF)
     argb = bmp_rows([struct.pack("<II", 0xFF102030, 0x80F0E0D0)])
-    header = bmp(2, 1, 32, masks + argb, compression=3)
-    write("gradient_image", "bitfields32-2x1.bmp", header)
+    write("gradient_image", "bitfields32-2x1.bmp", bmp(2, 1, 32, argb, compression=3, masks=masks))
     whole = bmp(8, 2, 24, bmp_rows([top, bytes(24)]))
     write("gradient_image", "cut-short-8x2.bmp", whole[:-10])
 
