@@ -1,5 +1,7 @@
 #include "app/QtRenderView.h"
 
+#include "render/SanitizerHandOff.h"
+
 namespace tessaform {
 
 QWidget* QtRenderView::widgetFor(RenderMode mode) const
@@ -7,28 +9,39 @@ QWidget* QtRenderView::widgetFor(RenderMode mode) const
     return mode == RenderMode::Preview ? preview_.data() : highQuality_.data();
 }
 
-void QtRenderView::requestRepaint(RenderMode mode)
+// Qt's event queue is not visible to ThreadSanitizer: the call is ordered
+// after what the posting thread did, such as making the title it carries,
+// and the queue's own bookkeeping on this side is left unchecked.
+template <typename Call>
+void QtRenderView::postToGuiThread(Call call)
 {
+    handOver(this);
+    const UncheckedByThreadSanitizer queueBookkeeping;
     QMetaObject::invokeMethod(
         this,
-        [this, mode] {
-            if (QWidget* widget = widgetFor(mode)) {
-                widget->update();
-            }
+        [this, call = std::move(call)] {
+            takeOver(this);
+            call();
         },
         Qt::QueuedConnection);
 }
 
+void QtRenderView::requestRepaint(RenderMode mode)
+{
+    postToGuiThread([this, mode] {
+        if (QWidget* widget = widgetFor(mode)) {
+            widget->update();
+        }
+    });
+}
+
 void QtRenderView::showHighQualityTitle(const std::string& title)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, text = QString::fromStdString(title)] {
-            if (highQuality_) {
-                highQuality_->setWindowTitle(text);
-            }
-        },
-        Qt::QueuedConnection);
+    postToGuiThread([this, text = QString::fromStdString(title)] {
+        if (highQuality_) {
+            highQuality_->setWindowTitle(text);
+        }
+    });
 }
 
 }  // namespace tessaform

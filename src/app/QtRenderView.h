@@ -25,6 +25,8 @@ public:
 
 private:
     QWidget* widgetFor(RenderMode mode) const;
+    template <typename Call>
+    void postToGuiThread(Call call);
 
     QPointer<QWidget> preview_;
     QPointer<QWidget> highQuality_;

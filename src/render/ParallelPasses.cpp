@@ -6,13 +6,10 @@
 #include <algorithm>
 #include <atomic>
 
-#if defined(__SANITIZE_THREAD__)
-#include <sanitizer/tsan_interface.h>
-#endif
-
 #include "render/AntiAliasGrid.h"
 #include "render/EdgeTest.h"
 #include "render/Quantize.h"
+#include "render/SanitizerHandOff.h"
 
 namespace tessaform {
 namespace {
@@ -38,24 +35,10 @@ std::size_t rowStart(int row, int width)
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
 }
 
-// libtbb is not built with ThreadSanitizer, so the checker cannot see that
-// a task starts after the work of the thread that spawned it, nor that the
-// spawner goes on only after every task ended. These tell it, through one
-// token, and cost nothing in other builds.
-#if defined(__SANITIZE_THREAD__)
-char taskHandOff;
-void handOver()
-{
-    __tsan_release(&taskHandOff);
-}
-void takeOver()
-{
-    __tsan_acquire(&taskHandOff);
-}
-#else
-void handOver() {}
-void takeOver() {}
-#endif
+// libtbb hides from ThreadSanitizer that a task starts after the work of
+// the thread that spawned it and that the spawner goes on only after every
+// task ended; one token tells it both.
+const char taskHandOff = 0;
 
 // The body of a parallel loop over batches: runs body(begin, end) on each
 // piece of at most grain items until the observer asks to stop.
@@ -72,20 +55,20 @@ public:
     // thread.
     BatchLoop(const BatchLoop& other)
     {
-        takeOver();
+        takeOver(&taskHandOff);
         count_ = other.count_;
         grain_ = other.grain_;
         observer_ = other.observer_;
         pass_ = other.pass_;
         body_ = other.body_;
         abandoned_ = other.abandoned_;
-        handOver();
+        handOver(&taskHandOff);
     }
     BatchLoop& operator=(const BatchLoop&) = delete;
 
     void operator()(const tbb::blocked_range<std::size_t>& batches) const
     {
-        takeOver();
+        takeOver(&taskHandOff);
         for (std::size_t batch = batches.begin(); batch != batches.end(); ++batch) {
             if (abandoned_->load(std::memory_order_relaxed) || observer_->shouldAbandon(pass_)) {
                 abandoned_->store(true, std::memory_order_relaxed);
@@ -93,7 +76,7 @@ public:
             }
             (*body_)(batch * grain_, std::min(count_, (batch + 1) * grain_));
         }
-        handOver();
+        handOver(&taskHandOff);
     }
 
 private:
@@ -112,12 +95,12 @@ bool forEachBatch(std::size_t count, std::size_t grain, RenderObserver& observer
 {
     std::atomic<bool> abandoned{false};
     const std::size_t batches = (count + grain - 1) / grain;
-    handOver();
+    handOver(&taskHandOff);
     // One batch a task is work enough, and the simple partitioner keeps no
     // shared bookkeeping that could slow the batches down.
     tbb::parallel_for(tbb::blocked_range<std::size_t>(0, batches, 1),
                       BatchLoop<Body>(count, grain, observer, pass, body, abandoned), tbb::simple_partitioner());
-    takeOver();
+    takeOver(&taskHandOff);
     return !abandoned.load();
 }
 
