@@ -1,7 +1,6 @@
 #include "app/AtomicReplace.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "FullDevice.h"
+#include "ScratchFolder.h"
 
 namespace tessaform {
 namespace {
@@ -19,16 +19,6 @@ namespace fs = std::filesystem;
 
 class AtomicReplaceTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tessaform-replace-XXXXXX").string();
-        ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-        folder_ = pattern;
-        target_ = (folder_ / "render.tga").string();
-    }
-
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::vector<std::string> entries() const
     {
         std::vector<std::string> names;
@@ -49,8 +39,9 @@ protected:
         std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
     }
 
-    fs::path folder_;
-    std::string target_;
+    const ScratchFolder scratch_{"tessaform-replace"};
+    const fs::path folder_ = scratch_.path();
+    const std::string target_ = (folder_ / "render.tga").string();
 };
 
 using Names = std::vector<std::string>;

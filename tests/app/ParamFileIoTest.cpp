@@ -1,7 +1,6 @@
 #include "app/ParamFileIo.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "ScratchFolder.h"
 #include "params/ParamFile.h"
 
 namespace tessaform {
@@ -43,22 +43,14 @@ FractalParams startingRecord()
 
 class ParamFileIoTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tessaform-params-XXXXXX").string();
-        ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-        folder_ = pattern;
-    }
-
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string write(const std::string& name, const std::string& text) const
     {
         std::ofstream(folder_ / name, std::ios::binary) << text;
         return (folder_ / name).string();
     }
 
-    fs::path folder_;
+    const ScratchFolder scratch_{"tessaform-params"};
+    const fs::path folder_ = scratch_.path();
 };
 
 // Whatever the file holds, the rotation and the power stay; a file that

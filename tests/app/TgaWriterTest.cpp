@@ -1,12 +1,13 @@
 #include "app/TgaWriter.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
+
+#include "ScratchFolder.h"
 
 namespace tessaform {
 namespace {
@@ -17,15 +18,6 @@ using Bytes = std::vector<unsigned char>;
 
 class TgaWriterTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tessaform-tga-XXXXXX").string();
-        ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-        folder_ = pattern;
-    }
-
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string path(const char* name) const { return (folder_ / name).string(); }
 
     static Bytes readAll(const std::string& file)
@@ -40,7 +32,8 @@ protected:
         return {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, widthLow, widthHigh, heightLow, heightHigh, 24, 0};
     }
 
-    fs::path folder_;
+    const ScratchFolder scratch_{"tessaform-tga"};
+    const fs::path folder_ = scratch_.path();
 };
 
 TEST_F(TgaWriterTest, OnePixelFileIsHeaderThenBlueGreenRed)
