@@ -24,6 +24,17 @@ std::string sizeText(std::uint32_t width, std::uint32_t height)
     return std::to_string(width) + " x " + std::to_string(height);
 }
 
+// The frame's two buffers and the window's backing store each hold the
+// whole picture; the buffers are only promised memory, so without a test
+// a render too large for the machine would end with the program killed and
+// the dialog's settings lost.
+constexpr int kPictureCopies = 3;
+
+std::string notEnoughMemoryText(std::uint32_t width, std::uint32_t height)
+{
+    return "Not enough memory for a " + sizeText(width, height) + " image";
+}
+
 // The client area holds the image at one device pixel per pixel.
 QSize clientSizeFor(const SharedFrame& frame, qreal devicePixelRatio)
 {
@@ -74,6 +85,9 @@ std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height)
     if (width == 0 || height == 0 || width > kLargestTgaSide || height > kLargestTgaSide) {
         return "Cannot render " + sizeText(width, height) + ": width and height must be 1 to 65535";
     }
+    if (!frameBuffersFit(static_cast<int>(width), static_cast<int>(height), kPictureCopies)) {
+        return notEnoughMemoryText(width, height);
+    }
     return {};
 }
 
@@ -84,17 +98,10 @@ std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& s
     if (std::string problem = highQualitySizeProblem(request.width, request.height); !problem.empty()) {
         return problem;
     }
-    const auto width = static_cast<int>(request.width);
-    const auto height = static_cast<int>(request.height);
-    // The frame's two buffers and the window's backing store each hold the
-    // whole picture; the buffers are only promised memory, so without this
-    // test a render too large for the machine would end with the program
-    // killed and the dialog's settings lost.
-    constexpr int kPictureCopies = 3;
     std::shared_ptr<SharedFrame> frame =
-        frameBuffersFit(width, height, kPictureCopies) ? SharedFrame::create(width, height) : nullptr;
+        SharedFrame::create(static_cast<int>(request.width), static_cast<int>(request.height));
     if (!frame) {
-        return "Not enough memory for a " + sizeText(request.width, request.height) + " image";
+        return notEnoughMemoryText(request.width, request.height);
     }
     auto* window = new HighQualityWindow(frame);
     window->show();

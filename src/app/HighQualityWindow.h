@@ -48,7 +48,7 @@ struct HighQualityRequest {
 };
 
 // Why a size cannot be rendered, or empty when it can: a TGA header holds
-// 16 bits per side.
+// 16 bits per side, and the picture must fit in memory.
 std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height);
 
 // Renders the current snapshot into a new window and saves it, returning

@@ -84,6 +84,11 @@ void Commands::renderHighQuality()
 {
     dialog_.takeRenderSize();
     state_.outputPath.clear();
+    // Refused before the user picks a file for it.
+    if (const std::string problem = highQualitySizeProblem(state_.renderWidth, state_.renderHeight); !problem.empty()) {
+        dialogs_.showMessage(problem);
+        return;
+    }
     if (const auto path = dialogs_.chooseFileToSave({"*.tga", "Julia.tga"})) {
         state_.outputPath = *path;
     }

@@ -56,7 +56,9 @@ std::optional<std::string> QtSystemDialogs::chooseFileToSave(const FileDialogReq
 
 void QtSystemDialogs::showMessage(const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromStdString(text), QMessageBox::Ok);
+    // An empty title would be replaced by the program's name; a blank is as
+    // near to no caption as the window system allows.
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral(" "), QString::fromStdString(text), QMessageBox::Ok);
     box.exec();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/SettingsDialog.h"
 
 #include <QAction>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -44,6 +45,7 @@ struct SettingsDialog::Controls {
     QLineEdit* heightField = nullptr;
     std::array<QSlider*, kSliderCount> sliders{};  // in the order of sliderRows()
     std::map<int, QLabel*> labels;                 // by label id
+    int labelWidth = 0;                            // the layout's, in pixels
 };
 
 namespace {
@@ -209,6 +211,14 @@ void SettingsDialog::setHighQualityEnabled(bool enabled)
     controls_->highQuality->setEnabled(enabled);
 }
 
+int SettingsDialog::runUntilDone()
+{
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::exit);
+    show();
+    return loop.exec(QEventLoop::DialogExec);
+}
+
 void SettingsDialog::reject()
 {
     done(kCommandCancel);
@@ -270,6 +280,7 @@ void SettingsDialog::makeClientControls(QWidget* client, const DialogBaseUnits& 
 
 void SettingsDialog::makeSliderGroup(QWidget* client, const DialogBaseUnits& base, SliderGroup group)
 {
+    controls_->labelWidth = dialogUnitsToPixels(kSliderLabelSize, base).width();
     const std::span<const SliderRow> rows = sliderRows();
     for (std::size_t index = 0; index < rows.size(); ++index) {
         const SliderRow& row = rows[index];
@@ -317,10 +328,14 @@ void SettingsDialog::onSliderMoved(const SliderRow& row, int position)
     }
 }
 
+// A label is as wide as the layout says, or wider when its text needs it
+// (three-digit angles, values loaded from a file), so that no digit is cut.
 void SettingsDialog::updateLabel(int labelId)
 {
     const std::string text = labelUpdaters().at(labelId)(state_.params.live());
-    controls_->labels.at(labelId)->setText(QString::fromStdString(text));
+    QLabel& label = *controls_->labels.at(labelId);
+    label.setText(QString::fromStdString(text));
+    label.resize(std::max(controls_->labelWidth, label.sizeHint().width()), label.height());
 }
 
 void SettingsDialog::runCommand(int commandId)

@@ -48,6 +48,12 @@ public:
     // Greys out "High quality" while a high-quality render runs.
     void setHighQualityEnabled(bool enabled);
 
+    // Shows the dialog and runs its loop until it ends, returning its
+    // result. Unlike exec(), the dialog is modal to nothing: the
+    // high-quality window, which has no parent, must take its input and
+    // close requests while this loop runs.
+    int runUntilDone();
+
     // Close box and Escape end the dialog with 2; Enter does nothing.
     void reject() override;
     void accept() override;

@@ -324,6 +324,7 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
         {"empty path", ""},
         {"PNG cut after its header", write("cut.png", pngBytes.left(40))},
         {"PNG cut in its data", write("half.png", pngBytes.left(pngBytes.size() / 2))},
+        {"PNG cut before its end chunk", write("no-end.png", pngBytes.chopped(12))},
         // BMP rows run bottom-up: the top row is the part that is missing.
         {"BMP cut in its data", write("half.bmp", bmpBytes.left(bmpBytes.size() - 16))},
         {"BMP with a header size of 16",
@@ -349,9 +350,12 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
         {"format not offered", save(rampWithRowsBelow(qRgb(0, 0, 0)), "ramp.ppm", "ppm")},
         {"NUL inside the path", png + std::string(1, '\0') + "tail"},
     };
+    // The decoders' own complaints must not reach the terminal either.
+    ::testing::internal::CaptureStderr();
     for (const auto& c : cases) {
         EXPECT_EQ(readTopRowRgb(c.path), std::nullopt) << c.what;
     }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace

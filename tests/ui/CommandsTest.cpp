@@ -17,44 +17,12 @@
 #include "params/ParamFile.h"
 #include "ui/CommandIds.h"
 #include "ui/Commands.h"
+#include "ui/ScriptedDialogs.h"
 #include "ui/SettingsDialog.h"
 #include "ui/UiTestRegistry.h"
 
 namespace tessaform {
 namespace {
-
-// Answers the system dialogs as a test script says, and remembers what
-// was asked.
-class ScriptedDialogs : public SystemDialogs {
-public:
-    std::optional<std::uint32_t> chooseColour(std::uint32_t initial, std::array<std::uint32_t, 16>&) override
-    {
-        initialColour = initial;
-        return confirmUnchanged ? initial : colourAnswer;
-    }
-
-    std::optional<std::string> chooseFileToOpen(const FileDialogRequest& request) override
-    {
-        openRequest = request;
-        return fileAnswer;
-    }
-
-    std::optional<std::string> chooseFileToSave(const FileDialogRequest& request) override
-    {
-        saveRequest = request;
-        return fileAnswer;
-    }
-
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-
-    bool confirmUnchanged = false;
-    std::optional<std::uint32_t> colourAnswer;
-    std::uint32_t initialColour = 0;
-    std::optional<std::string> fileAnswer;
-    FileDialogRequest openRequest;
-    FileDialogRequest saveRequest;
-    std::vector<std::string> messages;
-};
 
 bool sameBits(float a, float b)
 {
@@ -262,18 +230,19 @@ private slots:
     void cancelledHighQualityStillTakesTheTypedSize()
     {
         field("field1032")->setText("640");
-        field("field1049")->setText("");
+        field("field1049")->setText("481");
         commands_->run(kCommandHighQuality);
         QCOMPARE(dialogs_.saveRequest.filter, std::string("*.tga"));
         QCOMPARE(dialogs_.saveRequest.initialName, std::string("Julia.tga"));
         QCOMPARE(state_->renderWidth, 640u);
-        QCOMPARE(state_->renderHeight, 0u);
+        QCOMPARE(state_->renderHeight, 481u);
         QVERIFY(state_->outputPath.empty());
         dialog_->syncControls();
         QCOMPARE(field("field1032")->text(), QString("640"));
     }
 
-    // A number beyond 32 bits in a size field reads as 0.
+    // A number beyond 32 bits in a size field reads as 0. No file is asked
+    // for a size that cannot be rendered.
     void unusableSizesAreShownAndHighQualityStaysAvailable()
     {
         QTemporaryDir folder;
@@ -287,6 +256,7 @@ private slots:
                  (std::vector<std::string>{"Cannot render 0 x 768: width and height must be 1 to 65535",
                                            "Cannot render 65536 x 1: width and height must be 1 to 65535",
                                            "Cannot render 0 x 2: width and height must be 1 to 65535"}));
+        QCOMPARE(dialogs_.saveRequests, 0);
         QVERIFY(dialog_->findChild<QAction*>("command40003")->isEnabled());
         QVERIFY(!QFile::exists(folder.filePath("out.tga")));
     }

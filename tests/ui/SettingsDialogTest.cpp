@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,12 +8,15 @@
 #include <QSlider>
 #include <QTest>
 #include <algorithm>
+#include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "app/SharedFrame.h"
+#include "params/ParamFields.h"
 #include "ui/DialogUnits.h"
 #include "ui/PreviewPanel.h"
 #include "ui/SettingsDialog.h"
@@ -55,6 +59,40 @@ struct GermanNumericLocale {
     const bool active = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
     ~GermanNumericLocale() { std::setlocale(LC_ALL, "C"); }
 };
+
+// The application font scaled for the test's lifetime, as a display scale
+// factor scales it.
+struct ScaledApplicationFont {
+    const QFont original = QApplication::font();
+
+    explicit ScaledApplicationFont(double factor)
+    {
+        QFont scaled = original;
+        scaled.setPointSizeF(original.pointSizeF() * factor);
+        QApplication::setFont(scaled);
+    }
+    ~ScaledApplicationFont() { QApplication::setFont(original); }
+};
+
+// Every float field at one value, the integer fields other than the power
+// at another.
+void setEveryField(FractalParams& params, float value, std::int32_t whole)
+{
+    for (const ParamField& field : paramFields()) {
+        if (field.kind == FieldKind::Float) {
+            writeFloatSlot(params, field.slot, value);
+        } else if (field.name != "power") {
+            writeIntegerSlot(params, field.slot, whole);
+        }
+    }
+}
+
+void setEverySlider(FractalParams& params, int SliderRow::*end)
+{
+    for (const SliderRow& row : sliderRows()) {
+        storePosition(row, row.*end, params);
+    }
+}
 
 }  // namespace
 
@@ -270,6 +308,41 @@ private slots:
         const QRect slider = fixture.slider(1044).geometry();
         QCOMPARE(slider.x(), label.x());
         QVERIFY(std::abs(slider.center().y() - label.y() - (13 + 3) * base.vertical / 8.0) <= 1.0);
+    }
+
+    void labelsShowTheirWholeTextAtTheExtremes_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("scale 1") << 1.0;
+        QTest::newRow("scale 1.5") << 1.5;
+        QTest::newRow("scale 2") << 2.0;
+    }
+
+    // At both ends of every range, and for values a file can bring, such as
+    // 7 radians (401 degrees) or a NaN angle (shown as the lowest integer).
+    void labelsShowTheirWholeTextAtTheExtremes()
+    {
+        QFETCH(double, scale);
+        const ScaledApplicationFont font(scale);
+        DialogFixture fixture;
+        const std::function<void(FractalParams&)> extremes[] = {
+            [](FractalParams& params) { setEverySlider(params, &SliderRow::minimum); },
+            [](FractalParams& params) { setEverySlider(params, &SliderRow::maximum); },
+            [](FractalParams& params) { setEveryField(params, 7.0f, 401); },
+            [](FractalParams& params) { setEveryField(params, -1000.0f, INT_MIN); },
+            [](FractalParams& params) { setEveryField(params, 1000.0f, INT_MAX); },
+            [](FractalParams& params) { setEveryField(params, NAN, 0); },
+        };
+        for (const auto& extreme : extremes) {
+            fixture.state.params.editLive(extreme);
+            fixture.dialog.syncControls();
+            for (const SliderRow& row : sliderRows()) {
+                const QLabel& label = fixture.child<QLabel>("label", row.labelId);
+                QVERIFY2(label.fontMetrics().horizontalAdvance(label.text()) <= label.contentsRect().width(),
+                         qPrintable(label.text()));
+                QVERIFY2(label.geometry().right() < label.parentWidget()->width(), qPrintable(label.text()));
+            }
+        }
     }
 
     void dialogUnitsRoundHalfAwayFromZero()

@@ -1,0 +1,72 @@
+#include "ui/Program.h"
+
+#include <QApplication>
+#include <ctime>
+
+#include "app/ExecutableDirectory.h"
+#include "app/FrameRenderer.h"
+#include "app/QtRenderView.h"
+#include "app/RenderScheduler.h"
+#include "params/GradientLoader.h"
+#include "ui/Commands.h"
+#include "ui/PreviewPanel.h"
+#include "ui/SettingsDialog.h"
+
+namespace tessaform {
+namespace {
+
+// Two starts within one second draw the same random constants.
+void seedFromClock(RandomGenerator& random)
+{
+    random.seed(static_cast<std::uint32_t>(std::time(nullptr)));
+}
+
+// A missing image is reported and the program goes on with no table.
+void loadStartupGradient(GradientSlot& gradient, SystemDialogs& dialogs)
+{
+    const std::string path = (executableDirectory() / "gradient.jpg").string();
+    loadGradient(path, gradient, [&](const std::string& message) { dialogs.showMessage(message); });
+}
+
+}  // namespace
+
+Program::Program(const DialogsFactory& makeDialogs)
+{
+    seedFromClock(state_.random);
+    state_.params.clearSnapshot();
+    view_ = std::make_unique<QtRenderView>();
+    renderer_ = std::make_unique<FrameRenderer>(state_.gradient, *view_);
+    scheduler_ = std::make_unique<RenderScheduler>(state_.params, *renderer_);
+    dialog_ = std::make_unique<SettingsDialog>(state_, [this] { requestRender(); });
+    dialogs_ = makeDialogs(dialog_.get());
+    commands_ = std::make_unique<Commands>(
+        state_, *dialog_, *dialogs_, [this] { requestRender(); }, HighQualityServices{*scheduler_, *renderer_, *view_});
+    dialog_->setCommandHandler([this](int commandId) { commands_->run(commandId); });
+}
+
+Program::~Program()
+{
+    // A render still running is abandoned at its next pixel.
+    scheduler_->shutdown();
+}
+
+int Program::run()
+{
+    dialog_->initialise();
+    // High-quality windows carry the same icon.
+    QApplication::setWindowIcon(dialog_->windowIcon());
+    renderer_->setPreviewFrame(dialog_->previewFrame());
+    view_->setPreviewWidget(dialog_->previewPanel());
+    loadStartupGradient(state_.gradient, *dialogs_);
+    requestRender();
+    const int result = dialog_->runUntilDone();
+    scheduler_->shutdown();
+    return result;
+}
+
+void Program::requestRender()
+{
+    scheduler_->requestRender();
+}
+
+}  // namespace tessaform

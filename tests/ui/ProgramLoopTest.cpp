@@ -1,0 +1,137 @@
+#include <qpa/qwindowsysteminterface.h>
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/FrameRenderer.h"
+#include "app/HighQualityWindow.h"
+#include "ui/CommandIds.h"
+#include "ui/Program.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/SettingsDialog.h"
+#include "ui/UiTestRegistry.h"
+
+namespace tessaform {
+namespace {
+
+HighQualityWindow* visibleHighQualityWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<HighQualityWindow*>(widget); window && window->isVisible()) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// Delivered as the window system delivers them, so that a window blocked by
+// a modal one never sees them.
+void requestClose(QWidget& window)
+{
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(window.windowHandle());
+}
+
+void pressKey(QWidget& window, Qt::Key key)
+{
+    QTest::keyClick(window.windowHandle(), key);
+}
+
+}  // namespace
+
+// Runs the whole program, its settings dialog inside the loop it runs in,
+// and reaches its windows only through the window system.
+class ProgramLoopTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void highQualityWindowEndsOnCloseOrKey_data()
+    {
+        QTest::addColumn<bool>("waitForSave");
+        QTest::addColumn<bool>("closeIt");
+        QTest::newRow("close box during the first pass") << false << true;
+        QTest::newRow("key during the first pass") << false << false;
+        QTest::newRow("close box after saving") << true << true;
+        QTest::newRow("key after saving") << true << false;
+    }
+
+    void highQualityWindowEndsOnCloseOrKey()
+    {
+        QFETCH(bool, waitForSave);
+        QFETCH(bool, closeIt);
+        QTemporaryDir folder;
+        const QString output = folder.filePath("out.tga");
+        ScriptedDialogs* dialogs = nullptr;
+        Program program([&dialogs](QWidget*) {
+            auto scripted = std::make_unique<ScriptedDialogs>();
+            dialogs = scripted.get();
+            return scripted;
+        });
+        dialogs->fileAnswer = output.toStdString();
+        SettingsDialog& dialog = program.dialog();
+        dialog.findChild<QLineEdit*>("field1032")->setText(waitForSave ? "64" : "3000");
+        dialog.findChild<QLineEdit*>("field1049")->setText(waitForSave ? "48" : "2000");
+        auto* phiSlider = dialog.findChild<QSlider*>("trackbar1004");
+        QAction* highQuality = dialog.findChild<QAction*>("command40003");
+
+        bool requested = false;
+        float phiDuringRender = 0.0f;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            HighQualityWindow* window = visibleHighQualityWindow();
+            if (requested || window == nullptr ||
+                !window->windowTitle().startsWith(waitForSave ? kRenderSavedTitle : "First pass")) {
+                return;
+            }
+            // The settings dialog answers while the window is open.
+            phiSlider->setFocus();
+            pressKey(dialog, Qt::Key_Left);
+            phiDuringRender = program.state().params.live().phi;
+            requested = true;
+            closeIt ? requestClose(*window) : pressKey(*window, Qt::Key_Space);
+        });
+
+        bool enabledAfterwards = false;
+        bool windowStayed = false;
+        QTimer::singleShot(0, [&] {
+            poll.start(1);
+            highQuality->trigger();
+            poll.stop();
+            enabledAfterwards = highQuality->isEnabled();
+            if (HighQualityWindow* left = visibleHighQualityWindow()) {
+                windowStayed = true;
+                requestClose(*left);
+            }
+            requestClose(dialog);
+        });
+        // Should the loop never end, the test fails instead of hanging.
+        QTimer failSafe;
+        failSafe.setSingleShot(true);
+        connect(&failSafe, &QTimer::timeout, [] {
+            if (HighQualityWindow* window = visibleHighQualityWindow()) {
+                window->close();
+            }
+        });
+        failSafe.start(60'000);
+
+        QCOMPARE(program.run(), kCommandCancel);
+        QVERIFY(requested);
+        QVERIFY(failSafe.isActive());
+        QCOMPARE(QFile::exists(output), waitForSave);
+        QCOMPARE(windowStayed, !closeIt);
+        QVERIFY(enabledAfterwards);
+        QVERIFY(phiDuringRender != 5.969026f);
+        QCOMPARE(visibleHighQualityWindow(), nullptr);
+    }
+};
+
+TESSAFORM_UI_TEST(ProgramLoopTest);
+
+}  // namespace tessaform
+
+#include "ProgramLoopTest.moc"
