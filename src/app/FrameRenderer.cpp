@@ -1,9 +1,9 @@
 #include "app/FrameRenderer.h"
 
-#include "app/AtomicReplace.h"
+#include "io/AtomicReplace.h"
 #include "app/FrameBuffer.h"
 #include "app/SharedFrame.h"
-#include "app/TgaWriter.h"
+#include "io/TgaWriter.h"
 #include "params/Gradient.h"
 #include "render/Renderer.h"
 

@@ -6,7 +6,7 @@
 
 #include "app/RenderProcedure.h"
 #include "app/RenderView.h"
-#include "app/WriteOutcome.h"
+#include "io/WriteOutcome.h"
 
 namespace tessaform {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/AtomicReplace.h"
+#include "io/AtomicReplace.h"
 #include "params/ParamFile.h"
 
 namespace tessaform {

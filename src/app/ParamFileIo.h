@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/WriteOutcome.h"
+#include "io/WriteOutcome.h"
 #include "params/FractalParams.h"
 
 namespace tessaform {

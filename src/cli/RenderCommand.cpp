@@ -9,9 +9,9 @@
 #include "app/ParamFileIo.h"
 #include "cli/CliOptions.h"
 #include "cli/ExitCode.h"
-#include "cli/ImageOutput.h"
 #include "cli/ProgressReporter.h"
 #include "cli/ToolkitMessages.h"
+#include "io/ImageOutput.h"
 #include "params/GradientLoader.h"
 #include "render/Renderer.h"
 
@@ -52,7 +52,9 @@ int renderToFile(const CliOptions& options, const FractalParams& params)
     if (outcome != RenderOutcome::Completed) {
         return fail(kExitRuntimeFailure, "Render interrupted; nothing written");
     }
-    if (const WriteOutcome written = writeImageFile(options.outputFile, *frame); !written.ok()) {
+    if (const WriteOutcome written =
+            writeImageFile(options.outputFile, frame->pixels(), frame->width(), frame->height());
+        !written.ok()) {
         return fail(kExitRuntimeFailure, written.error);
     }
     return kExitSuccess;

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/HighQualityWindow.h"
+#include "ui/HighQualityWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/SystemDialogs.h"
 

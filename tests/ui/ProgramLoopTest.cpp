@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "app/FrameRenderer.h"
-#include "app/HighQualityWindow.h"
+#include "ui/HighQualityWindow.h"
 #include "ui/CommandIds.h"
 #include "ui/Program.h"
 #include "ui/ScriptedDialogs.h"

@@ -9,7 +9,7 @@
 #include "FullDevice.h"
 #include "app/FrameBuffer.h"
 #include "app/FrameRenderer.h"
-#include "app/HighQualityWindow.h"
+#include "ui/HighQualityWindow.h"
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
 #include "params/GradientLoader.h"

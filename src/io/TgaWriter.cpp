@@ -1,4 +1,4 @@
-#include "app/TgaWriter.h"
+#include "io/TgaWriter.h"
 
 #include <array>
 #include <cerrno>

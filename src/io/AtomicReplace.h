@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/WriteOutcome.h"
+#include "io/WriteOutcome.h"
 
 namespace tessaform {
 

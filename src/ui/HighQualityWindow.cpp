@@ -1,4 +1,4 @@
-#include "app/HighQualityWindow.h"
+#include "ui/HighQualityWindow.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "app/AtomicReplace.h"
+#include "io/AtomicReplace.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

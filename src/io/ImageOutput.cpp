@@ -1,12 +1,11 @@
-#include "cli/ImageOutput.h"
+#include "io/ImageOutput.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "app/AtomicReplace.h"
-#include "app/FrameBuffer.h"
-#include "app/TgaWriter.h"
-#include "cli/PngWriter.h"
+#include "io/AtomicReplace.h"
+#include "io/PngWriter.h"
+#include "io/TgaWriter.h"
 
 namespace tessaform {
 namespace {
@@ -23,12 +22,11 @@ bool endsWithPng(const std::string& fileName)
 
 }  // namespace
 
-WriteOutcome writeImageFile(const std::string& fileName, const FrameBuffer& frame)
+WriteOutcome writeImageFile(const std::string& fileName, const std::uint32_t* pixels, int width, int height)
 {
     const auto write = endsWithPng(fileName) ? writePng : writeTga;
-    return replaceFileAtomically(fileName, [&](const std::string& temporaryPath) {
-        return write(temporaryPath, frame.pixels(), frame.width(), frame.height());
-    });
+    return replaceFileAtomically(
+        fileName, [&](const std::string& temporaryPath) { return write(temporaryPath, pixels, width, height); });
 }
 
 }  // namespace tessaform

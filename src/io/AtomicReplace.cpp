@@ -1,4 +1,4 @@
-#include "app/AtomicReplace.h"
+#include "io/AtomicReplace.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "cli/PngWriter.h"
+#include "io/PngWriter.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "app/TgaWriter.h"
+#include "io/TgaWriter.h"
 
 #include <gtest/gtest.h>
 
