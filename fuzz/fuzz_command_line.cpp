@@ -97,11 +97,11 @@ bool holdsAssignedValue(const FractalParams& params, const tessaform::FieldAssig
 void checkAssignmentText(const std::string& text)
 {
     const auto parsed = tessaform::parseFieldAssignment(text);
-    if (const auto* error = std::get_if<std::string>(&parsed)) {
-        FUZZ_CHECK(!error->empty());
+    if (!parsed) {
+        FUZZ_CHECK(!parsed.error().empty());
         return;
     }
-    const auto& assignment = std::get<tessaform::FieldAssignment>(parsed);
+    const tessaform::FieldAssignment& assignment = *parsed;
     const std::string_view name = std::string_view(text).substr(0, text.find('='));
     const std::string_view value = std::string_view(text).substr(name.size() + 1);
     const tessaform::ParamField* field = tessaform::findParamField(name);
@@ -158,8 +158,8 @@ void checkSavedParams(const FractalParams& params)
     const std::string path = (scratchFolder / "saved.j4d").string();
     FUZZ_CHECK(tessaform::writeParamsFile(path, params).ok());
     FractalParams fromFile = tessaform::defaultParams();
-    const tessaform::ParamsFileRead read = tessaform::readParamsFile(path, fromFile);
-    FUZZ_CHECK(read.readable && read.linesRead == tessaform::kParamFileLines);
+    const tessaform::Result<int> linesRead = tessaform::readParamsFile(path, fromFile);
+    FUZZ_CHECK(linesRead && *linesRead == tessaform::kParamFileLines);
 
     std::stringstream text;
     FUZZ_CHECK(tessaform::saveParams(text, params));
@@ -199,13 +199,14 @@ void checkCommandLine(const std::vector<std::string>& arguments)
         FUZZ_CHECK(!parsed.helpText->empty());
         return;
     }
-    if (const auto* error = std::get_if<std::string>(&parsed.optionsOrError)) {
+    if (!parsed.options) {
         // One line on stderr, unless the input itself put a line break in it.
-        FUZZ_CHECK(!error->empty());
-        FUZZ_CHECK(argumentHasLineBreak || error->find('\n') == std::string::npos);
+        const std::string& error = parsed.options.error();
+        FUZZ_CHECK(!error.empty());
+        FUZZ_CHECK(argumentHasLineBreak || error.find('\n') == std::string::npos);
         return;
     }
-    checkOptions(std::get<tessaform::CliOptions>(parsed.optionsOrError));
+    checkOptions(*parsed.options);
 }
 
 }  // namespace

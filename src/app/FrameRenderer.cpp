@@ -1,8 +1,8 @@
 #include "app/FrameRenderer.h"
 
-#include "io/AtomicReplace.h"
 #include "app/FrameBuffer.h"
 #include "app/SharedFrame.h"
+#include "io/AtomicReplace.h"
 #include "io/TgaWriter.h"
 #include "params/Gradient.h"
 #include "render/Renderer.h"
@@ -37,7 +37,7 @@ private:
     const StopSignal& stop_;
 };
 
-WriteOutcome saveTga(const std::string& path, const FrameBuffer& frame)
+Result<void> saveTga(const std::string& path, const FrameBuffer& frame)
 {
     return replaceFileAtomically(path, [&](const std::string& temporaryPath) {
         return writeTga(temporaryPath, frame.pixels(), frame.width(), frame.height());
@@ -46,9 +46,9 @@ WriteOutcome saveTga(const std::string& path, const FrameBuffer& frame)
 
 }  // namespace
 
-std::string savedTitle(const WriteOutcome& written)
+std::string savedTitle(const Result<void>& written)
 {
-    return written.ok() ? kRenderSavedTitle : "Render not saved - " + written.error;
+    return written.ok() ? kRenderSavedTitle : "Render not saved - " + written.error();
 }
 
 void FrameRenderer::setPreviewFrame(std::shared_ptr<SharedFrame> frame)

@@ -6,7 +6,7 @@
 
 #include "app/RenderProcedure.h"
 #include "app/RenderView.h"
-#include "io/WriteOutcome.h"
+#include "params/Result.h"
 
 namespace tessaform {
 
@@ -17,7 +17,7 @@ inline constexpr const char* kRenderSavedTitle = "Render saved - You can close t
 
 // The title a high-quality window shows once its file was written, or
 // what went wrong instead.
-std::string savedTitle(const WriteOutcome& written);
+std::string savedTitle(const Result<void>& written);
 
 // The program's render: draws into the preview or the high-quality frame,
 // shows each row once the render has left it, reports progress to the

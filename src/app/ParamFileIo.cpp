@@ -9,40 +9,41 @@
 
 namespace tessaform {
 
-ParamsFileRead readParamsFile(const std::string& path, FractalParams& params)
+Result<int> readParamsFile(const std::string& path, FractalParams& params)
 {
+    const Failure unreadable{"Could not read parameter file " + path};
     // The error_code form: a name too long or a symbolic link loop is a
     // file that cannot be opened, not an exception.
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
-        return {};
+        return unreadable;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        return {};
+        return unreadable;
     }
     const int lines = loadParams(in, params);
-    return {!in.bad(), lines};
+    if (in.bad()) {
+        return unreadable;
+    }
+    return lines;
 }
 
-std::string describeParamsRead(const std::string& path, const ParamsFileRead& read)
+std::string shortParamsFileWarning(const std::string& path, int linesRead)
 {
-    if (!read.readable) {
-        return "Could not read parameter file " + path;
-    }
-    if (read.linesRead < kParamFileLines) {
-        return "Parameter file " + path + ": only " + std::to_string(read.linesRead) + " of its " +
+    if (linesRead < kParamFileLines) {
+        return "Parameter file " + path + ": only " + std::to_string(linesRead) + " of its " +
                std::to_string(kParamFileLines) + " lines could be read; the other values are unchanged";
     }
     return {};
 }
 
-WriteOutcome writeParamsFile(const std::string& path, const FractalParams& params)
+Result<void> writeParamsFile(const std::string& path, const FractalParams& params)
 {
-    return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> WriteOutcome {
+    return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> Result<void> {
         std::ofstream out(temporaryPath, std::ios::binary | std::ios::trunc);
         if (!saveParams(out, params) || (out.close(), out.fail())) {
-            return {"Could not write " + temporaryPath};
+            return Failure{"Could not write " + temporaryPath};
         }
         return {};
     });

@@ -2,31 +2,22 @@
 
 #include <string>
 
-#include "io/WriteOutcome.h"
 #include "params/FractalParams.h"
+#include "params/Result.h"
 
 namespace tessaform {
 
-// What reading a .j4d file came to. True when the file could be read, even
-// if it held fewer than the seven lines.
-struct ParamsFileRead {
-    bool readable = false;
-    int linesRead = 0;  // lines that matched whole, up to kParamFileLines
+// Loads a .j4d file into params and returns how many of its lines matched
+// whole, up to kParamFileLines. Fails when the file cannot be opened (a
+// folder counts as such) or reading fails; params may then be partly loaded.
+Result<int> readParamsFile(const std::string& path, FractalParams& params);
 
-    explicit operator bool() const { return readable; }
-};
-
-// Loads a .j4d file into params. Not readable when the file cannot be
-// opened (a folder counts as such) or reading fails; params may then be
-// partly loaded.
-ParamsFileRead readParamsFile(const std::string& path, FractalParams& params);
-
-// One line for the user when the file could not be read or stopped short of
-// its seven lines; empty when every line was read.
-std::string describeParamsRead(const std::string& path, const ParamsFileRead& read);
+// One line for the user when a readable file stopped short of its seven
+// lines; empty when every line was read.
+std::string shortParamsFileWarning(const std::string& path, int linesRead);
 
 // Writes a .j4d file through a temporary file, so that a failed write never
 // leaves a partial file in place of a good one.
-WriteOutcome writeParamsFile(const std::string& path, const FractalParams& params);
+Result<void> writeParamsFile(const std::string& path, const FractalParams& params);
 
 }  // namespace tessaform

@@ -36,16 +36,16 @@ void defineOptions(CLI::App& app, RawOptions& raw)
 
 // Checks every --set before any file is read, so usage errors never depend
 // on the files.
-std::optional<std::string> convertAssignments(RawOptions& raw)
+Result<void> convertAssignments(RawOptions& raw)
 {
     for (const std::string& text : raw.assignments) {
-        auto parsed = parseFieldAssignment(text);
-        if (auto* error = std::get_if<std::string>(&parsed)) {
-            return *error;
+        Result<FieldAssignment> parsed = parseFieldAssignment(text);
+        if (!parsed) {
+            return Failure{parsed.error()};
         }
-        raw.options.assignments.push_back(std::get<FieldAssignment>(parsed));
+        raw.options.assignments.push_back(std::move(parsed).value());
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace
@@ -58,12 +58,12 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        return {std::string(), app.help()};
+        return {Failure{}, app.help()};
     } catch (const CLI::ParseError& error) {
-        return {std::string(error.what()), std::nullopt};
+        return {Failure{error.what()}, std::nullopt};
     }
-    if (auto error = convertAssignments(raw)) {
-        return {*error, std::nullopt};
+    if (const Result<void> converted = convertAssignments(raw); !converted) {
+        return {Failure{converted.error()}, std::nullopt};
     }
     raw.options.render = !raw.options.saveParamsFile || app.count("--output") > 0;
     return {raw.options, std::nullopt};

@@ -2,10 +2,10 @@
 
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "cli/FieldAssignment.h"
+#include "params/Result.h"
 #include "render/RenderSettings.h"
 
 namespace tessaform {
@@ -25,8 +25,8 @@ struct CliOptions {
 
 // What the command line asks for.
 struct ParsedCommandLine {
-    std::variant<CliOptions, std::string> optionsOrError;  // error: one line for stderr
-    std::optional<std::string> helpText;                   // set for --help
+    Result<CliOptions> options;           // the error is one line for stderr
+    std::optional<std::string> helpText;  // set for --help
 };
 
 ParsedCommandLine parseCommandLine(int argc, const char* const* argv);

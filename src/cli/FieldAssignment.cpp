@@ -44,40 +44,40 @@ std::string describeBadNumber(const ParamField& field, std::string_view text, co
     return std::string(field.name) + kind + quoted(text);
 }
 
-std::variant<FieldAssignment, std::string> parseIntegerField(const ParamField& field, std::string_view text)
+Result<FieldAssignment> parseIntegerField(const ParamField& field, std::string_view text)
 {
     const auto number = parseWhole<std::int32_t>(text);
     if (number.error != std::errc()) {
-        return describeBadNumber(field, text, number);
+        return Failure{describeBadNumber(field, text, number)};
     }
     if (field.name == "power" && !isSupportedPower(number.value)) {
-        return "power must be 2, 3, 4 or 5, not " + std::to_string(number.value);
+        return Failure{"power must be 2, 3, 4 or 5, not " + std::to_string(number.value)};
     }
     return FieldAssignment{field.slot, number.value};
 }
 
-std::variant<FieldAssignment, std::string> parseFloatField(const ParamField& field, std::string_view text)
+Result<FieldAssignment> parseFloatField(const ParamField& field, std::string_view text)
 {
     const auto number = parseWhole<float>(text);
     if (number.error != std::errc()) {
-        return describeBadNumber(field, text, number);
+        return Failure{describeBadNumber(field, text, number)};
     }
     return FieldAssignment{field.slot, number.value};
 }
 
 }  // namespace
 
-std::variant<FieldAssignment, std::string> parseFieldAssignment(std::string_view text)
+Result<FieldAssignment> parseFieldAssignment(std::string_view text)
 {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
-        return "--set expects NAME=VALUE, not " + quoted(text);
+        return Failure{"--set expects NAME=VALUE, not " + quoted(text)};
     }
     const std::string_view name = text.substr(0, equals);
     const std::string_view value = text.substr(equals + 1);
     const ParamField* field = findParamField(name);
     if (field == nullptr) {
-        return "unknown field " + quoted(name);
+        return Failure{"unknown field " + quoted(name)};
     }
     return field->kind == FieldKind::Integer ? parseIntegerField(*field, value) : parseFloatField(*field, value);
 }

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "params/FractalParams.h"
+#include "params/Result.h"
 
 namespace tessaform {
 
@@ -15,8 +16,8 @@ struct FieldAssignment {
     std::variant<float, std::int32_t> value;
 };
 
-// The assignment, or the text that says why it is refused.
-std::variant<FieldAssignment, std::string> parseFieldAssignment(std::string_view text);
+// The assignment, or why it is refused.
+Result<FieldAssignment> parseFieldAssignment(std::string_view text);
 
 void applyFieldAssignment(FractalParams& params, const FieldAssignment& assignment);
 

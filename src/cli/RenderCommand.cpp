@@ -35,10 +35,9 @@ std::string gradientPath(const CliOptions& options)
 int renderToFile(const CliOptions& options, const FractalParams& params)
 {
     GradientSlot gradient;
-    std::string gradientError;
     const std::string gradientFile = gradientPath(options);
-    if (!loadGradient(gradientFile, gradient, [&](const std::string& message) { gradientError = message; })) {
-        return fail(kExitRuntimeFailure, gradientError + ": " + gradientFile);
+    if (const Result<void> loaded = loadGradient(gradientFile, gradient); !loaded) {
+        return fail(kExitRuntimeFailure, loaded.error() + ": " + gradientFile);
     }
     const auto frame = createFrameBuffer(options.width, options.height);
     if (!frame) {
@@ -52,10 +51,10 @@ int renderToFile(const CliOptions& options, const FractalParams& params)
     if (outcome != RenderOutcome::Completed) {
         return fail(kExitRuntimeFailure, "Render interrupted; nothing written");
     }
-    if (const WriteOutcome written =
+    if (const Result<void> written =
             writeImageFile(options.outputFile, frame->pixels(), frame->width(), frame->height());
         !written.ok()) {
-        return fail(kExitRuntimeFailure, written.error);
+        return fail(kExitRuntimeFailure, written.error());
     }
     return kExitSuccess;
 }
@@ -64,13 +63,13 @@ int run(const CliOptions& options)
 {
     FractalParams params = defaultParams();
     if (options.paramsFile) {
-        const ParamsFileRead read = readParamsFile(*options.paramsFile, params);
-        if (!read) {
-            return fail(kExitRuntimeFailure, describeParamsRead(*options.paramsFile, read));
+        const Result<int> linesRead = readParamsFile(*options.paramsFile, params);
+        if (!linesRead) {
+            return fail(kExitRuntimeFailure, linesRead.error());
         }
         // A short file still loads what it holds, but the user should know
         // that the rest are defaults.
-        if (const std::string problem = describeParamsRead(*options.paramsFile, read); !problem.empty()) {
+        if (const std::string problem = shortParamsFileWarning(*options.paramsFile, *linesRead); !problem.empty()) {
             std::fprintf(stderr, "tessaform-render: warning: %s\n", problem.c_str());
         }
     }
@@ -78,8 +77,8 @@ int run(const CliOptions& options)
         applyFieldAssignment(params, assignment);
     }
     if (options.saveParamsFile) {
-        if (const WriteOutcome saved = writeParamsFile(*options.saveParamsFile, params); !saved.ok()) {
-            return fail(kExitRuntimeFailure, saved.error);
+        if (const Result<void> saved = writeParamsFile(*options.saveParamsFile, params); !saved.ok()) {
+            return fail(kExitRuntimeFailure, saved.error());
         }
     }
     return options.render ? renderToFile(options, params) : kExitSuccess;
@@ -95,10 +94,10 @@ int runRenderCommand(int argc, const char* const* argv)
         std::fputs(parsed.helpText->c_str(), stdout);
         return kExitSuccess;
     }
-    if (const auto* error = std::get_if<std::string>(&parsed.optionsOrError)) {
-        return fail(kExitUsageError, *error + " (see --help)");
+    if (!parsed.options) {
+        return fail(kExitUsageError, parsed.options.error() + " (see --help)");
     }
-    return run(std::get<CliOptions>(parsed.optionsOrError));
+    return run(*parsed.options);
 }
 
 }  // namespace tessaform

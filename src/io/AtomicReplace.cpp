@@ -52,12 +52,13 @@ bool flushToDisk(const std::string& path)
 }
 
 // Messages name the file the user asked for, not the temporary one.
-void nameTargetInMessage(std::string& message, const std::string& temporary, const std::string& target)
+std::string messageNamingTarget(std::string message, const std::string& temporary, const std::string& target)
 {
     for (std::size_t at = message.find(temporary); at != std::string::npos; at = message.find(temporary, at)) {
         message.replace(at, temporary.size(), target);
         at += target.size();
     }
+    return message;
 }
 
 std::string describeFailure(const char* what, const std::string& target)
@@ -82,29 +83,37 @@ bool existsButIsReadOnly(const std::string& target)
            ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
+// The written temporary file is made durable and renamed over the target.
+Result<void> finishReplacing(const Result<void>& written, const std::string& temporary, const std::string& target)
+{
+    if (!written.ok()) {
+        return Failure{messageNamingTarget(written.error(), temporary, target)};
+    }
+    if (!flushToDisk(temporary)) {
+        return Failure{describeFailure("Could not write", target)};
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        return Failure{describeFailure("Could not replace", target)};
+    }
+    return {};
+}
+
 }  // namespace
 
-WriteOutcome replaceFileAtomically(const std::string& target,
-                                   const std::function<WriteOutcome(const std::string& temporaryPath)>& write)
+Result<void> replaceFileAtomically(const std::string& target,
+                                   const std::function<Result<void>(const std::string& temporaryPath)>& write)
 {
     if (isSpecialFile(target)) {
         return write(target);
     }
     if (existsButIsReadOnly(target)) {
-        return {describeFailure("Could not write", target)};
+        return Failure{describeFailure("Could not write", target)};
     }
     const std::string temporary = temporaryNameFor(target);
     if (!createExclusively(temporary, target)) {
-        return {describeFailure("Could not create", target)};
+        return Failure{describeFailure("Could not create", target)};
     }
-    WriteOutcome outcome = write(temporary);
-    nameTargetInMessage(outcome.error, temporary, target);
-    if (outcome.ok() && !flushToDisk(temporary)) {
-        outcome.error = describeFailure("Could not write", target);
-    }
-    if (outcome.ok() && std::rename(temporary.c_str(), target.c_str()) != 0) {
-        outcome.error = describeFailure("Could not replace", target);
-    }
+    Result<void> outcome = finishReplacing(write(temporary), temporary, target);
     if (!outcome.ok()) {
         std::remove(temporary.c_str());
     }

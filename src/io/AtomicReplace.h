@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "io/WriteOutcome.h"
+#include "params/Result.h"
 
 namespace tessaform {
 
@@ -11,7 +11,7 @@ namespace tessaform {
 // target. When writing fails the temporary file is removed, so an existing
 // target is never replaced by a partial one. A target the user may not write
 // is refused, and a device or pipe is written in place.
-WriteOutcome replaceFileAtomically(const std::string& target,
-                                   const std::function<WriteOutcome(const std::string& temporaryPath)>& write);
+Result<void> replaceFileAtomically(const std::string& target,
+                                   const std::function<Result<void>(const std::string& temporaryPath)>& write);
 
 }  // namespace tessaform

@@ -22,7 +22,7 @@ bool endsWithPng(const std::string& fileName)
 
 }  // namespace
 
-WriteOutcome writeImageFile(const std::string& fileName, const std::uint32_t* pixels, int width, int height)
+Result<void> writeImageFile(const std::string& fileName, const std::uint32_t* pixels, int width, int height)
 {
     const auto write = endsWithPng(fileName) ? writePng : writeTga;
     return replaceFileAtomically(

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string>
 
-#include "io/WriteOutcome.h"
+#include "params/Result.h"
 
 namespace tessaform {
 
 // The frame buffer's pixels as an 8-bit RGB PNG.
-WriteOutcome writePng(const std::string& fileName, const std::uint32_t* pixels, int width, int height);
+Result<void> writePng(const std::string& fileName, const std::uint32_t* pixels, int width, int height);
 
 }  // namespace tessaform

@@ -37,11 +37,11 @@ bool writeBody(std::FILE* file, const std::uint32_t* pixels, int width, int heig
 
 }  // namespace
 
-WriteOutcome writeTga(const std::string& fileName, const std::uint32_t* pixels, int width, int height)
+Result<void> writeTga(const std::string& fileName, const std::uint32_t* pixels, int width, int height)
 {
     std::FILE* file = std::fopen(fileName.c_str(), "wb");
     if (file == nullptr) {
-        return {describeFailure("Could not create", fileName, errno)};
+        return Failure{describeFailure("Could not create", fileName, errno)};
     }
     for (unsigned char byte : tgaHeader(width, height)) {
         std::putc(byte, file);
@@ -50,10 +50,10 @@ WriteOutcome writeTga(const std::string& fileName, const std::uint32_t* pixels, 
     const int writeError = errno;
     const bool closed = std::fclose(file) == 0;
     if (!written) {
-        return {describeFailure("Could not write", fileName, writeError)};
+        return Failure{describeFailure("Could not write", fileName, writeError)};
     }
     if (!closed) {
-        return {describeFailure("Could not finish writing", fileName, errno)};
+        return Failure{describeFailure("Could not finish writing", fileName, errno)};
     }
     return {};
 }

@@ -429,11 +429,11 @@ std::vector<std::uint8_t> packedRgb(const QImage& rgbRow)
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> readTopRowRgb(const std::string& path)
+Result<std::vector<std::uint8_t>> readTopRowRgb(const std::string& path)
 {
     QFile file;
     if (!openByBytes(path, file)) {
-        return std::nullopt;
+        return Failure{kCouldNotLoadImage};
     }
     const BmpHeader header = leadingBytes(file);
     QImageReader reader(&file);
@@ -445,23 +445,23 @@ std::optional<std::vector<std::uint8_t>> readTopRowRgb(const std::string& path)
         (format == "jpeg" && !checkedFromStart(file, jpegReachesItsEnd)) ||
         (format == "png" && !checkedFromStart(file, pngIsWholeAndDecodable)) ||
         (format == "gif" && !checkedFromStart(file, gifFirstFrameIsUsable))) {
-        return std::nullopt;
+        return Failure{kCouldNotLoadImage};
     }
     const QSize size = reader.size();
     if (size.isValid() && !fitsAllocationLimit(size)) {
-        return std::nullopt;
+        return Failure{kCouldNotLoadImage};
     }
     clipToTopRow(reader, size);
 
     const QImage image = reader.read();
     if (image.isNull() || image.width() <= 0) {
-        return std::nullopt;
+        return Failure{kCouldNotLoadImage};
     }
     // Palette, grey, 16-bit and alpha images all become their displayed
     // 8-bit red, green, blue; alpha is dropped, not blended.
     const QImage rgbRow = image.copy(0, 0, image.width(), 1).convertToFormat(QImage::Format_RGB888);
     if (rgbRow.isNull()) {
-        return std::nullopt;
+        return Failure{kCouldNotLoadImage};
     }
     return packedRgb(rgbRow);
 }

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <new>
-#include <optional>
 
 #include "params/GradientImage.h"
 
@@ -23,20 +22,18 @@ std::shared_ptr<const Gradient> buildGradient(const std::vector<std::uint8_t>& t
 
 }  // namespace
 
-bool loadGradient(const std::string& path, GradientSlot& slot, const MessageSink& showMessage)
+Result<void> loadGradient(const std::string& path, GradientSlot& slot)
 {
-    std::shared_ptr<const Gradient> gradient;
-    if (const std::optional<std::vector<std::uint8_t>> topRow = readTopRowRgb(path); topRow && !topRow->empty()) {
-        gradient = buildGradient(*topRow);
+    const Result<std::vector<std::uint8_t>> topRow = readTopRowRgb(path);
+    if (!topRow) {
+        return Failure{topRow.error()};
     }
+    std::shared_ptr<const Gradient> gradient = buildGradient(*topRow);
     if (!gradient) {
-        if (showMessage) {
-            showMessage(kCouldNotLoadImage);
-        }
-        return false;
+        return Failure{kCouldNotLoadImage};
     }
     slot.publish(std::move(gradient));
-    return true;
+    return {};
 }
 
 }  // namespace tessaform

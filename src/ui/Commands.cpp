@@ -76,7 +76,9 @@ void Commands::loadGradientFromFile()
     if (!path) {
         return;
     }
-    loadGradient(*path, state_.gradient, [this](const std::string& message) { dialogs_.showMessage(message); });
+    if (const Result<void> loaded = loadGradient(*path, state_.gradient); !loaded) {
+        dialogs_.showMessage(loaded.error());
+    }
     requestRender_();
 }
 
@@ -111,9 +113,9 @@ void Commands::loadParameters()
         return;
     }
     FractalParams loaded = state_.params.live();
-    const ParamsFileRead read = readParamsFile(*path, loaded);
-    const std::string problem = describeParamsRead(*path, read);
-    if (!read && !paramsDiffer(loaded, state_.params.live())) {
+    const Result<int> linesRead = readParamsFile(*path, loaded);
+    const std::string problem = linesRead ? shortParamsFileWarning(*path, *linesRead) : linesRead.error();
+    if (!linesRead && !paramsDiffer(loaded, state_.params.live())) {
         dialogs_.showMessage(problem);
         return;
     }
@@ -132,8 +134,8 @@ void Commands::saveParameters()
     if (!path) {
         return;
     }
-    if (const WriteOutcome written = writeParamsFile(*path, state_.params.live()); !written.ok()) {
-        dialogs_.showMessage(written.error);
+    if (const Result<void> written = writeParamsFile(*path, state_.params.live()); !written.ok()) {
+        dialogs_.showMessage(written.error());
     }
 }
 

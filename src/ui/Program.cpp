@@ -25,7 +25,9 @@ void seedFromClock(RandomGenerator& random)
 void loadStartupGradient(GradientSlot& gradient, SystemDialogs& dialogs)
 {
     const std::string path = (executableDirectory() / "gradient.jpg").string();
-    loadGradient(path, gradient, [&](const std::string& message) { dialogs.showMessage(message); });
+    if (const Result<void> loaded = loadGradient(path, gradient); !loaded) {
+        dialogs.showMessage(loaded.error());
+    }
 }
 
 }  // namespace

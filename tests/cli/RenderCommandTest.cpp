@@ -235,7 +235,7 @@ TEST_F(RenderCommandTest, EitherEngineAndAnyThreadCountRenderTheSameScene)
     ASSERT_EQ(run(common + "--engine fast --threads 2 -o two.tga"), 0) << read("stderr.txt");
 
     GradientSlot gradient;
-    ASSERT_TRUE(loadGradient((folder_ / "ramp.png").string(), gradient, [](const std::string&) {}));
+    ASSERT_TRUE(loadGradient((folder_ / "ramp.png").string(), gradient));
     FractalParams params = defaultParams();
     params.power = 3;
     params.angle = 0.7f;

@@ -53,13 +53,13 @@ TEST_F(AtomicReplaceTest, SuccessfulWriteReplacesTheTargetAndLeavesNothingElse)
             writeText(target_, "an older and much longer render");
         }
         std::string temporary;
-        const WriteOutcome outcome = replaceFileAtomically(target_, [&](const std::string& path) {
+        const Result<void> outcome = replaceFileAtomically(target_, [&](const std::string& path) {
             temporary = path;
             EXPECT_TRUE(fs::exists(path));
             writeText(path, "new");
-            return WriteOutcome{};
+            return Result<void>{};
         });
-        EXPECT_TRUE(outcome.ok()) << outcome.error;
+        EXPECT_TRUE(outcome.ok()) << outcome.error();
         EXPECT_EQ("new", contents(target_));
         EXPECT_EQ(Names{"render.tga"}, entries());
         // Beside the target, so that the rename cannot cross file systems.
@@ -74,12 +74,12 @@ TEST_F(AtomicReplaceTest, FailedWriteKeepsTheOldTargetAndRemovesThePartialFile)
         if (targetExists) {
             writeText(target_, "previous render");
         }
-        const WriteOutcome outcome = replaceFileAtomically(target_, [&](const std::string& path) {
+        const Result<void> outcome = replaceFileAtomically(target_, [&](const std::string& path) {
             writeText(path, "half");
-            return WriteOutcome{"Could not write " + path + ": disk full"};
+            return Failure{"Could not write " + path + ": disk full"};
         });
         // The user hears about the file they named, not the temporary one.
-        EXPECT_EQ("Could not write " + target_ + ": disk full", outcome.error);
+        EXPECT_EQ("Could not write " + target_ + ": disk full", outcome.error());
         if (targetExists) {
             EXPECT_EQ("previous render", contents(target_));
             EXPECT_EQ(Names{"render.tga"}, entries());
@@ -96,20 +96,20 @@ TEST_F(AtomicReplaceTest, UnwritableLocationsAreReported)
     const auto writer = [&](const std::string& path) {
         ++calls;
         writeText(path, "data");
-        return WriteOutcome{};
+        return Result<void>{};
     };
 
     const std::string inMissingFolder = (folder_ / "missing" / "render.tga").string();
-    const WriteOutcome missing = replaceFileAtomically(inMissingFolder, writer);
+    const Result<void> missing = replaceFileAtomically(inMissingFolder, writer);
     EXPECT_FALSE(missing.ok());
-    EXPECT_NE(std::string::npos, missing.error.find(inMissingFolder)) << missing.error;
+    EXPECT_NE(std::string::npos, missing.error().find(inMissingFolder)) << missing.error();
     EXPECT_EQ(0, calls);
 
     // A non-empty folder cannot be renamed over: the rename itself fails.
     const fs::path occupied = folder_ / "occupied";
     fs::create_directory(occupied);
     writeText((occupied / "keep").string(), "kept");
-    const WriteOutcome blocked = replaceFileAtomically(occupied.string(), writer);
+    const Result<void> blocked = replaceFileAtomically(occupied.string(), writer);
     EXPECT_FALSE(blocked.ok());
     EXPECT_EQ(1, calls);
     EXPECT_EQ("kept", contents((occupied / "keep").string()));
@@ -122,11 +122,11 @@ TEST_F(AtomicReplaceTest, DevicesAreWrittenInPlace)
     const std::string device = fullDeviceIn(folder_);
     if (device.empty()) GTEST_SKIP() << "no device node can be made or opened here";
     std::vector<std::string> written;
-    const WriteOutcome outcome = replaceFileAtomically(device, [&](const std::string& path) {
+    const Result<void> outcome = replaceFileAtomically(device, [&](const std::string& path) {
         written.push_back(path);
-        return WriteOutcome{"Could not write " + path + ": No space left on device"};
+        return Failure{"Could not write " + path + ": No space left on device"};
     });
-    EXPECT_EQ("Could not write " + device + ": No space left on device", outcome.error);
+    EXPECT_EQ("Could not write " + device + ": No space left on device", outcome.error());
     EXPECT_EQ(std::vector<std::string>{device}, written);
     struct stat status {};
     ASSERT_EQ(0, ::stat(device.c_str(), &status));
@@ -139,11 +139,11 @@ TEST_F(AtomicReplaceTest, ReadOnlyFileIsNotReplaced)
     writeText(target_, "protected");
     ASSERT_EQ(0, ::chmod(target_.c_str(), 0444));
     int calls = 0;
-    const WriteOutcome outcome = replaceFileAtomically(target_, [&](const std::string&) {
+    const Result<void> outcome = replaceFileAtomically(target_, [&](const std::string&) {
         ++calls;
-        return WriteOutcome{};
+        return Result<void>{};
     });
-    EXPECT_EQ("Could not write " + target_ + ": Permission denied", outcome.error);
+    EXPECT_EQ("Could not write " + target_ + ": Permission denied", outcome.error());
     EXPECT_EQ(0, calls);
     EXPECT_EQ("protected", contents(target_));
     EXPECT_EQ(Names{"render.tga"}, entries());
@@ -153,12 +153,12 @@ TEST_F(AtomicReplaceTest, NewFileGetsTheUsualPermissions)
 {
     for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
         const mode_t previous = ::umask(mask);
-        const WriteOutcome outcome = replaceFileAtomically(target_, [](const std::string& path) {
+        const Result<void> outcome = replaceFileAtomically(target_, [](const std::string& path) {
             writeText(path, "data");
-            return WriteOutcome{};
+            return Result<void>{};
         });
         ::umask(previous);
-        ASSERT_TRUE(outcome.ok()) << outcome.error;
+        ASSERT_TRUE(outcome.ok()) << outcome.error();
         struct stat status {};
         ASSERT_EQ(0, ::stat(target_.c_str(), &status));
         EXPECT_EQ(0666 & ~mask, status.st_mode & 0777) << std::oct << mask;

@@ -114,9 +114,9 @@ TEST_F(TgaWriterTest, FailuresAreReportedWithTheFileName)
         cases.push_back({"/dev/full", 200, 200});  // fails while the pixels are written
     }
     for (const Case& c : cases) {
-        const WriteOutcome outcome = writeTga(c.file, pixels.data(), c.width, c.height);
+        const Result<void> outcome = writeTga(c.file, pixels.data(), c.width, c.height);
         EXPECT_FALSE(outcome.ok()) << c.file << " " << c.width << " x " << c.height;
-        EXPECT_NE(std::string::npos, outcome.error.find(c.file)) << outcome.error;
+        EXPECT_NE(std::string::npos, outcome.error().find(c.file)) << outcome.error();
     }
     EXPECT_FALSE(fs::exists(path("missing")));
 }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,13 @@ namespace tessaform {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The top row, or nothing when the file is refused.
+std::optional<Bytes> topRowOf(const std::string& path)
+{
+    Result<Bytes> rgb = readTopRowRgb(path);
+    return rgb ? std::optional(std::move(rgb).value()) : std::nullopt;
+}
 
 // A two-frame GIF, 3 x 2: the first frame's top row is red, green, blue over
 // a white row; the second frame is all black.
@@ -160,7 +168,7 @@ TEST_F(GradientImageTest, LosslessFormatsGiveTheTopRowAloneAndExactly)
     for (const char* format : {"png", "bmp"}) {
         for (const QRgb below : {qRgb(0, 0, 0), qRgb(255, 255, 255)}) {
             const std::string name = std::string("ramp") + std::to_string(below & 0xff) + "." + format;
-            const auto rgb = readTopRowRgb(save(rampWithRowsBelow(below), name.c_str(), format));
+            const auto rgb = topRowOf(save(rampWithRowsBelow(below), name.c_str(), format));
             ASSERT_TRUE(rgb) << name;
             EXPECT_EQ(*rgb, rampTopRow()) << name;
         }
@@ -173,8 +181,8 @@ TEST_F(GradientImageTest, FileNamesAreTakenAsBytes)
     const std::string utf8Name = save(rampWithRowsBelow(qRgb(0, 0, 0)), "caf\u00e9.png", "png");
     const std::string latin1Name = dir_.path().toStdString() + "/caf\xe9.png";
     std::filesystem::copy_file(utf8Name, latin1Name);
-    EXPECT_EQ(readTopRowRgb(utf8Name), rampTopRow());
-    EXPECT_EQ(readTopRowRgb(latin1Name), rampTopRow());
+    EXPECT_EQ(topRowOf(utf8Name), rampTopRow());
+    EXPECT_EQ(topRowOf(latin1Name), rampTopRow());
 }
 
 TEST_F(GradientImageTest, StoredPixelFormatsComeOutAsDisplayedRgb)
@@ -210,7 +218,7 @@ TEST_F(GradientImageTest, StoredPixelFormatsComeOutAsDisplayedRgb)
         {"alpha.png", translucent, {200, 100, 50, 1, 2, 3}},
     };
     for (const auto& c : cases) {
-        const auto rgb = readTopRowRgb(save(c.image, c.name, nullptr));
+        const auto rgb = topRowOf(save(c.image, c.name, nullptr));
         ASSERT_TRUE(rgb) << c.name;
         EXPECT_EQ(*rgb, c.expected) << c.name;
     }
@@ -221,7 +229,7 @@ TEST_F(GradientImageTest, OnePixelWideTallImageGivesOnePixel)
     QImage column(1, 500, QImage::Format_RGB32);
     column.fill(qRgb(9, 9, 9));
     column.setPixel(0, 0, qRgb(255, 0, 128));
-    EXPECT_EQ(readTopRowRgb(save(column, "column.png", "png")), Bytes({255, 0, 128}));
+    EXPECT_EQ(topRowOf(save(column, "column.png", "png")), Bytes({255, 0, 128}));
 }
 
 // JPEG and GIF are decoded by plugins; both must load in a process without
@@ -230,8 +238,8 @@ TEST_F(GradientImageTest, PluginFormatsDecodeWithoutAnApplicationObject)
 {
     ASSERT_EQ(QCoreApplication::instance(), nullptr);
 
-    const auto gif = readTopRowRgb(
-        write("animated.gif", QByteArray(reinterpret_cast<const char*>(kAnimatedGif), sizeof kAnimatedGif)));
+    const auto gif =
+        topRowOf(write("animated.gif", QByteArray(reinterpret_cast<const char*>(kAnimatedGif), sizeof kAnimatedGif)));
     EXPECT_EQ(gif, Bytes({255, 0, 0, 0, 255, 0, 0, 0, 255})) << "first frame, top row";
 
     QImage blocks(64, 32, QImage::Format_RGB32);
@@ -241,7 +249,7 @@ TEST_F(GradientImageTest, PluginFormatsDecodeWithoutAnApplicationObject)
             blocks.setPixel(x, y, qRgb(240, 160, 40));
         }
     }
-    const auto jpeg = readTopRowRgb(save(blocks, "blocks.jpg", "jpeg"));
+    const auto jpeg = topRowOf(save(blocks, "blocks.jpg", "jpeg"));
     ASSERT_TRUE(jpeg);
     ASSERT_EQ(jpeg->size(), 64u * 3);
     const Bytes left{240, 160, 40}, right{20, 40, 60};
@@ -264,7 +272,7 @@ TEST_F(GradientImageTest, GifFramesSmallerThanTheScreenShowTheBackground)
         {"frame with its own table", twoPixelGif(2, 0, true), {0, 0, 255, 255, 255, 255}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(readTopRowRgb(write("frame.gif", c.gif)), c.expected) << c.what;
+        EXPECT_EQ(topRowOf(write("frame.gif", c.gif)), c.expected) << c.what;
     }
 }
 
@@ -284,23 +292,23 @@ TEST_F(GradientImageTest, OddButWholeImagesLoad)
     progressive.setProgressiveScanWrite(true);
     ASSERT_TRUE(progressive.write(noise(64, 16)));
 
-    EXPECT_EQ(readTopRowRgb(save(pixel, "pixel.png", "png")), Bytes({16, 32, 48}));
-    const auto wideRow = readTopRowRgb(save(wide, "wide.png", "png"));
+    EXPECT_EQ(topRowOf(save(pixel, "pixel.png", "png")), Bytes({16, 32, 48}));
+    const auto wideRow = topRowOf(save(wide, "wide.png", "png"));
     ASSERT_TRUE(wideRow);
     ASSERT_EQ(wideRow->size(), 300000u);
     EXPECT_EQ(Bytes(wideRow->end() - 3, wideRow->end()), Bytes({99999 % 256, 99999 / 256 % 256, 7}));
-    EXPECT_EQ(readTopRowRgb(pngAsJpg), rampTopRow()) << "recognised by content, not by name";
-    const auto jpegRow = readTopRowRgb(jpeg);
+    EXPECT_EQ(topRowOf(pngAsJpg), rampTopRow()) << "recognised by content, not by name";
+    const auto jpegRow = topRowOf(jpeg);
     ASSERT_TRUE(jpegRow);
-    EXPECT_EQ(readTopRowRgb(jpegAsPng), jpegRow);
-    EXPECT_EQ(readTopRowRgb(pathOf("progressive.jpg")).value_or(Bytes()).size(), 64u * 3);
-    EXPECT_EQ(readTopRowRgb(write("trailing.jpg", contentsOf(jpeg) + "trailing bytes")), jpegRow);
+    EXPECT_EQ(topRowOf(jpegAsPng), jpegRow);
+    EXPECT_EQ(topRowOf(pathOf("progressive.jpg")).value_or(Bytes()).size(), 64u * 3);
+    EXPECT_EQ(topRowOf(write("trailing.jpg", contentsOf(jpeg) + "trailing bytes")), jpegRow);
     // The short OS/2 header makes a whole 3 x 1 one-bit BMP 36 bytes long,
     // shorter than the longer headers alone.
     const char os2[] =
         "BM\x24\0\0\0\0\0\0\0\x20\0\0\0\x0c\0\0\0\x03\0\x01\0\x01\0\x01\0"
         "\x1e\x14\x0a\x80\0\xff\xa0\0\0\0";
-    EXPECT_EQ(readTopRowRgb(write("os2.bmp", QByteArray(os2, 36))), Bytes({255, 0, 128, 10, 20, 30, 255, 0, 128}));
+    EXPECT_EQ(topRowOf(write("os2.bmp", QByteArray(os2, 36))), Bytes({255, 0, 128, 10, 20, 30, 255, 0, 128}));
 }
 
 TEST_F(GradientImageTest, UnusableFilesGiveNothing)
@@ -353,7 +361,7 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
     // The decoders' own complaints must not reach the terminal either.
     ::testing::internal::CaptureStderr();
     for (const auto& c : cases) {
-        EXPECT_EQ(readTopRowRgb(c.path), std::nullopt) << c.what;
+        EXPECT_EQ(topRowOf(c.path), std::nullopt) << c.what;
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }

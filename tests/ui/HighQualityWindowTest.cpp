@@ -9,10 +9,10 @@
 #include "FullDevice.h"
 #include "app/FrameBuffer.h"
 #include "app/FrameRenderer.h"
-#include "ui/HighQualityWindow.h"
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
 #include "params/GradientLoader.h"
+#include "ui/HighQualityWindow.h"
 #include "ui/UiTestRegistry.h"
 
 namespace tessaform {
@@ -66,7 +66,7 @@ private slots:
         params_.editLive([](FractalParams& params) { params.distance = 2.5f; });
         params_.takeSnapshot();
         const QString gradientPath = QCoreApplication::applicationDirPath() + "/gradient.jpg";
-        QVERIFY(loadGradient(gradientPath.toStdString(), gradient_, [](const std::string&) {}));
+        QVERIFY(loadGradient(gradientPath.toStdString(), gradient_));
     }
 
     void cleanup()
