@@ -3,6 +3,7 @@
 #include "render/AntiAliasGrid.h"
 #include "render/Camera.h"
 #include "render/EdgeTest.h"
+#include "render/PowerDispatch.h"
 #include "render/RayMarch.h"
 
 namespace tessaform::bench {
@@ -88,16 +89,8 @@ std::vector<PixelPosition> smoothedPixels(const PixelImage& firstPass, const Pix
 
 WorkCensus countWork(const FractalParams& params, int width, int height, const std::vector<PixelPosition>& smoothed)
 {
-    switch (params.power) {
-        case 2:
-            return countWorkWithPower<2>(params, width, height, smoothed);
-        case 3:
-            return countWorkWithPower<3>(params, width, height, smoothed);
-        case 4:
-            return countWorkWithPower<4>(params, width, height, smoothed);
-        default:
-            return countWorkWithPower<5>(params, width, height, smoothed);
-    }
+    return withPower(params.power,
+                     [&](auto power) { return countWorkWithPower<power()>(params, width, height, smoothed); });
 }
 
 SceneCensus takeSceneCensus(const BenchScene& scene)

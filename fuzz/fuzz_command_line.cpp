@@ -36,9 +36,10 @@ using tessaform::FractalParams;
 
 constexpr std::size_t kMaxArguments = 32;
 constexpr std::size_t kMaxArgumentLength = 256;
-constexpr int kFirstUnstoredSlot = 20;  // direction, angle and power
-constexpr int kIterationsSlot = 18;
-constexpr int kPowerSlot = 24;
+// direction, angle and power
+constexpr int kFirstUnstoredSlot = tessaform::slotAt(offsetof(FractalParams, direction));
+constexpr int kIterationsSlot = tessaform::slotAt(offsetof(FractalParams, iterations));
+constexpr int kPowerSlot = tessaform::slotAt(offsetof(FractalParams, power));
 
 // Where --save-params output goes, whatever path the input names: a folder
 // of this process's own, in memory where the system has /dev/shm, because

@@ -21,7 +21,7 @@ namespace {
 using tessaform::FractalParams;
 
 // direction x, y, z, angle and power.
-constexpr int kFirstUnstoredSlot = 20;
+constexpr int kFirstUnstoredSlot = tessaform::slotAt(offsetof(FractalParams, direction));
 
 // A NaN that no saved file can produce (a save writes "nan" or "-nan",
 // without a payload), so a slot that still holds it was not read.

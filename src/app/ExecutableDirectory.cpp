@@ -11,4 +11,9 @@ std::filesystem::path executableDirectory()
     return error ? std::filesystem::path() : executable.parent_path();
 }
 
+std::string defaultGradientPath()
+{
+    return (executableDirectory() / "gradient.jpg").string();
+}
+
 }  // namespace tessaform

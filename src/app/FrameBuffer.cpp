@@ -54,4 +54,14 @@ bool frameBuffersFit(int width, int height, int count)
     return bytes <= machineMemoryBytes();
 }
 
+std::string imageSizeText(std::int64_t width, std::int64_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+std::string notEnoughMemoryText(std::int64_t width, std::int64_t height)
+{
+    return "Not enough memory for a " + imageSizeText(width, height) + " image";
+}
+
 }  // namespace tessaform

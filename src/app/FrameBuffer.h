@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "render/PixelImage.h"
 
@@ -41,5 +42,11 @@ std::unique_ptr<FrameBuffer> createFrameBuffer(int width, int height);
 // and swap together. The system promises far more than that lazily, and a
 // render that then draws every pixel gets the process killed, not refused.
 bool frameBuffersFit(int width, int height, int count);
+
+// "W x H", as messages give an image's size.
+std::string imageSizeText(std::int64_t width, std::int64_t height);
+
+// What the user is told when a frame of that size cannot be had.
+std::string notEnoughMemoryText(std::int64_t width, std::int64_t height);
 
 }  // namespace tessaform

@@ -1,9 +1,9 @@
 #include "app/RenderScheduler.h"
 
 #include <system_error>
-#include <thread>
+#include <utility>
 
-#include "render/Renderer.h"
+#include "render/PowerDispatch.h"
 
 namespace tessaform {
 
@@ -24,12 +24,6 @@ RenderScheduler::~RenderScheduler()
     shutdown();
 }
 
-bool RenderScheduler::startInFlight() const
-{
-    std::lock_guard lock(mutex_);
-    return startInFlight_;
-}
-
 void RenderScheduler::requestRender()
 {
     std::lock_guard lock(mutex_);
@@ -42,7 +36,7 @@ void RenderScheduler::requestRenderLocked()
         return;
     }
     if (startInFlight_) {
-        flags_.restartRequested = true;
+        restartRequested_ = true;
         return;
     }
     startInFlight_ = true;
@@ -55,64 +49,70 @@ void RenderScheduler::requestRenderLocked()
 void RenderScheduler::renderStarter()
 {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return closing_ || (!flags_.renderBusy && !highQualityWaiting_); });
+    ++startersWaiting_;
+    changed_.wait(lock, [this] { return closing_ || (!renderBusy_ && !highQualityWaiting_); });
+    --startersWaiting_;
     if (closing_) {
         startInFlight_ = false;
+        changed_.notify_all();
         return;
     }
-    flags_.renderBusy = true;
+    renderBusy_ = true;
     // Requests made before this copy are part of it; only later ones may cut
     // the new render short.
-    flags_.restartRequested = false;
+    restartRequested_ = false;
     params_.takeSnapshot();
-    flags_.previewMode = true;
-    launchLocked(true);
+    launchLocked(RenderMode::Preview, true);
 }
 
 RenderClaim RenderScheduler::stopRenderAndWait()
 {
     std::unique_lock lock(mutex_);
-    if (flags_.renderBusy) {
+    if (renderBusy_) {
         // Holding back starters until the slot is ours keeps the wait to the
         // first pass of the running preview.
         highQualityWaiting_ = true;
-        while (flags_.renderBusy && !closing_) {
-            flags_.restartRequested = true;
+        while (renderBusy_ && !closing_) {
+            restartRequested_ = true;
             changed_.wait(lock);
         }
         highQualityWaiting_ = false;
         changed_.notify_all();
+    } else if (startInFlight_) {
+        // A preview start that has not copied the record yet, as at program
+        // start: the caller renders what that preview was about to show,
+        // not a snapshot that may never have been taken.
+        params_.takeSnapshot();
     }
     if (closing_) {
         return RenderClaim(nullptr);
     }
-    flags_.renderBusy = true;
+    renderBusy_ = true;
     return RenderClaim(this);
 }
 
-void RenderScheduler::launchRenderThread(RenderClaim claim)
+void RenderScheduler::launch(RenderClaim claim, RenderMode mode)
 {
     if (!claim.held()) {
         return;
     }
     claim.scheduler_ = nullptr;
     std::lock_guard lock(mutex_);
-    launchLocked(false);
+    launchLocked(mode, false);
 }
 
-void RenderScheduler::launchLocked(bool launchedByStarter)
+void RenderScheduler::launchLocked(RenderMode mode, bool launchedByStarter)
 {
     if (closing_) {
         releaseSlotLocked(launchedByStarter);
         return;
     }
-    flags_.keepRendering = true;
+    keepRendering_ = true;
     const FractalParams snapshot = params_.snapshot();
     if (!isSupportedPower(snapshot.power)) {
         releaseSlotLocked(launchedByStarter);
         return;
     }
-    const RenderMode mode = flags_.previewMode ? RenderMode::Preview : RenderMode::HighQuality;
     const std::uint64_t renderId = ++launchCount_;
     runningRenders_.insert(renderId);
     if (!spawnLocked([this, snapshot, mode, launchedByStarter, renderId] {
@@ -122,13 +122,13 @@ void RenderScheduler::launchLocked(bool launchedByStarter)
         releaseSlotLocked(launchedByStarter);
         return;
     }
-    renderThread_ = renderId;
+    launchedRender_ = renderId;
 }
 
 void RenderScheduler::renderThreadBody(const FractalParams& snapshot, RenderMode mode, bool launchedByStarter,
                                        std::uint64_t renderId)
 {
-    const StopSignal stop(flags_.keepRendering, flags_.restartRequested, mode == RenderMode::Preview);
+    const StopSignal stop(keepRendering_, restartRequested_, mode == RenderMode::Preview);
     procedure_.render(snapshot, mode, stop);
     endRender(launchedByStarter, renderId);
 }
@@ -139,7 +139,7 @@ void RenderScheduler::endRender(bool launchedByStarter, std::uint64_t renderId)
     runningRenders_.erase(renderId);
     releaseSlotLocked(launchedByStarter);
     const bool recordsDiffer = params_.liveDiffersFromSnapshot();
-    const bool restartWanted = flags_.restartRequested.exchange(false);
+    const bool restartWanted = restartRequested_.exchange(false);
     if (recordsDiffer || restartWanted) {
         requestRenderLocked();
     }
@@ -150,7 +150,7 @@ void RenderScheduler::releaseSlotLocked(bool launchedByStarter)
     if (launchedByStarter) {
         startInFlight_ = false;
     }
-    flags_.renderBusy = false;
+    renderBusy_ = false;
     changed_.notify_all();
 }
 
@@ -160,43 +160,80 @@ void RenderScheduler::releaseClaim()
     releaseSlotLocked(false);
 }
 
-void RenderScheduler::waitForRenderThread()
+void RenderScheduler::abandonRender()
+{
+    keepRendering_ = false;
+}
+
+void RenderScheduler::waitForLaunchedRender()
 {
     std::unique_lock lock(mutex_);
-    if (renderThread_ == 0) {
+    if (launchedRender_ == 0) {
         return;
     }
-    const std::uint64_t renderId = renderThread_;
+    const std::uint64_t renderId = launchedRender_;
     changed_.wait(lock, [&] { return !runningRenders_.contains(renderId); });
     // A render launched meanwhile stays for the next wait.
-    if (renderThread_ == renderId) {
-        renderThread_ = 0;
+    if (launchedRender_ == renderId) {
+        launchedRender_ = 0;
     }
+}
+
+bool RenderScheduler::waitUntilIdle(std::chrono::milliseconds patience)
+{
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, patience, [this] { return idleLocked(); });
+}
+
+bool RenderScheduler::idleLocked() const
+{
+    return !renderBusy_ && !startInFlight_;
 }
 
 void RenderScheduler::shutdown()
 {
-    std::unique_lock lock(mutex_);
-    closing_ = true;
-    flags_.keepRendering = false;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return liveThreads_ == 0; });
+    std::list<Worker> workers;
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+        keepRendering_ = false;
+        changed_.notify_all();
+        // Closing stops every spawn, so this list is complete.
+        workers.splice(workers.end(), workers_);
+    }
+    for (Worker& worker : workers) {
+        worker.thread.join();
+    }
 }
 
 bool RenderScheduler::spawnLocked(std::function<void()> body)
 {
+    joinFinishedLocked();
+    Worker& worker = workers_.emplace_back();
     try {
-        std::thread([this, body = std::move(body)] {
+        worker.thread = std::thread([this, &worker, body = std::move(body)] {
             body();
             std::lock_guard lock(mutex_);
-            --liveThreads_;
-            changed_.notify_all();
-        }).detach();
+            worker.finished = true;
+        });
     } catch (const std::system_error&) {
+        workers_.pop_back();
         return false;
     }
-    ++liveThreads_;
     return true;
+}
+
+// A finished worker has let go of the mutex for good, so joining it here
+// waits at most for its thread to exit.
+void RenderScheduler::joinFinishedLocked()
+{
+    workers_.remove_if([](Worker& worker) {
+        if (!worker.finished) {
+            return false;
+        }
+        worker.thread.join();
+        return true;
+    });
 }
 
 }  // namespace tessaform

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "app/RenderMode.h"
 #include "app/RenderProcedure.h"
@@ -39,65 +42,74 @@ private:
 // with the newest values.
 class RenderScheduler {
 public:
-    struct Flags {
-        std::atomic<bool> keepRendering{true};
-        std::atomic<bool> previewMode{true};
-        std::atomic<bool> renderBusy{false};
-        std::atomic<bool> restartRequested{false};
-    };
-
     RenderScheduler(SharedParams& params, RenderProcedure& procedure);
     RenderScheduler(const RenderScheduler&) = delete;
     RenderScheduler& operator=(const RenderScheduler&) = delete;
     ~RenderScheduler();
 
+    // Starts a preview of the newest values once no render is busy.
     void requestRender();
 
     // Makes a running preview stop after its first pass and returns once no
     // render is busy, holding the slot so that no preview slips in before
-    // the caller's own render. Returns at once, without touching
-    // restartRequested, when nothing renders.
+    // the caller's own render. Returns at once, without asking for a
+    // restart, when nothing renders; a preview start still on its way
+    // then has its copy of the record taken here.
     [[nodiscard]] RenderClaim stopRenderAndWait();
 
-    // Starts the render for the snapshot in the mode that previewMode says.
-    // A snapshot power outside 2..5 starts nothing and gives the slot back.
-    void launchRenderThread(RenderClaim claim);
+    // Starts the caller's own render of the snapshot. A snapshot power
+    // outside 2..5 starts nothing and gives the slot back.
+    void launch(RenderClaim claim, RenderMode mode);
 
-    // Waits until the most recently launched render thread has ended.
-    void waitForRenderThread();
+    // Makes the running render stop at its next check.
+    void abandonRender();
 
-    // Abandons every render, refuses new ones and waits for all threads.
+    // Waits until the most recently launched render has ended.
+    void waitForLaunchedRender();
+
+    // Waits until no render is busy and no preview waits to start; false
+    // when that took longer than the patience.
+    [[nodiscard]] bool waitUntilIdle(std::chrono::milliseconds patience);
+
+    // Abandons every render, refuses new ones and joins every thread.
     void shutdown();
-
-    Flags& flags() { return flags_; }
-    const Flags& flags() const { return flags_; }
-    bool startInFlight() const;
 
 private:
     friend class RenderClaim;
+    friend class RenderSchedulerProbe;
+
+    struct Worker {
+        std::thread thread;
+        bool finished = false;
+    };
 
     void requestRenderLocked();
     void renderStarter();
-    void launchLocked(bool launchedByStarter);
+    void launchLocked(RenderMode mode, bool launchedByStarter);
     void renderThreadBody(const FractalParams& snapshot, RenderMode mode, bool launchedByStarter,
                           std::uint64_t renderId);
     void endRender(bool launchedByStarter, std::uint64_t renderId);
     void releaseSlotLocked(bool launchedByStarter);
     void releaseClaim();
+    bool idleLocked() const;
     bool spawnLocked(std::function<void()> body);
+    void joinFinishedLocked();
 
     SharedParams& params_;
     RenderProcedure& procedure_;
-    Flags flags_;
+    std::atomic<bool> keepRendering_{true};
+    std::atomic<bool> restartRequested_{false};
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
+    bool renderBusy_ = false;
     bool startInFlight_ = false;
+    int startersWaiting_ = 0;
     bool highQualityWaiting_ = false;
     bool closing_ = false;
-    int liveThreads_ = 0;
+    std::list<Worker> workers_;
     std::uint64_t launchCount_ = 0;
-    std::uint64_t renderThread_ = 0;
+    std::uint64_t launchedRender_ = 0;
     std::set<std::uint64_t> runningRenders_;
 };
 

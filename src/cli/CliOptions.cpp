@@ -3,11 +3,10 @@
 #include <CLI/CLI.hpp>
 #include <map>
 
+#include "io/TgaWriter.h"
+
 namespace tessaform {
 namespace {
-
-// The TGA header holds each size in 16 bits.
-constexpr int kLargestImageSide = 65535;
 
 struct RawOptions {
     CliOptions options;
@@ -21,8 +20,8 @@ void defineOptions(CLI::App& app, RawOptions& raw)
     app.add_option("--set", raw.assignments, "NAME=VALUE: set one field after --params (repeatable)")
         ->allow_extra_args(false);
     app.add_option("-g,--gradient", o.gradientFile, "Gradient image (default: gradient.jpg beside the program)");
-    app.add_option("-W,--width", o.width, "Image width in pixels")->check(CLI::Range(1, kLargestImageSide));
-    app.add_option("-H,--height", o.height, "Image height in pixels")->check(CLI::Range(1, kLargestImageSide));
+    app.add_option("-W,--width", o.width, "Image width in pixels")->check(CLI::Range(1, kLargestTgaSide));
+    app.add_option("-H,--height", o.height, "Image height in pixels")->check(CLI::Range(1, kLargestTgaSide));
     app.add_option("-j,--threads", o.engine.threads, "Threads to render with (0: every core)");
     const std::map<std::string, RenderEngine> engines{{"fast", RenderEngine::Fast},
                                                       {"reference", RenderEngine::Reference}};

@@ -26,10 +26,7 @@ int fail(ExitCode code, const std::string& message)
 
 std::string gradientPath(const CliOptions& options)
 {
-    if (options.gradientFile) {
-        return *options.gradientFile;
-    }
-    return (executableDirectory() / "gradient.jpg").string();
+    return options.gradientFile ? *options.gradientFile : defaultGradientPath();
 }
 
 int renderToFile(const CliOptions& options, const FractalParams& params)
@@ -41,8 +38,7 @@ int renderToFile(const CliOptions& options, const FractalParams& params)
     }
     const auto frame = createFrameBuffer(options.width, options.height);
     if (!frame) {
-        return fail(kExitRuntimeFailure, "Not enough memory for a " + std::to_string(options.width) + " x " +
-                                             std::to_string(options.height) + " image");
+        return fail(kExitRuntimeFailure, notEnoughMemoryText(options.width, options.height));
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
     stopRenderingOnInterrupt();

@@ -5,8 +5,6 @@
 namespace tessaform {
 namespace {
 
-constexpr float kShortestNormalisable = 1.4210855e-14f;  // 2^-46
-
 Matrix4 identity()
 {
     Matrix4 result{};
@@ -21,7 +19,7 @@ Matrix4 identity()
 Vector3& normalizeVector(Vector3& out, const Vector3& v)
 {
     const float d = v.x * v.x + v.y * v.y + v.z * v.z;
-    if (!(d >= kShortestNormalisable)) {
+    if (!(d >= kShortestNormalizable)) {
         out = {0.0f, 0.0f, 0.0f};
         return out;
     }

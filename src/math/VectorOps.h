@@ -8,7 +8,10 @@ namespace tessaform {
 // Each operation writes its result through its first argument and returns
 // it; the output may alias an input.
 
-// Vectors whose squared length is below 2^-46 or not a number become zero.
+// Vectors whose squared length is below this, 2^-46, or not a number, are
+// too short to normalize and become zero.
+inline constexpr float kShortestNormalizable = 1.4210855e-14f;
+
 Vector3& normalizeVector(Vector3& out, const Vector3& v);
 
 // Transforms the point (x, y, z, 1) by M and divides by the resulting w.

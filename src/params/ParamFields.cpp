@@ -1,25 +1,38 @@
 #include "params/ParamFields.h"
 
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 namespace tessaform {
 namespace {
 
 constexpr std::array<ParamField, kParamSlotCount> kFields{{
-    {"background.r", FieldKind::Float, 0},  {"background.g", FieldKind::Float, 1},
-    {"background.b", FieldKind::Float, 2},  {"theta", FieldKind::Float, 3},
-    {"phi", FieldKind::Float, 4},           {"distance", FieldKind::Float, 5},
-    {"constant.x", FieldKind::Float, 6},    {"constant.y", FieldKind::Float, 7},
-    {"constant.z", FieldKind::Float, 8},    {"constant.w", FieldKind::Float, 9},
-    {"hyperplaneW", FieldKind::Float, 10},  {"light.x", FieldKind::Float, 11},
-    {"light.y", FieldKind::Float, 12},      {"light.z", FieldKind::Float, 13},
-    {"specular", FieldKind::Float, 14},     {"intensity", FieldKind::Float, 15},
-    {"lateralShift", FieldKind::Float, 16}, {"verticalShift", FieldKind::Float, 17},
-    {"iterations", FieldKind::Integer, 18}, {"epsilon", FieldKind::Float, 19},
-    {"direction.x", FieldKind::Float, 20},  {"direction.y", FieldKind::Float, 21},
-    {"direction.z", FieldKind::Float, 22},  {"angle", FieldKind::Float, 23},
-    {"power", FieldKind::Integer, 24},
+    {"background.r", FieldKind::Float, slotAt(offsetof(FractalParams, background.r))},
+    {"background.g", FieldKind::Float, slotAt(offsetof(FractalParams, background.g))},
+    {"background.b", FieldKind::Float, slotAt(offsetof(FractalParams, background.b))},
+    {"theta", FieldKind::Float, slotAt(offsetof(FractalParams, theta))},
+    {"phi", FieldKind::Float, slotAt(offsetof(FractalParams, phi))},
+    {"distance", FieldKind::Float, slotAt(offsetof(FractalParams, distance))},
+    {"constant.x", FieldKind::Float, slotAt(offsetof(FractalParams, constant.x))},
+    {"constant.y", FieldKind::Float, slotAt(offsetof(FractalParams, constant.y))},
+    {"constant.z", FieldKind::Float, slotAt(offsetof(FractalParams, constant.z))},
+    {"constant.w", FieldKind::Float, slotAt(offsetof(FractalParams, constant.w))},
+    {"hyperplaneW", FieldKind::Float, slotAt(offsetof(FractalParams, hyperplaneW))},
+    {"light.x", FieldKind::Float, slotAt(offsetof(FractalParams, light.x))},
+    {"light.y", FieldKind::Float, slotAt(offsetof(FractalParams, light.y))},
+    {"light.z", FieldKind::Float, slotAt(offsetof(FractalParams, light.z))},
+    {"specular", FieldKind::Float, slotAt(offsetof(FractalParams, specular))},
+    {"intensity", FieldKind::Float, slotAt(offsetof(FractalParams, intensity))},
+    {"lateralShift", FieldKind::Float, slotAt(offsetof(FractalParams, lateralShift))},
+    {"verticalShift", FieldKind::Float, slotAt(offsetof(FractalParams, verticalShift))},
+    {"iterations", FieldKind::Integer, slotAt(offsetof(FractalParams, iterations))},
+    {"epsilon", FieldKind::Float, slotAt(offsetof(FractalParams, epsilon))},
+    {"direction.x", FieldKind::Float, slotAt(offsetof(FractalParams, direction.x))},
+    {"direction.y", FieldKind::Float, slotAt(offsetof(FractalParams, direction.y))},
+    {"direction.z", FieldKind::Float, slotAt(offsetof(FractalParams, direction.z))},
+    {"angle", FieldKind::Float, slotAt(offsetof(FractalParams, angle))},
+    {"power", FieldKind::Integer, slotAt(offsetof(FractalParams, power))},
 }};
 
 std::byte* slotAddress(FractalParams& params, int slot)

@@ -23,16 +23,8 @@ bool renderReference(const FractalParams& snapshot, const Gradient& gradient, co
 bool renderReferenceWithPower(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
                               RenderObserver& observer, RenderStats& stats)
 {
-    switch (snapshot.power) {
-        case 2:
-            return renderReference<2>(snapshot, gradient, image, observer, stats);
-        case 3:
-            return renderReference<3>(snapshot, gradient, image, observer, stats);
-        case 4:
-            return renderReference<4>(snapshot, gradient, image, observer, stats);
-        default:
-            return renderReference<5>(snapshot, gradient, image, observer, stats);
-    }
+    return withPower(snapshot.power,
+                     [&](auto power) { return renderReference<power()>(snapshot, gradient, image, observer, stats); });
 }
 
 // More threads than the machine runs at once gain nothing, and oneTBB
@@ -55,11 +47,6 @@ bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const P
 }
 
 }  // namespace
-
-bool isSupportedPower(int power)
-{
-    return power >= 2 && power <= 5;
-}
 
 RenderOutcome renderImage(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
                           RenderObserver& observer, const RenderSettings& settings, RenderStats* stats)

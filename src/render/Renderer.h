@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/PixelImage.h"
+#include "render/PowerDispatch.h"
 #include "render/RenderObserver.h"
 #include "render/RenderSettings.h"
 
@@ -10,8 +11,6 @@ class Gradient;
 struct FractalParams;
 
 enum class RenderOutcome { Completed, Abandoned, UnsupportedPower };
-
-bool isSupportedPower(int power);
 
 // Renders the snapshot into image in two passes: one sample per pixel, then
 // a 4 x 4 grid for every pixel that differs clearly from a neighbour. An

@@ -10,6 +10,7 @@
 #include <hwy/contrib/math/math-inl.h>
 #include <hwy/highway.h>
 
+#include "render/BoundingSphere.h"
 #include "render/SimdVector-inl.h"
 
 HWY_BEFORE_NAMESPACE();
@@ -109,7 +110,7 @@ template <int Power, bool Rotated, int Packets>
 HWY_INLINE void iterateWithEscape(D d, const Vec3* p, M* done, const Slice& s, OrbitEnd* ends)
 {
     const DI di;
-    const V bound = hn::Set(d, 4.0f);
+    const V bound = hn::Set(d, kBoundingRadiusSquared);
     Orbit orbit[Packets];
     for (int k = 0; k < Packets; ++k) {
         orbit[k] = startOrbit(d, p[k].x, p[k].y, p[k].z, s.w);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "render/PowerDispatch.h"
 #include "render/SimdTracer.h"
 
 #undef HWY_TARGET_INCLUDE
@@ -80,16 +81,17 @@ Slice broadcastSlice(D d, const SimdScene& scene)
 // bounding sphere (negative or NaN: the ray misses it).
 void setUpRays(D d, const SimdScene& scene, Rays& rays, std::size_t padded)
 {
-    const float* m = scene.viewRotation;
-    const Vec3 eye{hn::Set(d, scene.eye.x), hn::Set(d, scene.eye.y), hn::Set(d, scene.eye.z)};
-    const V s = hn::Sub(dot(eye, eye), hn::Set(d, 4.0f));
+    const Camera& camera = scene.camera;
+    const float* m = camera.viewRotation.m;
+    const Vec3 eye{hn::Set(d, camera.eye.x), hn::Set(d, camera.eye.y), hn::Set(d, camera.eye.z)};
+    const V s = hn::Sub(dot(eye, eye), hn::Set(d, kBoundingRadiusSquared));
     for (std::size_t i = 0; i < padded; i += hn::Lanes(d)) {
         const V sx = hn::Neg(hn::Mul(
-            hn::Mul(hn::Sub(hn::Load(d, rays.x + i), hn::Set(d, scene.halfWidth)), hn::Set(d, scene.tanHalfFov)),
-            hn::Set(d, scene.inverseHalfWidth)));
+            hn::Mul(hn::Sub(hn::Load(d, rays.x + i), hn::Set(d, camera.halfWidth)), hn::Set(d, camera.tanHalfFov)),
+            hn::Set(d, camera.inverseHalfWidth)));
         const V sy = hn::Neg(hn::Mul(
-            hn::Mul(hn::Sub(hn::Load(d, rays.y + i), hn::Set(d, scene.halfHeight)), hn::Set(d, scene.verticalScale)),
-            hn::Set(d, scene.inverseHalfHeight)));
+            hn::Mul(hn::Sub(hn::Load(d, rays.y + i), hn::Set(d, camera.halfHeight)), hn::Set(d, camera.verticalScale)),
+            hn::Set(d, camera.inverseHalfHeight)));
         const auto column = [&](int j) {
             return hn::MulAdd(sx, hn::Set(d, m[j]),
                               hn::MulAdd(sy, hn::Set(d, m[4 + j]), hn::Set(d, m[8 + j] + m[12 + j])));
@@ -123,9 +125,9 @@ void fillLane(Lanes& lanes, std::size_t lane, const Rays& rays, const SimdScene&
     lanes.dx[lane] = rays.dx[sample];
     lanes.dy[lane] = rays.dy[sample];
     lanes.dz[lane] = rays.dz[sample];
-    lanes.px[lane] = scene.eye.x + t * rays.dx[sample];
-    lanes.py[lane] = scene.eye.y + t * rays.dy[sample];
-    lanes.pz[lane] = scene.eye.z + t * rays.dz[sample];
+    lanes.px[lane] = scene.camera.eye.x + t * rays.dx[sample];
+    lanes.py[lane] = scene.camera.eye.y + t * rays.dy[sample];
+    lanes.pz[lane] = scene.camera.eye.z + t * rays.dz[sample];
 }
 
 // One march step for every active lane: estimate, then hit, miss or move.
@@ -156,7 +158,7 @@ bool marchStep(D d, Lanes& lanes, const Slice& slice, const SimdScene& scene)
         const M close = hn::Or(hn::Not(hn::Ge(estimate, hn::Set(d, scene.epsilon))), overLimit);
         const Vec3 next{hn::MulAdd(estimate, direction.x, p[k].x), hn::MulAdd(estimate, direction.y, p[k].y),
                         hn::MulAdd(estimate, direction.z, p[k].z)};
-        const M left = hn::AndNot(close, hn::Gt(dot(next, next), hn::Set(d, 4.0f)));
+        const M left = hn::AndNot(close, hn::Gt(dot(next, next), hn::Set(d, kBoundingRadiusSquared)));
         const M stalled = hn::And(hn::Eq(next.x, p[k].x), hn::And(hn::Eq(next.y, p[k].y), hn::Eq(next.z, p[k].z)));
         const M hit = hn::AndNot(idle[k], hn::Or(close, hn::AndNot(left, stalled)));
         const M moving = hn::Not(hn::Or(hit, left));
@@ -250,7 +252,7 @@ void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours)
         hits.steps[h] = hits.steps[0];
     }
     const V h = hn::Set(d, scene.epsilon * 0.1f);
-    const Vec3 eye{hn::Set(d, scene.eye.x), hn::Set(d, scene.eye.y), hn::Set(d, scene.eye.z)};
+    const Vec3 eye{hn::Set(d, scene.camera.eye.x), hn::Set(d, scene.camera.eye.y), hn::Set(d, scene.camera.eye.z)};
     const Vec3 light{hn::Set(d, scene.light.x), hn::Set(d, scene.light.y), hn::Set(d, scene.light.z)};
     const V top = hn::Set(d, static_cast<float>(scene.gradientCount - 1));
     HWY_ALIGN float red[hn::MaxLanes(D())];
@@ -335,16 +337,7 @@ void traceBatch(const SimdScene& scene, const SamplePoint* points, std::size_t c
     if (count == 0) {
         return;
     }
-    switch (scene.power) {
-        case 2:
-            return traceWithPower<2>(scene, points, count, colours);
-        case 3:
-            return traceWithPower<3>(scene, points, count, colours);
-        case 4:
-            return traceWithPower<4>(scene, points, count, colours);
-        default:
-            return traceWithPower<5>(scene, points, count, colours);
-    }
+    withPower(scene.power, [&](auto power) { traceWithPower<power()>(scene, points, count, colours); });
 }
 
 const char* targetName()
@@ -381,14 +374,7 @@ SimdScene describeScene(const FractalParams& params, const Gradient& gradient, i
     const Camera camera = setupCamera(params, width, height);
     const MarchSettings march = prepareMarch(params);
     SimdScene scene{};
-    std::copy(std::begin(camera.viewRotation.m), std::end(camera.viewRotation.m), scene.viewRotation);
-    scene.eye = camera.eye;
-    scene.halfWidth = camera.halfWidth;
-    scene.halfHeight = camera.halfHeight;
-    scene.tanHalfFov = camera.tanHalfFov;
-    scene.verticalScale = camera.verticalScale;
-    scene.inverseHalfWidth = camera.inverseHalfWidth;
-    scene.inverseHalfHeight = camera.inverseHalfHeight;
+    scene.camera = camera;
     scene.q = march.slice.rotation.q;
     scene.k = march.slice.rotation.k;
     scene.rotated = !isIdentity(scene.q);

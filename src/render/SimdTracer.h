@@ -7,6 +7,7 @@
 #include "math/Quaternion.h"
 #include "math/Vector3.h"
 #include "params/Colour.h"
+#include "render/Camera.h"
 #include "render/SampleBatch.h"
 
 namespace tessaform {
@@ -16,14 +17,7 @@ struct FractalParams;
 
 // Everything the vector kernels read, fixed for one render.
 struct SimdScene {
-    float viewRotation[16];
-    Vector3 eye;
-    float halfWidth;
-    float halfHeight;
-    float tanHalfFov;
-    float verticalScale;
-    float inverseHalfWidth;
-    float inverseHalfHeight;
+    Camera camera;
 
     Quaternion q;
     Quaternion k;

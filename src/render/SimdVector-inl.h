@@ -9,6 +9,8 @@
 
 #include <hwy/highway.h>
 
+#include "math/VectorOps.h"
+
 HWY_BEFORE_NAMESPACE();
 namespace tessaform {
 namespace HWY_NAMESPACE {
@@ -19,8 +21,6 @@ using DI = hn::RebindToSigned<D>;
 using V = hn::Vec<D>;
 using VI = hn::Vec<DI>;
 using M = hn::Mask<D>;
-
-constexpr float kShortestNormalisable = 1.4210855e-14f;  // 2^-46, as the scalar normalisation
 
 struct Vec3 {
     V x;
@@ -37,7 +37,7 @@ HWY_INLINE V dot(const Vec3& a, const Vec3& b)
 HWY_INLINE Vec3 normalise(D d, const Vec3& v)
 {
     const V lengthSquared = dot(v, v);
-    const M usable = hn::Ge(lengthSquared, hn::Set(d, kShortestNormalisable));
+    const M usable = hn::Ge(lengthSquared, hn::Set(d, kShortestNormalizable));
     const V scale = hn::IfThenElseZero(usable, hn::Div(hn::Set(d, 1.0f), hn::Sqrt(lengthSquared)));
     return {hn::Mul(v.x, scale), hn::Mul(v.y, scale), hn::Mul(v.z, scale)};
 }

@@ -13,27 +13,16 @@
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
 #include "app/SharedFrame.h"
+#include "io/TgaWriter.h"
 
 namespace tessaform {
 namespace {
-
-constexpr std::uint32_t kLargestTgaSide = 65535;
-
-std::string sizeText(std::uint32_t width, std::uint32_t height)
-{
-    return std::to_string(width) + " x " + std::to_string(height);
-}
 
 // The frame's two buffers and the window's backing store each hold the
 // whole picture; the buffers are only promised memory, so without a test
 // a render too large for the machine would end with the program killed and
 // the dialog's settings lost.
 constexpr int kPictureCopies = 3;
-
-std::string notEnoughMemoryText(std::uint32_t width, std::uint32_t height)
-{
-    return "Not enough memory for a " + sizeText(width, height) + " image";
-}
 
 // The client area holds the image at one device pixel per pixel.
 QSize clientSizeFor(const SharedFrame& frame, qreal devicePixelRatio)
@@ -82,8 +71,10 @@ void HighQualityWindow::closeEvent(QCloseEvent* event)
 
 std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height)
 {
-    if (width == 0 || height == 0 || width > kLargestTgaSide || height > kLargestTgaSide) {
-        return "Cannot render " + sizeText(width, height) + ": width and height must be 1 to 65535";
+    if (width == 0 || height == 0 || width > std::uint32_t{kLargestTgaSide} ||
+        height > std::uint32_t{kLargestTgaSide}) {
+        return "Cannot render " + imageSizeText(width, height) + ": width and height must be 1 to " +
+               std::to_string(kLargestTgaSide);
     }
     if (!frameBuffersFit(static_cast<int>(width), static_cast<int>(height), kPictureCopies)) {
         return notEnoughMemoryText(width, height);
@@ -94,7 +85,6 @@ std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height)
 std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& services,
                                  const HighQualityRequest& request)
 {
-    services.scheduler.flags().previewMode = false;
     if (std::string problem = highQualitySizeProblem(request.width, request.height); !problem.empty()) {
         return problem;
     }
@@ -110,11 +100,11 @@ std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& s
     QObject::connect(window, &HighQualityWindow::loopEndRequested, &loop, &QEventLoop::quit);
     services.view.setHighQualityWindow(window);
     services.renderer.setHighQualityTarget(frame, request.outputPath);
-    services.scheduler.launchRenderThread(std::move(claim));
+    services.scheduler.launch(std::move(claim), RenderMode::HighQuality);
     loop.exec();
 
-    services.scheduler.flags().keepRendering = false;
-    services.scheduler.waitForRenderThread();
+    services.scheduler.abandonRender();
+    services.scheduler.waitForLaunchedRender();
     QObject::disconnect(window, nullptr, &loop, nullptr);
     releaseWindow(window);
     return {};

@@ -24,8 +24,7 @@ void seedFromClock(RandomGenerator& random)
 // A missing image is reported and the program goes on with no table.
 void loadStartupGradient(GradientSlot& gradient, SystemDialogs& dialogs)
 {
-    const std::string path = (executableDirectory() / "gradient.jpg").string();
-    if (const Result<void> loaded = loadGradient(path, gradient); !loaded) {
+    if (const Result<void> loaded = loadGradient(defaultGradientPath(), gradient); !loaded) {
         dialogs.showMessage(loaded.error());
     }
 }

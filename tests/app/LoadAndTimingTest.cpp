@@ -21,6 +21,8 @@
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
 #include "render/Renderer.h"
+#include "support/RenderToPixels.h"
+#include "support/ScratchFolder.h"
 
 // The program's real render path under load: the scheduler driving the
 // fast engine through FrameRenderer, with slider bursts and high-quality
@@ -91,20 +93,11 @@ constexpr int kHighQualityHeight = 96;
 
 class LoadAndTimingTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        renderer_.setPreviewFrame(preview_);
-        // Tests run in processes of their own, side by side.
-        directory_ =
-            std::filesystem::temp_directory_path() / ("tessaform-load-" + std::to_string(::getpid()) + "-" +
-                                                      testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(directory_);
-    }
+    void SetUp() override { renderer_.setPreviewFrame(preview_); }
 
     void TearDown() override
     {
         scheduler_.shutdown();
-        std::filesystem::remove_all(directory_);
         EXPECT_EQ(watched_.mostAtOnce(), 1) << "two renders drew at once";
     }
 
@@ -118,28 +111,7 @@ protected:
         }
     }
 
-    bool waitUntilIdle()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (scheduler_.flags().renderBusy || scheduler_.startInFlight()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
-    }
-
-    static std::vector<std::uint32_t> expectedImage(const FractalParams& params, int width, int height)
-    {
-        struct Quiet : RenderObserver {
-            void rowFinished(RenderPass, int, int) override {}
-            bool shouldAbandon(RenderPass) override { return false; }
-        } observer;
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height));
-        renderImage(params, Gradient(), {pixels.data(), width, height}, observer);
-        return pixels;
-    }
+    bool waitUntilIdle() { return scheduler_.waitUntilIdle(60s); }
 
     std::vector<std::uint32_t> shownPreview() const
     {
@@ -157,18 +129,17 @@ protected:
                                           const std::filesystem::path& output)
     {
         RenderClaim claim = scheduler_.stopRenderAndWait();
-        scheduler_.flags().previewMode = false;
         renderer_.setHighQualityTarget(SharedFrame::create(kHighQualityWidth, kHighQualityHeight), output.string());
         const auto start = std::chrono::steady_clock::now();
-        scheduler_.launchRenderThread(std::move(claim));
+        scheduler_.launch(std::move(claim), RenderMode::HighQuality);
         if (wait) {
             if (*wait > 0us) {
                 std::this_thread::sleep_for(*wait);
             }
-            scheduler_.flags().keepRendering = false;
+            scheduler_.abandonRender();
         }
-        scheduler_.waitForRenderThread();
-        scheduler_.flags().keepRendering = false;
+        scheduler_.waitForLaunchedRender();
+        scheduler_.abandonRender();
         return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     }
 
@@ -178,7 +149,7 @@ protected:
     FrameRenderer renderer_{gradient_, view_};
     WatchedRenderer watched_{renderer_};
     std::shared_ptr<SharedFrame> preview_ = SharedFrame::create(kPreviewWidth, kPreviewHeight);
-    std::filesystem::path directory_;
+    const ScratchFolder scratch_{"tessaform-load"};
     RenderScheduler scheduler_{params_, watched_};
 };
 
@@ -203,7 +174,7 @@ TEST_F(LoadAndTimingTest, TenThousandChangesEndInOneRenderOfTheLastValues)
     EXPECT_EQ(withLastValues, 1);
     // A burst this fast is served by a handful of renders, not thousands.
     EXPECT_LT(started.size(), static_cast<std::size_t>(kChanges / 10));
-    EXPECT_EQ(shownPreview(), expectedImage(last, kPreviewWidth, kPreviewHeight));
+    EXPECT_EQ(shownPreview(), renderPixels(last, Gradient(), kPreviewWidth, kPreviewHeight, kFast));
 }
 
 TEST_F(LoadAndTimingTest, HighQualityRendersClosedAtRandomMomentsLeaveWholeFilesOrNone)
@@ -214,13 +185,13 @@ TEST_F(LoadAndTimingTest, HighQualityRendersClosedAtRandomMomentsLeaveWholeFiles
     int step = 0;
     long highQualityRenders = 0;
     const FractalParams initialSnapshot = params_.snapshot();
-    std::chrono::microseconds wholeRender = highQuality(std::nullopt, directory_ / "first.tga");
+    std::chrono::microseconds wholeRender = highQuality(std::nullopt, scratch_.path() / "first.tga");
     ++highQualityRenders;
     for (int round = 0; round < 12; ++round) {
         for (int change = 0; change < 300; ++change) {
             moveSlider(step++);
         }
-        const std::filesystem::path output = directory_ / ("render" + std::to_string(round) + ".tga");
+        const std::filesystem::path output = scratch_.path() / ("render" + std::to_string(round) + ".tga");
         std::optional<std::chrono::microseconds> closeAfter;
         if (round % 3 == 0) {
             closeAfter = 0us;
@@ -257,7 +228,7 @@ TEST_F(LoadAndTimingTest, HighQualityRendersClosedAtRandomMomentsLeaveWholeFiles
                       18u + 3u * static_cast<std::uintmax_t>(kHighQualityWidth * kHighQualityHeight));
         }
     }
-    for (const auto& entry : std::filesystem::directory_iterator(directory_)) {
+    for (const auto& entry : std::filesystem::directory_iterator(scratch_.path())) {
         EXPECT_EQ(entry.path().extension(), ".tga") << "a temporary file was left behind: " << entry.path();
     }
 
@@ -265,7 +236,7 @@ TEST_F(LoadAndTimingTest, HighQualityRendersClosedAtRandomMomentsLeaveWholeFiles
     ASSERT_TRUE(waitUntilIdle());
     const FractalParams last = params_.live();
     EXPECT_TRUE(sameRecord(watched_.started().back().snapshot, last));
-    EXPECT_EQ(shownPreview(), expectedImage(last, kPreviewWidth, kPreviewHeight));
+    EXPECT_EQ(shownPreview(), renderPixels(last, Gradient(), kPreviewWidth, kPreviewHeight, kFast));
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "ScratchFolder.h"
 #include "params/ParamFile.h"
+#include "support/ScratchFolder.h"
 
 namespace tessaform {
 namespace {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "params/FractalParams.h"
+#include "support/RenderSchedulerProbe.h"
 
 namespace tessaform {
 namespace {
@@ -132,20 +133,7 @@ protected:
         params_.editLive([iterations](FractalParams& params) { params.iterations = iterations; });
     }
 
-    // The scheduler signals nothing when it falls idle, so poll. renderBusy
-    // is read first: only a starter (which keeps its start in flight) or a
-    // claim of the test itself can set it again.
-    bool waitUntilIdle()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + kPatience;
-        while (scheduler_.flags().renderBusy || scheduler_.startInFlight()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
-    }
+    bool waitUntilIdle() { return scheduler_.waitUntilIdle(kPatience); }
 
     // Holds a preview in its first pass while the live record takes each
     // value in turn, each change followed by a request.
@@ -158,7 +146,7 @@ protected:
             setIterations(value);
             scheduler_.requestRender();
         }
-        EXPECT_TRUE(scheduler_.flags().restartRequested);
+        EXPECT_TRUE(probe_.restartRequested());
         EXPECT_TRUE(render_.waitForPixels(RenderPass::First, 3)) << "the restart request cut the first pass short";
         render_.release(RenderPass::First);
         EXPECT_TRUE(waitUntilIdle());
@@ -172,6 +160,7 @@ protected:
     std::future<RenderClaim> stopping_;
     std::future<void> waiting_;
     RenderScheduler scheduler_{params_, render_};
+    const RenderSchedulerProbe probe_{scheduler_};
 };
 
 TEST_F(RenderSchedulerTest, ChangesDuringFirstPassLetItFinishThenRestartOnceWithNewestValues)
@@ -201,7 +190,7 @@ TEST_F(RenderSchedulerTest, KeepRenderingOffAbandonsFirstPassAndItsEndServesUnre
     scheduler_.requestRender();
     ASSERT_TRUE(render_.waitForPixels(RenderPass::First, 1));
     setIterations(101);
-    scheduler_.flags().keepRendering = false;
+    scheduler_.abandonRender();
     ASSERT_TRUE(render_.waitForRenders(1));
     render_.release(RenderPass::First);
     ASSERT_TRUE(waitUntilIdle());
@@ -215,11 +204,11 @@ TEST_F(RenderSchedulerTest, KeepRenderingOffAbandonsFirstPassAndItsEndServesUnre
 
 TEST_F(RenderSchedulerTest, StopWhenIdleReturnsAClaimThatHoldsRequestsBackUntilDropped)
 {
-    scheduler_.waitForRenderThread();  // nothing launched yet: must not block
+    scheduler_.waitForLaunchedRender();  // nothing launched yet: must not block
     {
         RenderClaim claim = scheduler_.stopRenderAndWait();
         EXPECT_TRUE(claim.held());
-        EXPECT_FALSE(scheduler_.flags().restartRequested);
+        EXPECT_FALSE(probe_.restartRequested());
         // All of these come before the waiting starter copies the record, so
         // they belong to its render and must not cut it short.
         for (const int value : {101, 102, 103}) {
@@ -234,6 +223,38 @@ TEST_F(RenderSchedulerTest, StopWhenIdleReturnsAClaimThatHoldsRequestsBackUntilD
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ(103, records[0].snapshot.iterations);
     EXPECT_FALSE(records[0].abandonedIn);
+}
+
+TEST_F(RenderSchedulerTest, RefusedHighQualityWakesThePreviewStartAsleepBehindIt)
+{
+    {
+        // A High quality command that then refuses its size drops the claim.
+        RenderClaim claim = scheduler_.stopRenderAndWait();
+        setIterations(101);
+        scheduler_.requestRender();
+        ASSERT_TRUE(probe_.waitForSleepingStarter(kPatience));
+    }
+    ASSERT_TRUE(render_.waitForRenders(1)) << "the preview froze behind a refused High quality";
+    EXPECT_EQ(101, render_.records()[0].snapshot.iterations);
+}
+
+// Right after a request its starter has mostly not yet copied the record,
+// as when High quality comes at program start.
+TEST_F(RenderSchedulerTest, HighQualityRightAfterARequestRendersTheRequestedValues)
+{
+    for (int value = 1; value <= 100; ++value) {
+        ASSERT_TRUE(waitUntilIdle());
+        setIterations(value);
+        scheduler_.requestRender();
+        scheduler_.launch(scheduler_.stopRenderAndWait(), RenderMode::HighQuality);
+        scheduler_.waitForLaunchedRender();
+        const std::vector<RenderRecord> records = render_.records();
+        const auto highQuality = std::find_if(records.rbegin(), records.rend(), [](const RenderRecord& record) {
+            return record.mode == RenderMode::HighQuality;
+        });
+        ASSERT_NE(highQuality, records.rend()) << value;
+        ASSERT_EQ(value, highQuality->snapshot.iterations);
+    }
 }
 
 TEST_F(RenderSchedulerTest, HighQualityCommandStopsPreviewThenRendersItsSnapshotIgnoringRestarts)
@@ -253,15 +274,14 @@ TEST_F(RenderSchedulerTest, HighQualityCommandStopsPreviewThenRendersItsSnapshot
     ASSERT_EQ(std::future_status::ready, stopping_.wait_for(kPatience));
     RenderClaim claim = stopping_.get();
     ASSERT_TRUE(claim.held());
-    EXPECT_TRUE(scheduler_.startInFlight()) << "the abandoned preview asks for a follow-up";
+    EXPECT_TRUE(probe_.startInFlight()) << "the abandoned preview asks for a follow-up";
 
-    scheduler_.flags().previewMode = false;
-    scheduler_.launchRenderThread(std::move(claim));
+    scheduler_.launch(std::move(claim), RenderMode::HighQuality);
     ASSERT_TRUE(render_.waitForPixels(RenderPass::AntiAlias, 1));
-    waiting_ = std::async(std::launch::async, [this] { scheduler_.waitForRenderThread(); });
+    waiting_ = std::async(std::launch::async, [this] { scheduler_.waitForLaunchedRender(); });
     setIterations(103);
     scheduler_.requestRender();
-    EXPECT_TRUE(scheduler_.flags().restartRequested);
+    EXPECT_TRUE(probe_.restartRequested());
     ASSERT_TRUE(render_.waitForPixels(RenderPass::AntiAlias, 3)) << "a restart request stopped a high-quality render";
     EXPECT_EQ(std::future_status::timeout, waiting_.wait_for(0s)) << "did not wait for the high-quality render";
     render_.release(RenderPass::AntiAlias);
@@ -282,14 +302,13 @@ TEST_F(RenderSchedulerTest, HighQualityCommandStopsPreviewThenRendersItsSnapshot
 TEST_F(RenderSchedulerTest, UnsupportedPowerStartsNothingButLaterRequestsStillRender)
 {
     params_.editLive([](FractalParams& params) { params.power = 7; });
-    scheduler_.flags().keepRendering = false;
+    scheduler_.abandonRender();
     scheduler_.requestRender();
     ASSERT_TRUE(waitUntilIdle());
-    EXPECT_TRUE(scheduler_.flags().keepRendering);
+    EXPECT_TRUE(probe_.keepRendering());
 
-    scheduler_.flags().previewMode = false;
-    scheduler_.launchRenderThread(scheduler_.stopRenderAndWait());
-    EXPECT_FALSE(scheduler_.flags().renderBusy);
+    scheduler_.launch(scheduler_.stopRenderAndWait(), RenderMode::HighQuality);
+    EXPECT_FALSE(probe_.renderBusy());
     EXPECT_TRUE(render_.records().empty());
 
     params_.editLive([](FractalParams& params) { params.power = 3; });
@@ -304,8 +323,7 @@ TEST_F(RenderSchedulerTest, UnsupportedPowerStartsNothingButLaterRequestsStillRe
 TEST_F(RenderSchedulerTest, ShutdownEndsHeldRenderAndWaitingStarterThenRefusesRequests)
 {
     render_.hold(RenderPass::First);
-    scheduler_.flags().previewMode = false;
-    scheduler_.launchRenderThread(scheduler_.stopRenderAndWait());
+    scheduler_.launch(scheduler_.stopRenderAndWait(), RenderMode::HighQuality);
     ASSERT_TRUE(render_.waitForPixels(RenderPass::First, 1));
     setIterations(101);
     scheduler_.requestRender();  // its starter waits behind the high-quality render
@@ -316,7 +334,7 @@ TEST_F(RenderSchedulerTest, ShutdownEndsHeldRenderAndWaitingStarterThenRefusesRe
     EXPECT_EQ(RenderPass::First, records[0].abandonedIn);
 
     scheduler_.requestRender();
-    EXPECT_FALSE(scheduler_.startInFlight());
+    EXPECT_FALSE(probe_.startInFlight());
     EXPECT_FALSE(scheduler_.stopRenderAndWait().held());
 }
 
@@ -332,8 +350,7 @@ TEST_F(RenderSchedulerTest, ManyRequestsAndHighQualityLaunchesNeverOverlapAndEnd
         ASSERT_TRUE(render_.waitForPixelsChecked(RenderPass::First, pixelsBefore + 1));
         if (value % 64 == 0) {
             RenderClaim claim = scheduler_.stopRenderAndWait();
-            scheduler_.flags().previewMode = false;
-            scheduler_.launchRenderThread(std::move(claim));
+            scheduler_.launch(std::move(claim), RenderMode::HighQuality);
         }
     }
     ASSERT_TRUE(waitUntilIdle());

@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "FullDevice.h"
 #include "params/FractalParams.h"
 #include "params/GradientLoader.h"
 #include "render/Renderer.h"
+#include "support/FullDevice.h"
+#include "support/RenderToPixels.h"
+#include "support/ScratchFolder.h"
 
 namespace tessaform {
 namespace {
@@ -25,16 +27,6 @@ namespace fs = std::filesystem;
 // Runs the real executable in a fresh folder, as a user would.
 class RenderCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() /
-                  ("tessaform-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-
-    void TearDown() override { fs::remove_all(folder_); }
-
     int run(const std::string& arguments)
     {
         const std::string command =
@@ -65,7 +57,8 @@ protected:
         return names;
     }
 
-    fs::path folder_;
+    const ScratchFolder scratch_{"tessaform-cli"};
+    const fs::path& folder_ = scratch_.path();
 };
 
 TEST_F(RenderCommandTest, RendersATgaWithItsHeaderAndReportsEveryRow)
@@ -200,12 +193,6 @@ TEST_F(RenderCommandTest, ReadOnlyOutputIsNotReplaced)
     EXPECT_EQ(read("keep.tga"), "precious");
 }
 
-class NeverAbandon : public RenderObserver {
-public:
-    void rowFinished(RenderPass, int, int) override {}
-    bool shouldAbandon(RenderPass) override { return false; }
-};
-
 // 0x00RRGGBB, top row first, from a 24-bit TGA stored bottom row first.
 std::vector<std::uint32_t> tgaPixels(const std::string& tga, int width, int height)
 {
@@ -239,11 +226,7 @@ TEST_F(RenderCommandTest, EitherEngineAndAnyThreadCountRenderTheSameScene)
     FractalParams params = defaultParams();
     params.power = 3;
     params.angle = 0.7f;
-    std::vector<std::uint32_t> expected(32 * 24);
-    NeverAbandon observer;
-    ASSERT_EQ(
-        renderImage(params, *gradient.current(), {expected.data(), 32, 24}, observer, {RenderEngine::Reference, 1}),
-        RenderOutcome::Completed);
+    const std::vector<std::uint32_t> expected = renderPixels(params, *gradient.current(), 32, 24, kReference);
 
     const std::string reference = read("reference.tga");
     ASSERT_EQ(reference.size(), 18u + 3u * 32u * 24u);

@@ -9,8 +9,8 @@
 #include <iterator>
 #include <vector>
 
-#include "FullDevice.h"
-#include "ScratchFolder.h"
+#include "support/FullDevice.h"
+#include "support/ScratchFolder.h"
 
 namespace tessaform {
 namespace {

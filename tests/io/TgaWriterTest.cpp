@@ -7,7 +7,7 @@
 #include <iterator>
 #include <vector>
 
-#include "ScratchFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace tessaform {
 namespace {

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
-#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <array>
@@ -16,6 +15,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "support/ScratchFolder.h"
 
 namespace tessaform {
 namespace {
@@ -137,17 +138,17 @@ QImage noise(int width, int height)
 
 class GradientImageTest : public ::testing::Test {
 protected:
-    std::string pathOf(const char* name) const { return dir_.filePath(name).toStdString(); }
+    std::string pathOf(const char* name) const { return dir_.filePath(name); }
 
     std::string save(const QImage& image, const char* name, const char* format)
     {
-        EXPECT_TRUE(image.save(dir_.filePath(name), format)) << name;
+        EXPECT_TRUE(image.save(QString::fromStdString(dir_.filePath(name)), format)) << name;
         return pathOf(name);
     }
 
     std::string write(const char* name, const QByteArray& bytes)
     {
-        QFile file(dir_.filePath(name));
+        QFile file(QString::fromStdString(dir_.filePath(name)));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
         return pathOf(name);
@@ -160,7 +161,7 @@ protected:
         return file.readAll();
     }
 
-    QTemporaryDir dir_;
+    const ScratchFolder dir_;
 };
 
 TEST_F(GradientImageTest, LosslessFormatsGiveTheTopRowAloneAndExactly)
@@ -179,7 +180,7 @@ TEST_F(GradientImageTest, LosslessFormatsGiveTheTopRowAloneAndExactly)
 TEST_F(GradientImageTest, FileNamesAreTakenAsBytes)
 {
     const std::string utf8Name = save(rampWithRowsBelow(qRgb(0, 0, 0)), "caf\u00e9.png", "png");
-    const std::string latin1Name = dir_.path().toStdString() + "/caf\xe9.png";
+    const std::string latin1Name = dir_.path().string() + "/caf\xe9.png";
     std::filesystem::copy_file(utf8Name, latin1Name);
     EXPECT_EQ(topRowOf(utf8Name), rampTopRow());
     EXPECT_EQ(topRowOf(latin1Name), rampTopRow());
@@ -288,7 +289,7 @@ TEST_F(GradientImageTest, OddButWholeImagesLoad)
     std::filesystem::copy_file(save(rampWithRowsBelow(qRgb(0, 0, 0)), "ramp.png", "png"), pngAsJpg);
     const std::string jpeg = save(noise(64, 16), "noise.jpg", "jpeg");
     const std::string jpegAsPng = write("jpeg.png", contentsOf(jpeg));
-    QImageWriter progressive(dir_.filePath("progressive.jpg"), "jpeg");
+    QImageWriter progressive(QString::fromStdString(dir_.filePath("progressive.jpg")), "jpeg");
     progressive.setProgressiveScanWrite(true);
     ASSERT_TRUE(progressive.write(noise(64, 16)));
 
@@ -319,7 +320,7 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
     const QByteArray bmpBytes = contentsOf(bmp);
     const QByteArray jpegBytes = contentsOf(save(noise(64, 64), "whole.jpg", "jpeg"));
     const qsizetype scanData = jpegBytes.indexOf("\xff\xda") + 14;  // past the scan header of three components
-    ASSERT_TRUE(QDir().mkpath(dir_.filePath("folder.png")));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir_.filePath("folder.png"))));
 
     const struct {
         const char* what;

@@ -4,13 +4,13 @@
 
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "params/GradientLoader.h"
+#include "support/ScratchFolder.h"
 
 namespace tessaform {
 namespace {
@@ -25,12 +25,12 @@ protected:
             image.setPixel(x, 0, qRgb(x % 256, 255 - x % 256, 7));
         }
         image.setPixel(0, 0, first);
-        const QString path = dir_.filePath(name);
+        const QString path = QString::fromStdString(dir_.filePath(name));
         EXPECT_TRUE(image.save(path, "png"));
         return path.toStdString();
     }
 
-    QTemporaryDir dir_;
+    const ScratchFolder dir_;
     GradientSlot slot_;
 };
 
@@ -57,17 +57,17 @@ TEST_F(GradientLoaderTest, FailedLoadReportsOnceAndKeepsThePreviousTable)
     ASSERT_TRUE(loadGradient(saveStripe("previous.png", 16, qRgb(1, 2, 3)), slot_));
     const auto previous = slot_.current();
 
-    QFile notImage(dir_.filePath("notes.jpg"));
+    QFile notImage(QString::fromStdString(dir_.filePath("notes.jpg")));
     ASSERT_TRUE(notImage.open(QIODevice::WriteOnly));
     notImage.write("plain text, not a picture");
     notImage.close();
-    QFile empty(dir_.filePath("empty.png"));
+    QFile empty(QString::fromStdString(dir_.filePath("empty.png")));
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
     empty.close();
     // Cut a few bytes into its data: the decoder would fill in the rest.
     QImage flat(64, 16, QImage::Format_RGB32);
     flat.fill(qRgb(200, 100, 50));
-    QFile jpeg(dir_.filePath("cut.jpg"));
+    QFile jpeg(QString::fromStdString(dir_.filePath("cut.jpg")));
     ASSERT_TRUE(jpeg.open(QIODevice::ReadWrite) && flat.save(&jpeg, "jpeg") && jpeg.seek(0));
     const qsizetype scan = jpeg.readAll().indexOf("\xff\xda");
     ASSERT_GT(scan, 0);
@@ -75,7 +75,7 @@ TEST_F(GradientLoaderTest, FailedLoadReportsOnceAndKeepsThePreviousTable)
     jpeg.close();
 
     for (const char* name : {"notes.jpg", "empty.png", "missing.png", "cut.jpg"}) {
-        const Result<void> loaded = loadGradient(dir_.filePath(name).toStdString(), slot_);
+        const Result<void> loaded = loadGradient(dir_.filePath(name), slot_);
         EXPECT_EQ(loaded.error(), "Could not load image") << name;
         EXPECT_EQ(slot_.current(), previous) << name;
     }

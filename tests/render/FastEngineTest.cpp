@@ -18,75 +18,11 @@
 #include "render/Quantize.h"
 #include "render/Renderer.h"
 #include "render/SimdTracer.h"
+#include "support/RecordingObserver.h"
+#include "support/RenderToPixels.h"
 
 namespace tessaform {
 namespace {
-
-// No render ever writes a non-zero top byte.
-constexpr std::uint32_t kUnwritten = 0xAB000000u;
-
-constexpr RenderSettings kReference{RenderEngine::Reference, 1};
-constexpr RenderSettings kFast{RenderEngine::Fast, 0};
-
-// Safe to ask from several threads: the fast engine asks per batch, in
-// parallel. Row reports are recorded in order, and overlapping reports,
-// which the contract rules out, are counted.
-class CountingObserver : public RenderObserver {
-public:
-    std::atomic<long> firstPassAllowed{std::numeric_limits<long>::max()};
-    std::atomic<long> antiAliasAllowed{std::numeric_limits<long>::max()};
-    std::atomic<long> firstPassChecks{0};
-    std::atomic<long> antiAliasChecks{0};
-    std::atomic<int> overlappingReports{0};
-    std::vector<std::array<int, 3>> rows;  // pass, row, height
-
-    void rowFinished(RenderPass pass, int row, int height) override
-    {
-        if (reporting_.fetch_add(1) != 0) {
-            ++overlappingReports;
-        }
-        {
-            const std::lock_guard lock(mutex_);
-            rows.push_back({static_cast<int>(pass), row, height});
-        }
-        reporting_.fetch_sub(1);
-    }
-
-    bool shouldAbandon(RenderPass pass) override
-    {
-        if (pass == RenderPass::First) {
-            return firstPassChecks.fetch_add(1) >= firstPassAllowed.load();
-        }
-        return antiAliasChecks.fetch_add(1) >= antiAliasAllowed.load();
-    }
-
-private:
-    std::atomic<int> reporting_{0};
-    std::mutex mutex_;
-};
-
-struct Rendered {
-    std::vector<std::uint32_t> pixels;
-    RenderOutcome outcome;
-};
-
-Rendered render(const FractalParams& params, const Gradient& gradient, int width, int height,
-                const RenderSettings& settings, RenderObserver& observer)
-{
-    Rendered result{
-        std::vector<std::uint32_t>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), kUnwritten), {}};
-    result.outcome = renderImage(params, gradient, {result.pixels.data(), width, height}, observer, settings);
-    return result;
-}
-
-std::vector<std::uint32_t> renderPixels(const FractalParams& params, const Gradient& gradient, int width, int height,
-                                        const RenderSettings& settings)
-{
-    CountingObserver observer;
-    Rendered image = render(params, gradient, width, height, settings, observer);
-    EXPECT_EQ(image.outcome, RenderOutcome::Completed);
-    return std::move(image.pixels);
-}
 
 // 64 entries, red falling and blue rising all the way, so that an index
 // off by one shifts the mean colour; green swings to and fro.
@@ -348,16 +284,16 @@ TEST(FastEngineTest, ReportsEveryRowOnceInOrder)
     // Rows without pixels, no anti-alias rows, and two first-pass bands.
     for (const Size size : {Size{1, 1}, Size{1, 6}, Size{6, 1}, Size{2, 2}, Size{3, 3}, Size{1, 3}, Size{2, 5},
                             Size{9, 7}, Size{4096, 7}}) {
-        CountingObserver observer;
+        RecordingObserver observer;
         const Rendered image = render(defaultParams(), neutralGradient(), size.width, size.height, kFast, observer);
         EXPECT_EQ(image.outcome, RenderOutcome::Completed);
         EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), kUnwritten), 0);
-        std::vector<std::array<int, 3>> expected;
+        std::vector<RowReport> expected;
         for (int row = 0; row < size.height; ++row) {
-            expected.push_back({static_cast<int>(RenderPass::First), row, size.height});
+            expected.push_back({RenderPass::First, row, size.height});
         }
         for (int row = 1; row <= size.height - 2; ++row) {
-            expected.push_back({static_cast<int>(RenderPass::AntiAlias), row, size.height});
+            expected.push_back({RenderPass::AntiAlias, row, size.height});
         }
         EXPECT_EQ(observer.rows, expected) << size.width << " x " << size.height;
         EXPECT_EQ(observer.overlappingReports.load(), 0);
@@ -372,7 +308,7 @@ TEST(FastEngineTest, AbandoningStopsWithinABatchPerGoAhead)
     constexpr int kWideW = 512;
     constexpr int kTallH = 384;
     for (const long allowed : {0L, 1L, 9L, 100L}) {
-        CountingObserver observer;
+        RecordingObserver observer;
         observer.firstPassAllowed = allowed;
         const Rendered image = render(defaultParams(), neutralGradient(), kWideW, kTallH, kFast, observer);
         EXPECT_EQ(image.outcome, RenderOutcome::Abandoned) << allowed;
@@ -380,7 +316,7 @@ TEST(FastEngineTest, AbandoningStopsWithinABatchPerGoAhead)
                              static_cast<std::size_t>(std::count(image.pixels.begin(), image.pixels.end(), kUnwritten));
         EXPECT_LE(written, static_cast<std::size_t>(allowed) * BatchTracer::kMaxBatch) << allowed;
         for (const auto& [pass, row, height] : observer.rows) {
-            EXPECT_EQ(pass, static_cast<int>(RenderPass::First));
+            EXPECT_EQ(pass, RenderPass::First);
             const auto begin = image.pixels.begin() + static_cast<std::ptrdiff_t>(row) * kWideW;
             EXPECT_EQ(std::count(begin, begin + kWideW, kUnwritten), 0) << allowed << ": row " << row;
         }
@@ -392,7 +328,7 @@ TEST(FastEngineTest, StoppingInTheAntiAliasPassLeavesAWholeFirstPassImage)
     const Scene& scene = sceneNamed("Power4RotatedOffsetSlice");
     const auto full = renderPixels(scene.params, scene.gradient(), kWidth, kHeight, kFast);
     for (const long allowed : {0L, 5L}) {
-        CountingObserver observer;
+        RecordingObserver observer;
         observer.antiAliasAllowed = allowed;
         const Rendered image = render(scene.params, scene.gradient(), kWidth, kHeight, kFast, observer);
         EXPECT_EQ(image.outcome, RenderOutcome::Abandoned) << allowed;

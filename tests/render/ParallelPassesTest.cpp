@@ -12,53 +12,14 @@
 #include "params/Gradient.h"
 #include "render/Renderer.h"
 #include "render/ScalarTracer.h"
+#include "support/RecordingObserver.h"
+#include "support/RenderToPixels.h"
 
 namespace tessaform {
 namespace {
 
-// No render ever writes a non-zero top byte.
-constexpr std::uint32_t kUnwritten = 0xAB000000u;
-
-class CountingObserver : public RenderObserver {
-public:
-    explicit CountingObserver(int checksAllowed = -1) : checksAllowed_(checksAllowed) {}
-
-    void rowFinished(RenderPass pass, int row, int) override
-    {
-        std::lock_guard lock(mutex_);
-        finished.push_back({pass, row});
-        if (image != nullptr) {
-            finishedSnapshot.push_back(*image);
-        }
-    }
-
-    bool shouldAbandon(RenderPass) override { return checksAllowed_ >= 0 && checks_.fetch_add(1) >= checksAllowed_; }
-
-    struct Finished {
-        RenderPass pass;
-        int row;
-    };
-    std::vector<Finished> finished;
-    // The whole image as it stood at each report.
-    std::vector<std::vector<std::uint32_t>> finishedSnapshot;
-    const std::vector<std::uint32_t>* image = nullptr;
-
-private:
-    std::mutex mutex_;
-    int checksAllowed_;
-    std::atomic<int> checks_{0};
-};
-
-std::vector<std::uint32_t> referenceImage(const FractalParams& params, const Gradient& gradient, int width, int height)
-{
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height), kUnwritten);
-    CountingObserver observer;
-    renderImage(params, gradient, {pixels.data(), width, height}, observer, {RenderEngine::Reference, 1});
-    return pixels;
-}
-
 std::vector<std::uint32_t> parallelImage(const FractalParams& params, const Gradient& gradient, int width, int height,
-                                         int threads, CountingObserver& observer, bool* finished = nullptr)
+                                         int threads, RecordingObserver& observer, bool* finished = nullptr)
 {
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height), kUnwritten);
     observer.image = &pixels;
@@ -114,9 +75,9 @@ TEST(ParallelPassesTest, ImageIsExactlyTheSequentialOneForAnyThreadCountAndSize)
         params.power = 3;
         for (const Gradient* gradient : {&neutralGradient(), &striped}) {
             for (const Size size : {Size{61, 47}, Size{3, 3}, Size{1, 5}, Size{5, 1}, Size{2, 2}}) {
-                const auto expected = referenceImage(params, *gradient, size.width, size.height);
+                const auto expected = renderPixels(params, *gradient, size.width, size.height, kReference);
                 for (const int threads : {1, 2, 4}) {
-                    CountingObserver observer;
+                    RecordingObserver observer;
                     EXPECT_EQ(parallelImage(params, *gradient, size.width, size.height, threads, observer), expected)
                         << scene.name << " " << size.width << " x " << size.height << ", " << threads << " threads";
                 }
@@ -131,21 +92,21 @@ TEST(ParallelPassesTest, ReportsEveryRowInOrderOnlyOnceItIsFinal)
     constexpr int kHeight = 420;  // several bands of each pass
     FractalParams params = defaultParams();
     params.power = 3;
-    const auto expected = referenceImage(params, stripedGradient(), kWidth, kHeight);
-    CountingObserver observer;
+    const auto expected = renderPixels(params, stripedGradient(), kWidth, kHeight, kReference);
+    RecordingObserver observer;
     const auto pixels = parallelImage(params, stripedGradient(), kWidth, kHeight, 2, observer);
     ASSERT_EQ(pixels, expected);
-    ASSERT_EQ(observer.finished.size(), static_cast<std::size_t>(2 * kHeight - 2));
-    for (std::size_t i = 0; i < observer.finished.size(); ++i) {
+    ASSERT_EQ(observer.rows.size(), static_cast<std::size_t>(2 * kHeight - 2));
+    for (std::size_t i = 0; i < observer.rows.size(); ++i) {
         const bool first = i < static_cast<std::size_t>(kHeight);
         const int row = first ? static_cast<int>(i) : static_cast<int>(i) - kHeight + 1;
-        EXPECT_EQ(observer.finished[i].pass, first ? RenderPass::First : RenderPass::AntiAlias) << i;
-        EXPECT_EQ(observer.finished[i].row, row) << i;
+        EXPECT_EQ(observer.rows[i].pass, first ? RenderPass::First : RenderPass::AntiAlias) << i;
+        EXPECT_EQ(observer.rows[i].row, row) << i;
         // A finished first-pass row is fully written; a finished anti-alias
         // row already holds its final pixels.
         const auto begin = static_cast<std::size_t>(row * kWidth);
         for (std::size_t index = begin; index < begin + kWidth; ++index) {
-            const std::uint32_t shown = observer.finishedSnapshot[i][index];
+            const std::uint32_t shown = observer.imageAtReport[i][index];
             EXPECT_NE(shown, kUnwritten) << "row " << row;
             if (!first) {
                 EXPECT_EQ(shown, expected[index]) << "row " << row;
@@ -159,7 +120,8 @@ TEST(ParallelPassesTest, AbandonStopsWithinABandAndLeavesFinishedRowsIntact)
     constexpr int kWidth = 64;
     constexpr int kHeight = 600;
     for (const int allowed : {0, 3, 40}) {
-        CountingObserver observer(allowed);
+        RecordingObserver observer;
+        observer.checksAllowed = allowed;
         bool finished = true;
         const auto pixels = parallelImage(defaultParams(), neutralGradient(), kWidth, kHeight, 2, observer, &finished);
         EXPECT_FALSE(finished) << allowed;
@@ -168,7 +130,7 @@ TEST(ParallelPassesTest, AbandonStopsWithinABandAndLeavesFinishedRowsIntact)
             written += pixel != kUnwritten ? 1 : 0;
         }
         EXPECT_LT(written, pixels.size()) << allowed;
-        for (const auto& row : observer.finished) {
+        for (const auto& row : observer.rows) {
             EXPECT_EQ(row.pass, RenderPass::First);
         }
     }

@@ -17,54 +17,16 @@
 #include "render/Quantize.h"
 #include "render/RayMarch.h"
 #include "render/Shading.h"
+#include "support/RecordingObserver.h"
+#include "support/RenderToPixels.h"
 
 namespace tessaform {
 namespace {
 
-// No render ever writes a non-zero top byte.
-constexpr std::uint32_t kUnwritten = 0xAB000000u;
-
-struct RowCall {
-    RenderPass pass;
-    int row;
-    int height;
-    bool operator==(const RowCall&) const = default;
-};
-
-class RecordingObserver : public RenderObserver {
-public:
-    std::vector<RowCall> rows;
-    int pixelsAllowed = std::numeric_limits<int>::max();
-    bool abandonAntiAlias = false;
-    int firstPassChecks = 0;
-    int antiAliasChecks = 0;
-    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
-
-    void rowFinished(RenderPass pass, int row, int height) override { rows.push_back({pass, row, height}); }
-
-    bool shouldAbandon(RenderPass pass) override
-    {
-        int& checks = pass == RenderPass::First ? firstPassChecks : antiAliasChecks;
-        ++checks;
-        if (pass == RenderPass::AntiAlias && abandonAntiAlias) {
-            return true;
-        }
-        return firstPassChecks + antiAliasChecks > pixelsAllowed || std::chrono::steady_clock::now() > deadline;
-    }
-};
-
-struct Rendered {
-    std::vector<std::uint32_t> pixels;
-    RenderOutcome outcome;
-};
-
 Rendered render(const FractalParams& params, int width, int height, RecordingObserver& observer,
                 const Gradient& gradient = neutralGradient())
 {
-    Rendered result{std::vector<std::uint32_t>(static_cast<std::size_t>(width * height), kUnwritten), {}};
-    result.outcome =
-        renderImage(params, gradient, {result.pixels.data(), width, height}, observer, {RenderEngine::Reference, 1});
-    return result;
+    return render(params, gradient, width, height, kReference, observer);
 }
 
 Rendered render(const FractalParams& params, int width, int height)
@@ -127,7 +89,7 @@ TEST(RendererTest, ReportsEveryRowOfThePassesThatRun)
         // A flat image: nothing is an edge, so the anti-alias pass changes nothing.
         EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), quantizeColour(emptyScene().background)),
                   c.width * c.height);
-        std::vector<RowCall> expected;
+        std::vector<RowReport> expected;
         for (int row = 0; row < c.height; ++row) {
             expected.push_back({RenderPass::First, row, c.height});
         }
@@ -135,8 +97,8 @@ TEST(RendererTest, ReportsEveryRowOfThePassesThatRun)
             expected.push_back({RenderPass::AntiAlias, row, c.height});
         }
         EXPECT_EQ(observer.rows, expected) << c.width << " x " << c.height;
-        EXPECT_EQ(observer.firstPassChecks, c.width * c.height);
-        EXPECT_EQ(observer.antiAliasChecks, c.width > 2 && c.height > 2 ? (c.width - 2) * (c.height - 2) : 0);
+        EXPECT_EQ(observer.firstPassChecks.load(), c.width * c.height);
+        EXPECT_EQ(observer.antiAliasChecks.load(), c.width > 2 && c.height > 2 ? (c.width - 2) * (c.height - 2) : 0);
     }
     EXPECT_EQ(progressText(RenderPass::First, 0, 768), "First pass: 0 / 768");
     EXPECT_EQ(progressText(RenderPass::AntiAlias, 766, 768), "Anti-alias: 766 / 768");
@@ -152,7 +114,7 @@ TEST(RendererTest, DefaultSceneIsDeterministicAndAntiAliasingSparesTheBorder)
     EXPECT_GT(std::set<std::uint32_t>(first.pixels.begin(), first.pixels.end()).size(), 50u);
 
     RecordingObserver firstPassOnly;
-    firstPassOnly.abandonAntiAlias = true;
+    firstPassOnly.antiAliasAllowed = 0;
     const Rendered unsmoothed = render(params, 64, 48, firstPassOnly);
     EXPECT_EQ(unsmoothed.outcome, RenderOutcome::Abandoned);
     EXPECT_EQ(std::count(unsmoothed.pixels.begin(), unsmoothed.pixels.end(), kUnwritten), 0);
@@ -199,7 +161,7 @@ TEST(RendererTest, ASmoothedPixelAveragesItsFirstPassColourWithFifteenSamples)
 {
     const FractalParams params = defaultParams();
     RecordingObserver firstPassOnly;
-    firstPassOnly.abandonAntiAlias = true;
+    firstPassOnly.antiAliasAllowed = 0;
     const std::vector<std::uint32_t> firstPass = render(params, kSmoothWidth, kSmoothHeight, firstPassOnly).pixels;
     const std::vector<std::uint32_t> smoothed = render(params, kSmoothWidth, kSmoothHeight).pixels;
     int changed = 0;
@@ -219,7 +181,7 @@ TEST(RendererTest, AbandoningStopsBetweenPixels)
 {
     for (const int allowed : {0, 13, 40}) {
         RecordingObserver observer;
-        observer.pixelsAllowed = allowed;
+        observer.checksAllowed = allowed;
         const Rendered image = render(defaultParams(), 8, 6, observer);
         EXPECT_EQ(image.outcome, RenderOutcome::Abandoned);
         for (std::size_t index = 0; index < image.pixels.size(); ++index) {

@@ -4,20 +4,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
-#include "FullDevice.h"
 #include "app/FrameRenderer.h"
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
 #include "params/ParamFile.h"
+#include "support/FullDevice.h"
+#include "support/ScratchFolder.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/CommandIds.h"
 #include "ui/Commands.h"
-#include "ui/ScriptedDialogs.h"
 #include "ui/SettingsDialog.h"
 #include "ui/UiTestRegistry.h"
 
@@ -95,8 +95,8 @@ private slots:
 
     void savedParametersLoadBackIntoRecordAndControls()
     {
-        QTemporaryDir folder;
-        const std::string path = folder.filePath("set.j4d").toStdString();
+        const ScratchFolder folder;
+        const std::string path = folder.filePath("set.j4d");
         state_->params.editLive([](FractalParams& params) {
             params.constant.x = 0.25f;
             params.distance = 3.5f;
@@ -119,11 +119,11 @@ private slots:
 
     void failuresToReadOrWriteParameterFiles()
     {
-        QTemporaryDir folder;
-        dialogs_.fileAnswer = folder.filePath("no-such-folder/set.j4d").toStdString();
+        const ScratchFolder folder;
+        dialogs_.fileAnswer = folder.filePath("no-such-folder/set.j4d");
         commands_->run(kCommandSaveParameters);
         QCOMPARE(dialogs_.messages.size(), std::size_t{1});
-        if (const std::string full = fullDeviceIn(folder.path().toStdString()); !full.empty()) {
+        if (const std::string full = fullDeviceIn(folder.path().string()); !full.empty()) {
             dialogs_.fileAnswer = full;
             commands_->run(kCommandSaveParameters);
             QCOMPARE(dialogs_.messages.back(), "Could not write " + full);
@@ -131,10 +131,10 @@ private slots:
         dialogs_.messages.clear();
 
         const FractalParams before = state_->params.live();
-        QVERIFY(QDir(folder.path()).mkdir("folder.j4d"));
+        QVERIFY(QDir(QString::fromStdString(folder.path().string())).mkdir("folder.j4d"));
         // The last one opens, but every read of it fails.
-        for (const QString& path :
-             {folder.filePath("no-such-folder/set.j4d"), folder.filePath("folder.j4d"), QString("/proc/self/mem")}) {
+        for (const QString& path : {QString::fromStdString(folder.filePath("no-such-folder/set.j4d")),
+                                    QString::fromStdString(folder.filePath("folder.j4d")), QString("/proc/self/mem")}) {
             dialogs_.fileAnswer = path.toStdString();
             commands_->run(kCommandLoadParameters);
             QCOMPARE(dialogs_.messages.back(), "Could not read parameter file " + path.toStdString());
@@ -165,8 +165,8 @@ private slots:
         FractalParams expected = state_->params.live();
         std::istringstream in(text);
         QCOMPARE(loadParams(in, expected), kParamFileLines);
-        QTemporaryDir folder;
-        const std::string path = folder.filePath("far.j4d").toStdString();
+        const ScratchFolder folder;
+        const std::string path = folder.filePath("far.j4d");
         std::ofstream(path, std::ios::binary) << text;
         dialogs_.fileAnswer = path;
         commands_->run(kCommandLoadParameters);
@@ -217,8 +217,8 @@ private slots:
         commands_->run(kCommandLoadGradient);
         QCOMPARE(requests_, 0);
 
-        QTemporaryDir folder;
-        const QString notAnImage = folder.filePath("notes.png");
+        const ScratchFolder folder;
+        const QString notAnImage = QString::fromStdString(folder.filePath("notes.png"));
         std::ofstream(notAnImage.toStdString()) << "not a picture";
         dialogs_.fileAnswer = notAnImage.toStdString();
         commands_->run(kCommandLoadGradient);
@@ -245,8 +245,8 @@ private slots:
     // for a size that cannot be rendered.
     void unusableSizesAreShownAndHighQualityStaysAvailable()
     {
-        QTemporaryDir folder;
-        dialogs_.fileAnswer = folder.filePath("out.tga").toStdString();
+        const ScratchFolder folder;
+        dialogs_.fileAnswer = folder.filePath("out.tga");
         for (const auto& [width, height] : {std::pair{"0", "768"}, {"65536", "1"}, {"99999999999", "2"}}) {
             field("field1032")->setText(width);
             field("field1049")->setText(height);
@@ -258,7 +258,7 @@ private slots:
                                            "Cannot render 0 x 2: width and height must be 1 to 65535"}));
         QCOMPARE(dialogs_.saveRequests, 0);
         QVERIFY(dialog_->findChild<QAction*>("command40003")->isEnabled());
-        QVERIFY(!QFile::exists(folder.filePath("out.tga")));
+        QVERIFY(!QFile::exists(QString::fromStdString(folder.filePath("out.tga"))));
     }
 
     void exitAndCancelEndTheDialogWithTheirIds()

@@ -1,17 +1,18 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
-#include "FullDevice.h"
 #include "app/FrameBuffer.h"
 #include "app/FrameRenderer.h"
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
 #include "params/GradientLoader.h"
+#include "support/FullDevice.h"
+#include "support/RenderSchedulerProbe.h"
+#include "support/ScratchFolder.h"
 #include "ui/HighQualityWindow.h"
 #include "ui/UiTestRegistry.h"
 
@@ -79,7 +80,7 @@ private slots:
 
     void finishedRenderMatchesHeadlessRenderer()
     {
-        const QString output = folder_.filePath("window.tga");
+        const QString output = QString::fromStdString(folder_.filePath("window.tga"));
         QStringList titles;
         QImage shown;
         std::string problem = renderWhile(96, 72, output, [&](HighQualityWindow& window) {
@@ -94,7 +95,7 @@ private slots:
         QVERIFY(problem.empty());
         QCOMPARE(titles.back(), QString(kRenderSavedTitle));
 
-        const QString reference = folder_.filePath("cli.tga");
+        const QString reference = QString::fromStdString(folder_.filePath("cli.tga"));
         const QString command =
             QString("'%1' -q --set distance=2.5 -W 96 -H 72 -o '%2'").arg(TESSAFORM_RENDER_EXE, reference);
         QCOMPARE(std::system(command.toLocal8Bit().constData()), 0);
@@ -104,16 +105,16 @@ private slots:
 
     void closingDuringFirstPassWritesNothing()
     {
-        const QString output = folder_.filePath("closed.tga");
+        const QString output = QString::fromStdString(folder_.filePath("closed.tga"));
         renderWhile(3000, 2000, output, [](HighQualityWindow& window) { window.close(); });
-        QVERIFY(!scheduler_->flags().renderBusy);
+        QVERIFY(!RenderSchedulerProbe(*scheduler_).renderBusy());
         QVERIFY(!QFile::exists(output));
         QCOMPARE(openWindow(), nullptr);
     }
 
     void keyPressEndsTheRenderButLeavesTheWindowOpen()
     {
-        const QString output = folder_.filePath("key.tga");
+        const QString output = QString::fromStdString(folder_.filePath("key.tga"));
         QString lastTitle;
         renderWhile(3000, 2000, output, [&lastTitle](HighQualityWindow& window) {
             if (window.windowTitle().startsWith("First pass")) {
@@ -130,7 +131,7 @@ private slots:
 
     void unwritableFileIsNotReportedAsSaved()
     {
-        const QString output = folder_.filePath("missing-folder/out.tga");
+        const QString output = QString::fromStdString(folder_.filePath("missing-folder/out.tga"));
         QString finalTitle;
         renderWhile(8, 8, output, [&finalTitle](HighQualityWindow& window) {
             if (window.windowTitle().startsWith("Render")) {
@@ -143,14 +144,14 @@ private slots:
 
     void tinyRendersSaveAndAFullDiskIsNotSaved()
     {
-        const std::string full = fullDeviceIn(folder_.path().toStdString());
+        const std::string full = fullDeviceIn(folder_.path().string());
         const struct {
             std::uint32_t side;
             QString output;
             QString title;
         } cases[] = {
-            {1, folder_.filePath("one.tga"), kRenderSavedTitle},
-            {2, folder_.filePath("two.tga"), kRenderSavedTitle},
+            {1, QString::fromStdString(folder_.filePath("one.tga")), kRenderSavedTitle},
+            {2, QString::fromStdString(folder_.filePath("two.tga")), kRenderSavedTitle},
             {2, QString::fromStdString(full),
              "Render not saved - Could not finish writing " + QString::fromStdString(full) +
                  ": No space left on device"},
@@ -168,8 +169,8 @@ private slots:
             });
             QCOMPARE(finalTitle, c.title);
         }
-        QCOMPARE(fileBytes(folder_.filePath("one.tga")).size(), 18 + 3);
-        QCOMPARE(fileBytes(folder_.filePath("two.tga")).size(), 18 + 3 * 4);
+        QCOMPARE(fileBytes(QString::fromStdString(folder_.filePath("one.tga"))).size(), 18 + 3);
+        QCOMPARE(fileBytes(QString::fromStdString(folder_.filePath("two.tga"))).size(), 18 + 3 * 4);
     }
 
     void unusableSizesOpenNoWindowAndFreeTheSlot()
@@ -189,11 +190,10 @@ private slots:
             cases.push_back({65535, 65535, "Not enough memory for a 65535 x 65535 image"});
         }
         for (const Case& c : cases) {
-            const std::string problem =
-                runHighQualityRender(scheduler_->stopRenderAndWait(), services(),
-                                     {c.width, c.height, folder_.filePath("x.tga").toStdString()});
+            const std::string problem = runHighQualityRender(scheduler_->stopRenderAndWait(), services(),
+                                                             {c.width, c.height, folder_.filePath("x.tga")});
             QCOMPARE(problem, c.problem);
-            QVERIFY(!scheduler_->flags().renderBusy);
+            QVERIFY(!RenderSchedulerProbe(*scheduler_).renderBusy());
             QCOMPARE(openWindow(), nullptr);
         }
     }
@@ -216,7 +216,7 @@ private:
         return runHighQualityRender(scheduler_->stopRenderAndWait(), services(), {width, height, output.toStdString()});
     }
 
-    QTemporaryDir folder_;
+    const ScratchFolder folder_;
     SharedParams params_;
     GradientSlot gradient_;
     std::unique_ptr<QtRenderView> view_;

@@ -5,15 +5,15 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "app/FrameRenderer.h"
-#include "ui/HighQualityWindow.h"
+#include "support/ScratchFolder.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/CommandIds.h"
+#include "ui/HighQualityWindow.h"
 #include "ui/Program.h"
-#include "ui/ScriptedDialogs.h"
 #include "ui/SettingsDialog.h"
 #include "ui/UiTestRegistry.h"
 
@@ -64,8 +64,8 @@ private slots:
     {
         QFETCH(bool, waitForSave);
         QFETCH(bool, closeIt);
-        QTemporaryDir folder;
-        const QString output = folder.filePath("out.tga");
+        const ScratchFolder folder;
+        const QString output = QString::fromStdString(folder.filePath("out.tga"));
         ScriptedDialogs* dialogs = nullptr;
         Program program([&dialogs](QWidget*) {
             auto scripted = std::make_unique<ScriptedDialogs>();

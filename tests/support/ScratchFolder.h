@@ -13,7 +13,7 @@ namespace tessaform {
 // removed with everything in it when the test ends.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::string& prefix)
+    explicit ScratchFolder(const std::string& prefix = "tessaform-test")
     {
         std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
         if (::mkdtemp(pattern.data()) == nullptr) {
@@ -32,6 +32,7 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
+    std::string filePath(const std::string& name) const { return (path_ / name).string(); }
 
 private:
     std::filesystem::path path_;
