@@ -78,14 +78,14 @@ RenderClaim RenderScheduler::stopRenderAndWait()
         }
         highQualityWaiting_ = false;
         changed_.notify_all();
-    } else if (startInFlight_) {
-        // A preview start that has not copied the record yet, as at program
-        // start: the caller renders what that preview was about to show,
-        // not a snapshot that may never have been taken.
-        params_.takeSnapshot();
     }
     if (closing_) {
         return RenderClaim(nullptr);
+    }
+    if (!params_.holdsSnapshot()) {
+        // Before the first preview has copied the record, as right at
+        // program start, the caller's render would have nothing to draw.
+        params_.takeSnapshot();
     }
     renderBusy_ = true;
     return RenderClaim(this);

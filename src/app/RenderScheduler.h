@@ -53,8 +53,8 @@ public:
     // Makes a running preview stop after its first pass and returns once no
     // render is busy, holding the slot so that no preview slips in before
     // the caller's own render. Returns at once, without asking for a
-    // restart, when nothing renders; a preview start still on its way
-    // then has its copy of the record taken here.
+    // restart, when nothing renders. Takes the first snapshot when no
+    // preview has taken one yet.
     [[nodiscard]] RenderClaim stopRenderAndWait();
 
     // Starts the caller's own render of the snapshot. A snapshot power

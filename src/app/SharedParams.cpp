@@ -22,6 +22,7 @@ FractalParams SharedParams::takeSnapshot()
 {
     std::lock_guard lock(mutex_);
     snapshot_ = live_;
+    snapshotCleared_ = false;
     return snapshot_;
 }
 
@@ -29,6 +30,13 @@ void SharedParams::clearSnapshot()
 {
     std::lock_guard lock(mutex_);
     std::memset(&snapshot_, 0, sizeof snapshot_);
+    snapshotCleared_ = true;
+}
+
+bool SharedParams::holdsSnapshot() const
+{
+    std::lock_guard lock(mutex_);
+    return !snapshotCleared_;
 }
 
 bool SharedParams::liveDiffersFromSnapshot() const

@@ -26,6 +26,8 @@ public:
     // All bytes zero, so that the snapshot differs from any live record
     // until the first render takes its copy.
     void clearSnapshot();
+    // False from clearSnapshot until the next takeSnapshot.
+    bool holdsSnapshot() const;
 
     // Byte-wise, over the whole record.
     bool liveDiffersFromSnapshot() const;
@@ -34,6 +36,7 @@ private:
     mutable std::mutex mutex_;
     FractalParams live_;
     FractalParams snapshot_;
+    bool snapshotCleared_ = false;
 };
 
 }  // namespace tessaform

@@ -2,10 +2,15 @@
 
 namespace tessaform {
 
-enum ExitCode : int {
-    kExitSuccess = 0,
-    kExitRuntimeFailure = 1,  // a file, the memory or the output failed
-    kExitUsageError = 2,      // the command line itself is wrong
+enum class ExitCode : int {
+    Success = 0,
+    RuntimeFailure = 1,  // a file, the memory or the output failed
+    UsageError = 2,      // the command line itself is wrong
 };
+
+constexpr int exitStatus(ExitCode code)
+{
+    return static_cast<int>(code);
+}
 
 }  // namespace tessaform

@@ -18,7 +18,7 @@
 namespace tessaform {
 namespace {
 
-int fail(ExitCode code, const std::string& message)
+ExitCode fail(ExitCode code, const std::string& message)
 {
     std::fprintf(stderr, "tessaform-render: %s\n", message.c_str());
     return code;
@@ -29,39 +29,39 @@ std::string gradientPath(const CliOptions& options)
     return options.gradientFile ? *options.gradientFile : defaultGradientPath();
 }
 
-int renderToFile(const CliOptions& options, const FractalParams& params)
+ExitCode renderToFile(const CliOptions& options, const FractalParams& params)
 {
     GradientSlot gradient;
     const std::string gradientFile = gradientPath(options);
     if (const Result<void> loaded = loadGradient(gradientFile, gradient); !loaded) {
-        return fail(kExitRuntimeFailure, loaded.error() + ": " + gradientFile);
+        return fail(ExitCode::RuntimeFailure, loaded.error() + ": " + gradientFile);
     }
     const auto frame = createFrameBuffer(options.width, options.height);
     if (!frame) {
-        return fail(kExitRuntimeFailure, notEnoughMemoryText(options.width, options.height));
+        return fail(ExitCode::RuntimeFailure, notEnoughMemoryText(options.width, options.height));
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
     stopRenderingOnInterrupt();
     const RenderOutcome outcome = renderImage(params, *gradient.current(), frame->image(), progress, options.engine);
     progress.finish();
     if (outcome != RenderOutcome::Completed) {
-        return fail(kExitRuntimeFailure, "Render interrupted; nothing written");
+        return fail(ExitCode::RuntimeFailure, "Render interrupted; nothing written");
     }
     if (const Result<void> written =
             writeImageFile(options.outputFile, frame->pixels(), frame->width(), frame->height());
         !written.ok()) {
-        return fail(kExitRuntimeFailure, written.error());
+        return fail(ExitCode::RuntimeFailure, written.error());
     }
-    return kExitSuccess;
+    return ExitCode::Success;
 }
 
-int run(const CliOptions& options)
+ExitCode run(const CliOptions& options)
 {
     FractalParams params = defaultParams();
     if (options.paramsFile) {
         const Result<int> linesRead = readParamsFile(*options.paramsFile, params);
         if (!linesRead) {
-            return fail(kExitRuntimeFailure, linesRead.error());
+            return fail(ExitCode::RuntimeFailure, linesRead.error());
         }
         // A short file still loads what it holds, but the user should know
         // that the rest are defaults.
@@ -74,10 +74,10 @@ int run(const CliOptions& options)
     }
     if (options.saveParamsFile) {
         if (const Result<void> saved = writeParamsFile(*options.saveParamsFile, params); !saved.ok()) {
-            return fail(kExitRuntimeFailure, saved.error());
+            return fail(ExitCode::RuntimeFailure, saved.error());
         }
     }
-    return options.render ? renderToFile(options, params) : kExitSuccess;
+    return options.render ? renderToFile(options, params) : ExitCode::Success;
 }
 
 }  // namespace
@@ -88,12 +88,12 @@ int runRenderCommand(int argc, const char* const* argv)
     const ParsedCommandLine parsed = parseCommandLine(argc, argv);
     if (parsed.helpText) {
         std::fputs(parsed.helpText->c_str(), stdout);
-        return kExitSuccess;
+        return exitStatus(ExitCode::Success);
     }
     if (!parsed.options) {
-        return fail(kExitUsageError, parsed.options.error() + " (see --help)");
+        return exitStatus(fail(ExitCode::UsageError, parsed.options.error() + " (see --help)"));
     }
-    return run(*parsed.options);
+    return exitStatus(run(*parsed.options));
 }
 
 }  // namespace tessaform

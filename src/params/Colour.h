@@ -2,7 +2,7 @@
 
 namespace tessaform {
 
-// Red, green and blue on a nominal 0..1 scale; unclamped until quantised.
+// Red, green and blue on a nominal 0..1 scale; unclamped until quantized.
 struct Colour {
     float r;
     float g;

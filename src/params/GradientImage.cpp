@@ -163,7 +163,7 @@ BmpHeader leadingBytes(QFile& file)
 
 // A BMP stores its rows bottom-up, so the top row comes last in the file.
 // The decoder accepts a file cut short and leaves the missing rows
-// uninitialised, which would turn stray memory into gradient colours.
+// uninitialized, which would turn stray memory into gradient colours.
 bool bmpPixelDataIsComplete(const BmpHeader& header, qint64 fileSize)
 {
     if (header.length < kCoreBmpHeaderBytes || (!isCoreHeader(header) && header.length < kBmpHeaderBytes) ||

@@ -20,9 +20,7 @@ Vector3 row(const Matrix4& m, int index)
 Camera setupCamera(const FractalParams& params, int width, int height)
 {
     Camera camera;
-    Matrix4 aboutX;
-    Matrix4 aboutY;
-    multiplyMatrices(camera.viewRotation, rotationAboutX(aboutX, params.theta), rotationAboutY(aboutY, params.phi));
+    camera.viewRotation = matrixProduct(rotationAboutX(params.theta), rotationAboutY(params.phi));
 
     const Vector3 right = row(camera.viewRotation, 0);
     const Vector3 up = row(camera.viewRotation, 1);
@@ -45,9 +43,7 @@ Vector3 primaryRayDirection(const Camera& camera, float x, float y)
 {
     const float sx = -((x - camera.halfWidth) * camera.tanHalfFov * camera.inverseHalfWidth);
     const float sy = -((y - camera.halfHeight) * camera.verticalScale * camera.inverseHalfHeight);
-    Vector3 direction;
-    transformPoint(direction, {sx, sy, 1.0f}, camera.viewRotation);
-    return normalizeVector(direction, direction);
+    return normalized(transformedPoint({sx, sy, 1.0f}, camera.viewRotation));
 }
 
 }  // namespace tessaform

@@ -11,7 +11,7 @@ namespace tessaform {
 
 struct FractalParams;
 
-// The generalised rotation folded into every step: z <- q * z^n + k.
+// The generalized rotation folded into every step: z <- q * z^n + k.
 struct JuliaRotation {
     Quaternion q;  // conjugate of the rotation r
     Quaternion k;  // r * c, the rotated constant

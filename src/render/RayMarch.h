@@ -38,8 +38,7 @@ Vector3 surfaceNormal(const Vector3& point, float hitEstimate, std::int32_t hitS
     const float a = distanceEstimate(iterateFixed<Power>({point.x - h, point.y, point.z, w}, hitSteps, rotation));
     const float b = distanceEstimate(iterateFixed<Power>({point.x, point.y - h, point.z, w}, hitSteps, rotation));
     const float c = distanceEstimate(iterateFixed<Power>({point.x, point.y, point.z - h, w}, hitSteps, rotation));
-    Vector3 normal{a - hitEstimate, b - hitEstimate, c - hitEstimate};
-    return normalizeVector(normal, normal);
+    return normalized({a - hitEstimate, b - hitEstimate, c - hitEstimate});
 }
 
 // Sphere tracing by the distance estimate, without a safety factor. The

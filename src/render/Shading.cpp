@@ -23,12 +23,10 @@ int gradientIndex(float lightDotNormal, int count)
 Colour shadeHit(const Vector3& point, const Vector3& normal, const Vector3& eye, const FractalParams& params,
                 const Gradient& gradient)
 {
-    Vector3 view = point - eye;
-    normalizeVector(view, view);
+    const Vector3 view = normalized(point - eye);
     const float twiceViewDotNormal = dot(view, normal) * 2.0f;
     const Vector3 reflection = view - twiceViewDotNormal * normal;
-    Vector3 light = params.light - point;
-    normalizeVector(light, light);
+    const Vector3 light = normalized(params.light - point);
 
     const double alignment = std::fabs(static_cast<double>(dot(light, reflection)));
     const float specular =

@@ -96,7 +96,7 @@ void setUpRays(D d, const SimdScene& scene, Rays& rays, std::size_t padded)
             return hn::MulAdd(sx, hn::Set(d, m[j]),
                               hn::MulAdd(sy, hn::Set(d, m[4 + j]), hn::Set(d, m[8 + j] + m[12 + j])));
         };
-        const Vec3 direction = normalise(d, {column(0), column(1), column(2)});
+        const Vec3 direction = normalize(d, {column(0), column(1), column(2)});
         hn::Store(direction.x, d, rays.dx + i);
         hn::Store(direction.y, d, rays.dy + i);
         hn::Store(direction.z, d, rays.dz + i);
@@ -265,14 +265,14 @@ void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours)
         const int longest = *std::max_element(hits.steps + first, hits.steps + first + laneCount);
         const Vec3 offsets = offsetEstimates<Power, Rotated>(d, p, h, steps, longest, slice);
         const Vec3 normal =
-            normalise(d, {hn::Sub(offsets.x, estimate), hn::Sub(offsets.y, estimate), hn::Sub(offsets.z, estimate)});
+            normalize(d, {hn::Sub(offsets.x, estimate), hn::Sub(offsets.y, estimate), hn::Sub(offsets.z, estimate)});
 
-        const Vec3 view = normalise(d, {hn::Sub(p.x, eye.x), hn::Sub(p.y, eye.y), hn::Sub(p.z, eye.z)});
+        const Vec3 view = normalize(d, {hn::Sub(p.x, eye.x), hn::Sub(p.y, eye.y), hn::Sub(p.z, eye.z)});
         const V twiceViewDotNormal = hn::Mul(dot(view, normal), hn::Set(d, 2.0f));
         const Vec3 reflection{hn::NegMulAdd(twiceViewDotNormal, normal.x, view.x),
                               hn::NegMulAdd(twiceViewDotNormal, normal.y, view.y),
                               hn::NegMulAdd(twiceViewDotNormal, normal.z, view.z)};
-        const Vec3 toLight = normalise(d, {hn::Sub(light.x, p.x), hn::Sub(light.y, p.y), hn::Sub(light.z, p.z)});
+        const Vec3 toLight = normalize(d, {hn::Sub(light.x, p.x), hn::Sub(light.y, p.y), hn::Sub(light.z, p.z)});
         const V specular = hn::Mul(
             power(d, hn::Abs(dot(toLight, reflection)), hn::Set(d, scene.specular), hn::Set(d, scene.specularOfZero)),
             hn::Set(d, scene.intensity));

@@ -33,8 +33,8 @@ HWY_INLINE V dot(const Vec3& a, const Vec3& b)
     return hn::MulAdd(a.x, b.x, hn::MulAdd(a.y, b.y, hn::Mul(a.z, b.z)));
 }
 
-// Unit length, or zero for vectors too short to normalise.
-HWY_INLINE Vec3 normalise(D d, const Vec3& v)
+// Unit length, or zero for vectors too short to normalize.
+HWY_INLINE Vec3 normalize(D d, const Vec3& v)
 {
     const V lengthSquared = dot(v, v);
     const M usable = hn::Ge(lengthSquared, hn::Set(d, kShortestNormalizable));

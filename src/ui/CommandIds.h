@@ -2,17 +2,23 @@
 
 namespace tessaform {
 
-// The ids that menu items and buttons send to the command handler.
-enum CommandId : int {
-    kCommandCancel = 2,
-    kCommandBackgroundColour = 3,
-    kCommandLoadGradient = 4,
-    kCommandExit = 40002,
-    kCommandHighQuality = 40003,
-    kCommandLoadParameters = 40004,
-    kCommandSaveParameters = 40005,
-    kCommandRandomParameters = 40008,
-    kCommandResetParameters = 40009,
+// The ids that menu items and buttons send to the command handler; the
+// dialog also ends with Cancel's or Exit's id as its result.
+enum class CommandId : int {
+    Cancel = 2,
+    BackgroundColour = 3,
+    LoadGradient = 4,
+    Exit = 40002,
+    HighQuality = 40003,
+    LoadParameters = 40004,
+    SaveParameters = 40005,
+    RandomParameters = 40008,
+    ResetParameters = 40009,
 };
+
+constexpr int idNumber(CommandId id)
+{
+    return static_cast<int>(id);
+}
 
 }  // namespace tessaform

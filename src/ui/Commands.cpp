@@ -18,37 +18,35 @@ Colour unpackedBackground(std::uint32_t rgb)
 
 }  // namespace
 
-void Commands::run(int commandId)
+void Commands::run(CommandId commandId)
 {
     switch (commandId) {
-        case kCommandCancel:
-            dialog_.done(kCommandCancel);
+        case CommandId::Cancel:
+            dialog_.done(idNumber(CommandId::Cancel));
             break;
-        case kCommandExit:
-            dialog_.done(kCommandExit);
+        case CommandId::Exit:
+            dialog_.done(idNumber(CommandId::Exit));
             break;
-        case kCommandBackgroundColour:
+        case CommandId::BackgroundColour:
             chooseBackgroundColour();
             break;
-        case kCommandLoadGradient:
+        case CommandId::LoadGradient:
             loadGradientFromFile();
             break;
-        case kCommandHighQuality:
+        case CommandId::HighQuality:
             renderHighQuality();
             break;
-        case kCommandLoadParameters:
+        case CommandId::LoadParameters:
             loadParameters();
             break;
-        case kCommandSaveParameters:
+        case CommandId::SaveParameters:
             saveParameters();
             break;
-        case kCommandRandomParameters:
+        case CommandId::RandomParameters:
             randomParameters();
             break;
-        case kCommandResetParameters:
+        case CommandId::ResetParameters:
             resetParameters();
-            break;
-        default:
             break;
     }
 }
@@ -62,7 +60,7 @@ void Commands::requestRenderIfChanged()
 
 void Commands::chooseBackgroundColour()
 {
-    // The dialog starts from the background as bytes, quantised as pixels are.
+    // The dialog starts from the background as bytes, quantized as pixels are.
     const std::uint32_t initial = quantizeColour(state_.params.live().background);
     if (const auto chosen = dialogs_.chooseColour(initial, state_.customColours)) {
         state_.params.editLive([&](FractalParams& params) { params.background = unpackedBackground(*chosen); });

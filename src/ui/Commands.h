@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "ui/CommandIds.h"
 #include "ui/HighQualityWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/SystemDialogs.h"
@@ -25,7 +26,7 @@ public:
 
     // Ids that no command knows (the notifications of the size fields, OK)
     // are ignored.
-    void run(int commandId);
+    void run(CommandId commandId);
 
     void chooseBackgroundColour();
     void loadGradientFromFile();

@@ -19,14 +19,14 @@ constexpr QSize kSliderLabelSize(72, 8);
 constexpr QSize kSliderSize(72, 6);
 
 struct ButtonLayout {
-    int id;
+    CommandId id;
     const char* caption;
     QRect rect;
 };
 
 constexpr std::array<ButtonLayout, 2> kButtons{{
-    {kCommandBackgroundColour, "Background Color", QRect(6, 6, 84, 14)},
-    {kCommandLoadGradient, "Load Gradient", QRect(276, 7, 84, 14)},
+    {CommandId::BackgroundColour, "Background Color", QRect(6, 6, 84, 14)},
+    {CommandId::LoadGradient, "Load Gradient", QRect(276, 7, 84, 14)},
 }};
 
 struct GroupBoxLayout {
@@ -40,7 +40,7 @@ constexpr std::array<GroupBoxLayout, 5> kGroupBoxes{{
     {SliderGroup::Render, "Render", QRect(6, 160, 84, 104)},
     {SliderGroup::Julia, "Julia settings", QRect(96, 132, 84, 132)},
     {SliderGroup::Light, "Light settings", QRect(186, 132, 84, 132)},
-    {SliderGroup::Generalised, "Generalised settings", QRect(276, 132, 84, 132)},
+    {SliderGroup::Generalized, "Generalised settings", QRect(276, 132, 84, 132)},
 }};
 
 struct SizeFieldLayout {

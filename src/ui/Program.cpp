@@ -42,7 +42,7 @@ Program::Program(const DialogsFactory& makeDialogs)
     dialogs_ = makeDialogs(dialog_.get());
     commands_ = std::make_unique<Commands>(
         state_, *dialog_, *dialogs_, [this] { requestRender(); }, HighQualityServices{*scheduler_, *renderer_, *view_});
-    dialog_->setCommandHandler([this](int commandId) { commands_->run(commandId); });
+    dialog_->setCommandHandler([this](CommandId commandId) { commands_->run(commandId); });
 }
 
 Program::~Program()
@@ -53,7 +53,7 @@ Program::~Program()
 
 int Program::run()
 {
-    dialog_->initialise();
+    dialog_->initialize();
     // High-quality windows carry the same icon.
     QApplication::setWindowIcon(dialog_->windowIcon());
     renderer_->setPreviewFrame(dialog_->previewFrame());

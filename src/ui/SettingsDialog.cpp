@@ -18,6 +18,7 @@
 #include <charconv>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -50,18 +51,19 @@ struct SettingsDialog::Controls {
 
 namespace {
 
+// An item without a command is a separator.
 struct MenuItem {
-    int commandId;  // 0 for a separator
+    std::optional<CommandId> commandId;
     const char* caption;
 };
 
 constexpr std::array<MenuItem, 6> kFileMenu{{
-    {kCommandResetParameters, "Reset parameters"},
-    {kCommandRandomParameters, "Random parameters"},
-    {kCommandLoadParameters, "Load parameters"},
-    {kCommandSaveParameters, "Save parameters"},
-    {0, nullptr},
-    {kCommandExit, "Exit"},
+    {CommandId::ResetParameters, "Reset parameters"},
+    {CommandId::RandomParameters, "Random parameters"},
+    {CommandId::LoadParameters, "Load parameters"},
+    {CommandId::SaveParameters, "Save parameters"},
+    {std::nullopt, nullptr},
+    {CommandId::Exit, "Exit"},
 }};
 
 // The frame line runs through the middle of the caption, as on the system
@@ -163,7 +165,7 @@ void SettingsDialog::setCommandHandler(CommandHandler handler)
     commandHandler_ = std::move(handler);
 }
 
-void SettingsDialog::initialise()
+void SettingsDialog::initialize()
 {
     setWindowTitle(QString::fromUtf8(kProgramTitle));
     setWindowIcon(QIcon(QStringLiteral(":/tessaform/icon.png")));
@@ -221,7 +223,7 @@ int SettingsDialog::runUntilDone()
 
 void SettingsDialog::reject()
 {
-    done(kCommandCancel);
+    done(idNumber(CommandId::Cancel));
 }
 
 // Enter reaches here through QDialog; it must not end the dialog.
@@ -230,22 +232,22 @@ void SettingsDialog::accept() {}
 QMenuBar* SettingsDialog::makeMenuBar()
 {
     auto* menuBar = new QMenuBar(this);
-    const auto addCommand = [this](QMenu* menu, int commandId, const char* caption) {
+    const auto addCommand = [this](QMenu* menu, CommandId commandId, const char* caption) {
         QAction* action = menu->addAction(QString::fromLatin1(caption));
-        action->setObjectName(idName("command", commandId));
+        action->setObjectName(idName("command", idNumber(commandId)));
         connect(action, &QAction::triggered, this, [this, commandId] { runCommand(commandId); });
         return action;
     };
     QMenu* fileMenu = menuBar->addMenu(QStringLiteral("File"));
     for (const MenuItem& item : kFileMenu) {
-        if (item.commandId == 0) {
+        if (!item.commandId) {
             fileMenu->addSeparator();
         } else {
-            addCommand(fileMenu, item.commandId, item.caption);
+            addCommand(fileMenu, *item.commandId, item.caption);
         }
     }
     QMenu* renderMenu = menuBar->addMenu(QStringLiteral("Render"));
-    controls_->highQuality = addCommand(renderMenu, kCommandHighQuality, "High quality");
+    controls_->highQuality = addCommand(renderMenu, CommandId::HighQuality, "High quality");
     return menuBar;
 }
 
@@ -255,7 +257,7 @@ void SettingsDialog::makeClientControls(QWidget* client, const DialogBaseUnits& 
 {
     for (const ButtonLayout& layout : kButtons) {
         auto* button = new QPushButton(QString::fromLatin1(layout.caption), client);
-        button->setObjectName(idName("button", layout.id));
+        button->setObjectName(idName("button", idNumber(layout.id)));
         button->setAutoDefault(false);
         button->setDefault(false);
         button->setGeometry(dialogUnitsToPixels(layout.rect, base));
@@ -338,7 +340,7 @@ void SettingsDialog::updateLabel(int labelId)
     label.resize(std::max(controls_->labelWidth, label.sizeHint().width()), label.height());
 }
 
-void SettingsDialog::runCommand(int commandId)
+void SettingsDialog::runCommand(CommandId commandId)
 {
     if (commandHandler_) {
         commandHandler_(commandId);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "ui/CommandIds.h"
 #include "ui/ProgramState.h"
 
 class QMenuBar;
@@ -22,7 +23,7 @@ class SettingsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    using CommandHandler = std::function<void(int commandId)>;
+    using CommandHandler = std::function<void(CommandId commandId)>;
 
     SettingsDialog(ProgramState& state, std::function<void()> requestRender, QWidget* parent = nullptr);
     ~SettingsDialog() override;
@@ -32,7 +33,7 @@ public:
 
     // The dialog's own part of start-up, in order: title, icon, the preview
     // frame sized from the panel in device pixels, syncControls.
-    void initialise();
+    void initialize();
 
     std::shared_ptr<SharedFrame> previewFrame() const;
     PreviewPanel* previewPanel() const;
@@ -68,7 +69,7 @@ private:
     void createPreviewFrame();
     void onSliderMoved(const SliderRow& row, int position);
     void updateLabel(int labelId);
-    void runCommand(int commandId);
+    void runCommand(CommandId commandId);
 
     std::unique_ptr<Controls> controls_;
     ProgramState& state_;

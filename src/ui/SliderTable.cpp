@@ -31,11 +31,11 @@ constexpr std::array<SliderRow, kSliderCount> kRows{{
     {1035, 1034, "Vertical shift", View, 12, 132, 144, "verticalShift", -100, 100, Hundredths, 2},
     {1042, 1043, "Iterations", Render, 12, 172, 185, "iterations", 0, 100, Whole, 0},
     {1044, 1045, "Epsilon", Render, 11, 194, 207, "epsilon", -70, -10, Decades, 6},
-    {1033, 1036, "Direction X", Generalised, 282, 143, 155, "direction.x", -100, 100, Hundredths, 2},
-    {1038, 1037, "Direction Y", Generalised, 282, 167, 179, "direction.y", -100, 100, Hundredths, 2},
-    {1040, 1039, "Direction Z", Generalised, 282, 191, 203, "direction.z", -100, 100, Hundredths, 2},
-    {1046, 1041, "Angle", Generalised, 282, 215, 227, "angle", 0, 360, Degrees, 0},
-    {1051, 1050, "Power", Generalised, 282, 239, 251, "power", 2, 5, Whole, 0},
+    {1033, 1036, "Direction X", Generalized, 282, 143, 155, "direction.x", -100, 100, Hundredths, 2},
+    {1038, 1037, "Direction Y", Generalized, 282, 167, 179, "direction.y", -100, 100, Hundredths, 2},
+    {1040, 1039, "Direction Z", Generalized, 282, 191, 203, "direction.z", -100, 100, Hundredths, 2},
+    {1046, 1041, "Angle", Generalized, 282, 215, 227, "angle", 0, 360, Degrees, 0},
+    {1051, 1050, "Power", Generalized, 282, 239, 251, "power", 2, 5, Whole, 0},
 }};
 
 constexpr float kDegreesPerRadian = 57.295776f;

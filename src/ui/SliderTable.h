@@ -10,7 +10,7 @@
 
 namespace tessaform {
 
-enum class SliderGroup { View, Render, Julia, Light, Generalised };
+enum class SliderGroup { View, Render, Julia, Light, Generalized };
 
 // How a slider position and its record field map onto each other.
 enum class SliderScale {

@@ -298,7 +298,7 @@ TEST_F(GradientImageTest, OddButWholeImagesLoad)
     ASSERT_TRUE(wideRow);
     ASSERT_EQ(wideRow->size(), 300000u);
     EXPECT_EQ(Bytes(wideRow->end() - 3, wideRow->end()), Bytes({99999 % 256, 99999 / 256 % 256, 7}));
-    EXPECT_EQ(topRowOf(pngAsJpg), rampTopRow()) << "recognised by content, not by name";
+    EXPECT_EQ(topRowOf(pngAsJpg), rampTopRow()) << "recognized by content, not by name";
     const auto jpegRow = topRowOf(jpeg);
     ASSERT_TRUE(jpegRow);
     EXPECT_EQ(topRowOf(jpegAsPng), jpegRow);

@@ -24,11 +24,6 @@ FractalParams straightCamera(float distance)
     return params;
 }
 
-Vector3 normalized(Vector3 v)
-{
-    return normalizeVector(v, v);
-}
-
 void expectVectorNear(const Vector3& actual, const Vector3& expected, float tolerance)
 {
     EXPECT_NEAR(actual.x, expected.x, tolerance);

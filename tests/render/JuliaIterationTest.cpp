@@ -25,7 +25,7 @@ const std::array<PowerCase, 4> kPowers{{{2, &iterateWithEscape<2>, &iterateFixed
                                         {4, &iterateWithEscape<4>, &iterateFixed<4>},
                                         {5, &iterateWithEscape<5>, &iterateFixed<5>}}};
 
-// The classic map z^n + c: no generalised rotation, slice at w = 0.
+// The classic map z^n + c: no generalized rotation, slice at w = 0.
 FractalParams classicParams(Quaternion constant, std::int32_t cap)
 {
     FractalParams params = defaultParams();

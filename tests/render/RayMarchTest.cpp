@@ -24,11 +24,6 @@ MarchSettings ballMarch(float hyperplaneW, float epsilon)
     return prepareMarch(params);
 }
 
-Vector3 normalized(Vector3 v)
-{
-    return normalizeVector(v, v);
-}
-
 float length(const Vector3& v)
 {
     return std::sqrt(dot(v, v));

@@ -45,7 +45,7 @@ private slots:
         dialogs_ = ScriptedDialogs();
         commands_ = std::make_unique<Commands>(
             *state_, *dialog_, dialogs_, [this] { ++requests_; }, HighQualityServices{*scheduler_, *renderer_, *view_});
-        dialog_->initialise();
+        dialog_->initialize();
         state_->params.takeSnapshot();
         requests_ = 0;
     }
@@ -60,7 +60,7 @@ private slots:
     void unchangedColourConfirmedTwiceRequestsOneRender()
     {
         dialogs_.confirmUnchanged = true;
-        commands_->run(kCommandBackgroundColour);
+        commands_->run(CommandId::BackgroundColour);
         QCOMPARE(dialogs_.initialColour, 0x667F99u);
         const Colour& background = state_->params.live().background;
         QVERIFY(sameBits(background.r, 0.400000036f));
@@ -69,17 +69,17 @@ private slots:
         QCOMPARE(requests_, 1);
 
         state_->params.takeSnapshot();
-        commands_->run(kCommandBackgroundColour);
+        commands_->run(CommandId::BackgroundColour);
         QCOMPARE(requests_, 1);
         QVERIFY(!state_->params.liveDiffersFromSnapshot());
     }
 
     void cancelledColourRequestsOnlyAPendingChange()
     {
-        commands_->run(kCommandBackgroundColour);
+        commands_->run(CommandId::BackgroundColour);
         QCOMPARE(requests_, 0);
         state_->params.editLive([](FractalParams& params) { params.phi = 1.0f; });
-        commands_->run(kCommandBackgroundColour);
+        commands_->run(CommandId::BackgroundColour);
         QCOMPARE(requests_, 1);
     }
 
@@ -87,7 +87,7 @@ private slots:
     {
         state_->params.editLive([](FractalParams& params) { params.background = {1.2f, -0.5f, 0.5f}; });
         dialogs_.colourAnswer = 0xFFFFFF;
-        commands_->run(kCommandBackgroundColour);
+        commands_->run(CommandId::BackgroundColour);
         QCOMPARE(dialogs_.initialColour, 0xFF007Fu);
         const Colour& background = state_->params.live().background;
         QVERIFY(background.r == 1.0f && background.g == 1.0f && background.b == 1.0f);
@@ -102,13 +102,13 @@ private slots:
             params.distance = 3.5f;
         });
         dialogs_.fileAnswer = path;
-        commands_->run(kCommandSaveParameters);
+        commands_->run(CommandId::SaveParameters);
         QCOMPARE(dialogs_.saveRequest.filter, std::string("*.j4d"));
         QCOMPARE(dialogs_.saveRequest.initialName, std::string("params.j4d"));
         QCOMPARE(requests_, 0);
 
-        commands_->run(kCommandResetParameters);
-        commands_->run(kCommandLoadParameters);
+        commands_->run(CommandId::ResetParameters);
+        commands_->run(CommandId::LoadParameters);
         QCOMPARE(dialogs_.openRequest.initialName, std::string());
         QCOMPARE(state_->params.live().constant.x, 0.25f);
         QCOMPARE(state_->params.live().distance, 3.5f);
@@ -121,11 +121,11 @@ private slots:
     {
         const ScratchFolder folder;
         dialogs_.fileAnswer = folder.filePath("no-such-folder/set.j4d");
-        commands_->run(kCommandSaveParameters);
+        commands_->run(CommandId::SaveParameters);
         QCOMPARE(dialogs_.messages.size(), std::size_t{1});
         if (const std::string full = fullDeviceIn(folder.path().string()); !full.empty()) {
             dialogs_.fileAnswer = full;
-            commands_->run(kCommandSaveParameters);
+            commands_->run(CommandId::SaveParameters);
             QCOMPARE(dialogs_.messages.back(), "Could not write " + full);
         }
         dialogs_.messages.clear();
@@ -136,7 +136,7 @@ private slots:
         for (const QString& path : {QString::fromStdString(folder.filePath("no-such-folder/set.j4d")),
                                     QString::fromStdString(folder.filePath("folder.j4d")), QString("/proc/self/mem")}) {
             dialogs_.fileAnswer = path.toStdString();
-            commands_->run(kCommandLoadParameters);
+            commands_->run(CommandId::LoadParameters);
             QCOMPARE(dialogs_.messages.back(), "Could not read parameter file " + path.toStdString());
         }
         QCOMPARE(dialogs_.messages.size(), std::size_t{3});
@@ -169,7 +169,7 @@ private slots:
         const std::string path = folder.filePath("far.j4d");
         std::ofstream(path, std::ios::binary) << text;
         dialogs_.fileAnswer = path;
-        commands_->run(kCommandLoadParameters);
+        commands_->run(CommandId::LoadParameters);
         QVERIFY(dialogs_.messages.empty());
         QVERIFY(!paramsDiffer(expected, state_->params.live()));
         QCOMPARE(state_->params.live().power, 3);
@@ -189,7 +189,7 @@ private slots:
 
         // Lines in another order: nothing loads, and the user is told.
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text.substr(text.find("<camera")) << text;
-        commands_->run(kCommandLoadParameters);
+        commands_->run(CommandId::LoadParameters);
         QVERIFY(!paramsDiffer(expected, state_->params.live()));
         QCOMPARE(dialogs_.messages, std::vector<std::string>{"Parameter file " + path +
                                                              ": only 0 of its 7 lines could be read; the other "
@@ -198,12 +198,12 @@ private slots:
 
     void resetAndRandomAlwaysRequestAndSyncTheControls()
     {
-        commands_->run(kCommandResetParameters);
-        commands_->run(kCommandResetParameters);
+        commands_->run(CommandId::ResetParameters);
+        commands_->run(CommandId::ResetParameters);
         QCOMPARE(requests_, 2);
 
         state_->random.seed(7);
-        commands_->run(kCommandRandomParameters);
+        commands_->run(CommandId::RandomParameters);
         FractalParams expected = defaultParams();
         RandomGenerator generator(7);
         randomizeConstant(expected, generator);
@@ -214,14 +214,14 @@ private slots:
 
     void gradientFileRequestsARenderEvenWhenItFails()
     {
-        commands_->run(kCommandLoadGradient);
+        commands_->run(CommandId::LoadGradient);
         QCOMPARE(requests_, 0);
 
         const ScratchFolder folder;
         const QString notAnImage = QString::fromStdString(folder.filePath("notes.png"));
         std::ofstream(notAnImage.toStdString()) << "not a picture";
         dialogs_.fileAnswer = notAnImage.toStdString();
-        commands_->run(kCommandLoadGradient);
+        commands_->run(CommandId::LoadGradient);
         QCOMPARE(dialogs_.openRequest.filter, std::string("*.bmp;*.gif;*.jpg;*.png"));
         QCOMPARE(dialogs_.messages, std::vector<std::string>{"Could not load image"});
         QCOMPARE(requests_, 1);
@@ -231,7 +231,7 @@ private slots:
     {
         field("field1032")->setText("640");
         field("field1049")->setText("481");
-        commands_->run(kCommandHighQuality);
+        commands_->run(CommandId::HighQuality);
         QCOMPARE(dialogs_.saveRequest.filter, std::string("*.tga"));
         QCOMPARE(dialogs_.saveRequest.initialName, std::string("Julia.tga"));
         QCOMPARE(state_->renderWidth, 640u);
@@ -250,7 +250,7 @@ private slots:
         for (const auto& [width, height] : {std::pair{"0", "768"}, {"65536", "1"}, {"99999999999", "2"}}) {
             field("field1032")->setText(width);
             field("field1049")->setText(height);
-            commands_->run(kCommandHighQuality);
+            commands_->run(CommandId::HighQuality);
         }
         QCOMPARE(dialogs_.messages,
                  (std::vector<std::string>{"Cannot render 0 x 768: width and height must be 1 to 65535",
@@ -263,9 +263,9 @@ private slots:
 
     void exitAndCancelEndTheDialogWithTheirIds()
     {
-        commands_->run(kCommandExit);
+        commands_->run(CommandId::Exit);
         QCOMPARE(dialog_->result(), 40002);
-        commands_->run(kCommandCancel);
+        commands_->run(CommandId::Cancel);
         QCOMPARE(dialog_->result(), 2);
     }
 

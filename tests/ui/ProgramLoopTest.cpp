@@ -119,7 +119,7 @@ private slots:
         });
         failSafe.start(60'000);
 
-        QCOMPARE(program.run(), kCommandCancel);
+        QCOMPARE(program.run(), idNumber(CommandId::Cancel));
         QVERIFY(requested);
         QVERIFY(failSafe.isActive());
         QCOMPARE(QFile::exists(output), waitForSave);

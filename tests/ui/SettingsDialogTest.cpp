@@ -34,8 +34,8 @@ struct DialogFixture {
 
     DialogFixture()
     {
-        dialog.setCommandHandler([this](int commandId) { commands.push_back(commandId); });
-        dialog.initialise();
+        dialog.setCommandHandler([this](CommandId commandId) { commands.push_back(idNumber(commandId)); });
+        dialog.initialize();
     }
 
     template <typename Widget>
@@ -368,7 +368,7 @@ private slots:
         QCOMPARE(shown.pixel(0, 0), qRgb(0xff, 0x80, 0x00));
         QCOMPARE(shown.pixel(shown.width() - 1, shown.height() - 1), qRgb(0xff, 0x80, 0x00));
 
-        fixture.dialog.initialise();
+        fixture.dialog.initialize();
         QCOMPARE(fixture.dialog.previewFrame(), frame);
     }
 };
