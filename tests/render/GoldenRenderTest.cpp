@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ struct GoldenCase {
     int power;
     bool rotated;
     bool colouredBackground;
+
+    friend void PrintTo(const GoldenCase& c, std::ostream* out) { *out << c.name; }
 };
 
 constexpr GoldenCase kCases[] = {
