@@ -13,21 +13,12 @@
 #include "support/FullDevice.h"
 #include "support/RenderSchedulerProbe.h"
 #include "support/ScratchFolder.h"
+#include "support/VisibleHighQualityWindow.h"
 #include "ui/HighQualityWindow.h"
 #include "ui/UiTestRegistry.h"
 
 namespace tessaform {
 namespace {
-
-HighQualityWindow* openWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<HighQualityWindow*>(widget); window && window->isVisible()) {
-            return window;
-        }
-    }
-    return nullptr;
-}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -109,7 +100,7 @@ private slots:
         renderWhile(3000, 2000, output, [](HighQualityWindow& window) { window.close(); });
         QVERIFY(!RenderSchedulerProbe(*scheduler_).renderBusy());
         QVERIFY(!QFile::exists(output));
-        QCOMPARE(openWindow(), nullptr);
+        QCOMPARE(visibleHighQualityWindow(), nullptr);
     }
 
     void keyPressEndsTheRenderButLeavesTheWindowOpen()
@@ -123,7 +114,7 @@ private slots:
             }
         });
         QVERIFY(!QFile::exists(output));
-        HighQualityWindow* window = openWindow();
+        HighQualityWindow* window = visibleHighQualityWindow();
         QVERIFY(window != nullptr);
         QCOMPARE(window->size(), QSize(3000, 2000) / window->devicePixelRatioF());
         QVERIFY(lastTitle.startsWith("First pass: "));
@@ -194,7 +185,7 @@ private slots:
                                                              {c.width, c.height, folder_.filePath("x.tga")});
             QCOMPARE(problem, c.problem);
             QVERIFY(!RenderSchedulerProbe(*scheduler_).renderBusy());
-            QCOMPARE(openWindow(), nullptr);
+            QCOMPARE(visibleHighQualityWindow(), nullptr);
         }
     }
 
@@ -208,7 +199,7 @@ private:
     {
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, [&onTick] {
-            if (HighQualityWindow* window = openWindow()) {
+            if (HighQualityWindow* window = visibleHighQualityWindow()) {
                 onTick(*window);
             }
         });

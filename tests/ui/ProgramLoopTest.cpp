@@ -11,6 +11,7 @@
 #include "app/FrameRenderer.h"
 #include "support/ScratchFolder.h"
 #include "support/ScriptedDialogs.h"
+#include "support/VisibleHighQualityWindow.h"
 #include "ui/CommandIds.h"
 #include "ui/HighQualityWindow.h"
 #include "ui/Program.h"
@@ -19,16 +20,6 @@
 
 namespace tessaform {
 namespace {
-
-HighQualityWindow* visibleHighQualityWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<HighQualityWindow*>(widget); window && window->isVisible()) {
-            return window;
-        }
-    }
-    return nullptr;
-}
 
 // Delivered as the window system delivers them, so that a window blocked by
 // a modal one never sees them.
