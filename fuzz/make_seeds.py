@@ -438,14 +438,62 @@ def command_line_seeds():
     options = ["-p", "--params", "--set", "-g", "--gradient", "-W", "--width", "-H", "--height", "-j", "--threads",
                "--engine", "fast", "reference", "-o", "--output", "--save-params", "-q", "--quiet", "--help", "-h",
                "--", "="]
-    fields = ["background.r", "background.g", "background.b", "theta", "phi", "distance", "constant.x",
-              "constant.y", "constant.z", "constant.w", "hyperplaneW", "light.x", "light.y", "light.z", "specular",
-              "intensity", "lateralShift", "verticalShift", "iterations", "epsilon", "direction.x", "direction.y",
-              "direction.z", "angle", "power"]
+    fields = FIELDS
     text = "# option and field names of tessaform-render; NUL separates arguments\n"
     text += "".join('"\\x00%s\\x00"\n' % o for o in options)
     text += "".join('"%s="\n' % f for f in fields)
     with open(os.path.join(HERE, "command_line.dict"), "w") as f:
+        f.write(text)
+
+
+# ---------------------------------------------------------------- PNG text chunks
+
+FIELDS = ["background.r", "background.g", "background.b", "theta", "phi", "distance", "constant.x",
+          "constant.y", "constant.z", "constant.w", "hyperplaneW", "light.x", "light.y", "light.z", "specular",
+          "intensity", "lateralShift", "verticalShift", "iterations", "epsilon", "direction.x", "direction.y",
+          "direction.z", "angle", "power"]
+DEFAULT_VALUES = ["0.4", "0.5", "0.6", "0", "5.969026", "4", "-0.568627", "0.653846", "0", "0", "0", "-1", "-1",
+                  "1", "20", "1.5", "-0.15", "0", "16", "0.001", "1", "0", "0", "0", "2"]
+
+
+def params_text(values):
+    return "".join("%s=%s\n" % pair for pair in zip(FIELDS, values))
+
+
+def text_chunk(keyword, text):
+    return png_chunk(b"tEXt", keyword + b"\x00" + text.encode("latin-1"))
+
+
+def ztext_chunk(keyword, text):
+    return png_chunk(b"zTXt", keyword + b"\x00\x00" + zlib.compress(text.encode("latin-1"), 9))
+
+
+def tessaform_png(values, gradient_hex):
+    extra = (text_chunk(b"Software", "Tessaform 1.1") + text_chunk(b"tessaform-parameters", params_text(values))
+             + ztext_chunk(b"tessaform-gradient", gradient_hex))
+    return png(1, 1, 2, [bytes((10, 20, 30))], extra=extra)
+
+
+def png_text_seeds():
+    ramp_hex = "".join("%02x%02x%02x" % c for c in ramp(16))
+    write("png_text", "default.png", tessaform_png(DEFAULT_VALUES, ramp_hex))
+    far = list(DEFAULT_VALUES)
+    far[5:7] = ["-0", "nan(0x7fc01234)"]
+    far[11] = "-inf"
+    far[18] = "-2147483648"
+    far[24] = "5"
+    write("png_text", "far-values.png", tessaform_png(far, ""))
+    write("png_text", "plain.png", png(1, 1, 2, [bytes((1, 2, 3))]))
+    whole = tessaform_png(DEFAULT_VALUES, ramp_hex)
+    write("png_text", "cut.png", whole[: whole.index(b"tessaform-gradient") + 30])
+
+
+def png_text_dictionary():
+    words = ["tEXt", "zTXt", "IDAT", "IEND", "Software", "tessaform-parameters", "tessaform-gradient",
+             "nan(0x", "inf", "-0", "\\x0A"] + ["%s=" % f for f in FIELDS]
+    text = "# chunk types, keywords and the parameter lines the PNG text reader takes apart\n"
+    text += "".join('"%s"\n' % w for w in words)
+    with open(os.path.join(HERE, "png_text.dict"), "w") as f:
         f.write(text)
 
 
@@ -457,3 +505,5 @@ if __name__ == "__main__":
     gif_seeds()
     jpeg_seeds()
     command_line_seeds()
+    png_text_seeds()
+    png_text_dictionary()

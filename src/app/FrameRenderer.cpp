@@ -1,9 +1,9 @@
 #include "app/FrameRenderer.h"
 
 #include "app/FrameBuffer.h"
+#include "app/ImageMetadata.h"
 #include "app/SharedFrame.h"
-#include "io/AtomicReplace.h"
-#include "io/TgaWriter.h"
+#include "io/ImageOutput.h"
 #include "params/Gradient.h"
 #include "render/Renderer.h"
 
@@ -37,11 +37,11 @@ private:
     const StopSignal& stop_;
 };
 
-Result<void> saveTga(const std::string& path, const FrameBuffer& frame)
+// A PNG carries what reproduces it.
+Result<void> saveImage(const std::string& path, const FrameBuffer& frame, const FractalParams& snapshot,
+                       const Gradient& gradient)
 {
-    return replaceFileAtomically(path, [&](const std::string& temporaryPath) {
-        return writeTga(temporaryPath, frame.pixels(), frame.width(), frame.height());
-    });
+    return writeImageFile(path, frame.pixels(), frame.width(), frame.height(), imageMetadata(snapshot, gradient));
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ void FrameRenderer::render(const FractalParams& snapshot, RenderMode mode, const
         target.frame->showRows(0, canvas.height());
     }
     if (outcome == RenderOutcome::Completed && mode == RenderMode::HighQuality) {
-        view_.showHighQualityTitle(savedTitle(saveTga(target.outputPath, canvas)));
+        view_.showHighQualityTitle(savedTitle(saveImage(target.outputPath, canvas, snapshot, *gradient)));
     }
 }
 

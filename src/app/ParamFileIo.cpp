@@ -1,7 +1,10 @@
 #include "app/ParamFileIo.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <system_error>
 
 #include "io/AtomicReplace.h"
@@ -36,6 +39,14 @@ std::string shortParamsFileWarning(const std::string& path, int linesRead)
                std::to_string(kParamFileLines) + " lines could be read; the other values are unchanged";
     }
     return {};
+}
+
+bool namesParamsFile(const std::string& path)
+{
+    constexpr std::string_view kExtension = ".j4d";
+    return path.size() >= kExtension.size() &&
+           std::equal(kExtension.begin(), kExtension.end(), path.end() - kExtension.size(),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
 Result<void> writeParamsFile(const std::string& path, const FractalParams& params)

@@ -16,6 +16,9 @@ Result<int> readParamsFile(const std::string& path, FractalParams& params);
 // lines; empty when every line was read.
 std::string shortParamsFileWarning(const std::string& path, int linesRead);
 
+// True when the name ends in ".j4d", in any case.
+bool namesParamsFile(const std::string& path);
+
 // Writes a .j4d file through a temporary file, so that a failed write never
 // leaves a partial file in place of a good one.
 Result<void> writeParamsFile(const std::string& path, const FractalParams& params);

@@ -16,7 +16,8 @@ struct RawOptions {
 void defineOptions(CLI::App& app, RawOptions& raw)
 {
     CliOptions& o = raw.options;
-    app.add_option("-p,--params", o.paramsFile, "Parameter file (.j4d) loaded onto the defaults");
+    app.add_option("-p,--params", o.paramsFile,
+                   "Parameter file (.j4d) loaded onto the defaults, or a PNG written by Tessaform");
     app.add_option("--set", raw.assignments, "NAME=VALUE: set one field after --params (repeatable)")
         ->allow_extra_args(false);
     app.add_option("-g,--gradient", o.gradientFile, "Gradient image (default: gradient.jpg beside the program)");
@@ -28,7 +29,8 @@ void defineOptions(CLI::App& app, RawOptions& raw)
     app.add_option("--engine", o.engine.engine,
                    "fast: every core and vector lane; reference: the plain one-thread engine")
         ->transform(CLI::CheckedTransformer(engines));
-    app.add_option("-o,--output", o.outputFile, "Output image: .tga, or .png for a PNG of the same pixels");
+    app.add_option("-o,--output", o.outputFile,
+                   "Output image: .tga, or .png for a PNG that also carries its parameters");
     app.add_option("--save-params", o.saveParamsFile, "Write the effective parameters to this .j4d file");
     app.add_flag("-q,--quiet", o.quiet, "Print no progress");
 }

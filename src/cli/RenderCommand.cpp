@@ -2,15 +2,18 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/ExecutableDirectory.h"
 #include "app/FrameBuffer.h"
+#include "app/ImageMetadata.h"
 #include "app/ParamFileIo.h"
 #include "cli/CliOptions.h"
 #include "cli/ExitCode.h"
 #include "cli/ProgressReporter.h"
 #include "cli/ToolkitMessages.h"
+#include "io/AtomicReplace.h"
 #include "io/ImageOutput.h"
 #include "params/GradientLoader.h"
 #include "render/Renderer.h"
@@ -29,12 +32,30 @@ std::string gradientPath(const CliOptions& options)
     return options.gradientFile ? *options.gradientFile : defaultGradientPath();
 }
 
-ExitCode renderToFile(const CliOptions& options, const FractalParams& params)
+// An image's own gradient serves unless the command line names one.
+Result<void> loadGradientFor(const CliOptions& options, const std::shared_ptr<const Gradient>& imageGradient,
+                             GradientSlot& gradient)
 {
-    GradientSlot gradient;
+    if (imageGradient && !options.gradientFile) {
+        gradient.publish(imageGradient);
+        return {};
+    }
     const std::string gradientFile = gradientPath(options);
     if (const Result<void> loaded = loadGradient(gradientFile, gradient); !loaded) {
-        return fail(ExitCode::RuntimeFailure, loaded.error() + ": " + gradientFile);
+        return Failure{loaded.error() + ": " + gradientFile};
+    }
+    return {};
+}
+
+ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
+                      const std::shared_ptr<const Gradient>& imageGradient)
+{
+    GradientSlot gradient;
+    if (const Result<void> loaded = loadGradientFor(options, imageGradient, gradient); !loaded) {
+        return fail(ExitCode::RuntimeFailure, loaded.error());
+    }
+    if (const Result<void> writable = checkReplaceable(options.outputFile); !writable) {
+        return fail(ExitCode::RuntimeFailure, writable.error());
     }
     const auto frame = createFrameBuffer(options.width, options.height);
     if (!frame) {
@@ -42,13 +63,14 @@ ExitCode renderToFile(const CliOptions& options, const FractalParams& params)
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
     stopRenderingOnInterrupt();
-    const RenderOutcome outcome = renderImage(params, *gradient.current(), frame->image(), progress, options.engine);
+    const std::shared_ptr<const Gradient> used = gradient.current();
+    const RenderOutcome outcome = renderImage(params, *used, frame->image(), progress, options.engine);
     progress.finish();
     if (outcome != RenderOutcome::Completed) {
         return fail(ExitCode::RuntimeFailure, "Render interrupted; nothing written");
     }
-    if (const Result<void> written =
-            writeImageFile(options.outputFile, frame->pixels(), frame->width(), frame->height());
+    if (const Result<void> written = writeImageFile(options.outputFile, frame->pixels(), frame->width(),
+                                                    frame->height(), imageMetadata(params, *used));
         !written.ok()) {
         return fail(ExitCode::RuntimeFailure, written.error());
     }
@@ -58,7 +80,15 @@ ExitCode renderToFile(const CliOptions& options, const FractalParams& params)
 ExitCode run(const CliOptions& options)
 {
     FractalParams params = defaultParams();
-    if (options.paramsFile) {
+    std::shared_ptr<const Gradient> imageGradient;
+    if (options.paramsFile && isPngFile(*options.paramsFile)) {
+        const Result<ImageParams> image = readImageParams(*options.paramsFile);
+        if (!image) {
+            return fail(ExitCode::RuntimeFailure, image.error());
+        }
+        params = image->params;
+        imageGradient = image->gradient;
+    } else if (options.paramsFile) {
         const Result<int> linesRead = readParamsFile(*options.paramsFile, params);
         if (!linesRead) {
             return fail(ExitCode::RuntimeFailure, linesRead.error());
@@ -77,7 +107,7 @@ ExitCode run(const CliOptions& options)
             return fail(ExitCode::RuntimeFailure, saved.error());
         }
     }
-    return options.render ? renderToFile(options, params) : ExitCode::Success;
+    return options.render ? renderToFile(options, params, imageGradient) : ExitCode::Success;
 }
 
 }  // namespace

@@ -98,7 +98,33 @@ Result<void> finishReplacing(const Result<void>& written, const std::string& tem
     return {};
 }
 
+bool isFolder(const std::string& target)
+{
+    struct stat existing;
+    return ::stat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode);
+}
+
 }  // namespace
+
+Result<void> checkReplaceable(const std::string& target)
+{
+    if (isSpecialFile(target)) {
+        return {};
+    }
+    if (existsButIsReadOnly(target)) {
+        return Failure{describeFailure("Could not write", target)};
+    }
+    if (isFolder(target)) {
+        errno = EISDIR;
+        return Failure{describeFailure("Could not replace", target)};
+    }
+    const std::string temporary = temporaryNameFor(target);
+    if (!createExclusively(temporary, target)) {
+        return Failure{describeFailure("Could not create", target)};
+    }
+    std::remove(temporary.c_str());
+    return {};
+}
 
 Result<void> replaceFileAtomically(const std::string& target,
                                    const std::function<Result<void>(const std::string& temporaryPath)>& write)

@@ -14,4 +14,9 @@ namespace tessaform {
 Result<void> replaceFileAtomically(const std::string& target,
                                    const std::function<Result<void>(const std::string& temporaryPath)>& write);
 
+// Whether replaceFileAtomically could create its temporary file and replace
+// the target now, found out by trying, so that a long render into a folder
+// that is missing or not writable fails before it starts.
+Result<void> checkReplaceable(const std::string& target);
+
 }  // namespace tessaform

@@ -8,9 +8,8 @@
 #include "io/TgaWriter.h"
 
 namespace tessaform {
-namespace {
 
-bool endsWithPng(const std::string& fileName)
+bool namesPng(const std::string& fileName)
 {
     constexpr std::string_view kExtension = ".png";
     if (fileName.size() < kExtension.size()) {
@@ -20,13 +19,14 @@ bool endsWithPng(const std::string& fileName)
                       [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
-}  // namespace
-
-Result<void> writeImageFile(const std::string& fileName, const std::uint32_t* pixels, int width, int height)
+Result<void> writeImageFile(const std::string& fileName, const std::uint32_t* pixels, int width, int height,
+                            std::span<const PngText> texts)
 {
-    const auto write = endsWithPng(fileName) ? writePng : writeTga;
-    return replaceFileAtomically(
-        fileName, [&](const std::string& temporaryPath) { return write(temporaryPath, pixels, width, height); });
+    const bool png = namesPng(fileName);
+    return replaceFileAtomically(fileName, [&](const std::string& temporaryPath) {
+        return png ? writePng(temporaryPath, pixels, width, height, texts)
+                   : writeTga(temporaryPath, pixels, width, height);
+    });
 }
 
 }  // namespace tessaform

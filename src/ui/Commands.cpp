@@ -1,5 +1,6 @@
 #include "ui/Commands.h"
 
+#include "app/ImageMetadata.h"
 #include "app/ParamFileIo.h"
 #include "app/RenderScheduler.h"
 #include "params/GradientLoader.h"
@@ -70,7 +71,7 @@ void Commands::chooseBackgroundColour()
 
 void Commands::loadGradientFromFile()
 {
-    const auto path = dialogs_.chooseFileToOpen({"*.bmp;*.gif;*.jpg;*.png", ""});
+    const auto path = dialogs_.chooseFileToOpen({{"*.bmp;*.gif;*.jpg;*.png"}, ""});
     if (!path) {
         return;
     }
@@ -89,7 +90,7 @@ void Commands::renderHighQuality()
         dialogs_.showMessage(problem);
         return;
     }
-    if (const auto path = dialogs_.chooseFileToSave({"*.tga", "Julia.tga"})) {
+    if (const auto path = dialogs_.chooseFileToSave({{"*.tga", "*.png"}, "Julia.tga"})) {
         state_.outputPath = *path;
     }
     if (state_.outputPath.empty()) {
@@ -106,13 +107,20 @@ void Commands::renderHighQuality()
 
 void Commands::loadParameters()
 {
-    const auto path = dialogs_.chooseFileToOpen({"*.j4d", ""});
-    if (!path) {
+    if (const auto path = dialogs_.chooseFileToOpen({{"*.j4d;*.png"}, ""})) {
+        loadParametersFrom(*path);
+    }
+}
+
+void Commands::loadParametersFrom(const std::string& path)
+{
+    if (isPngFile(path)) {
+        loadImageParameters(path);
         return;
     }
     FractalParams loaded = state_.params.live();
-    const Result<int> linesRead = readParamsFile(*path, loaded);
-    const std::string problem = linesRead ? shortParamsFileWarning(*path, *linesRead) : linesRead.error();
+    const Result<int> linesRead = readParamsFile(path, loaded);
+    const std::string problem = linesRead ? shortParamsFileWarning(path, *linesRead) : linesRead.error();
     if (!linesRead && !paramsDiffer(loaded, state_.params.live())) {
         dialogs_.showMessage(problem);
         return;
@@ -126,9 +134,37 @@ void Commands::loadParameters()
     }
 }
 
+// All or nothing: the record and the gradient the image was rendered with.
+void Commands::loadImageParameters(const std::string& path)
+{
+    const Result<ImageParams> image = readImageParams(path);
+    if (!image) {
+        dialogs_.showMessage(image.error());
+        return;
+    }
+    state_.gradient.publish(image->gradient);
+    state_.params.editLive([&](FractalParams& params) { params = image->params; });
+    dialog_.syncControls();
+    requestRender_();
+}
+
+// A parameter file or a PNG that carries parameters loads them; any other
+// image becomes the gradient, as with "Load Gradient".
+void Commands::openDroppedFile(const std::string& path)
+{
+    if (isPngFile(path) ? carriesParameters(path) : namesParamsFile(path)) {
+        loadParametersFrom(path);
+        return;
+    }
+    if (const Result<void> loaded = loadGradient(path, state_.gradient); !loaded) {
+        dialogs_.showMessage(loaded.error());
+    }
+    requestRender_();
+}
+
 void Commands::saveParameters()
 {
-    const auto path = dialogs_.chooseFileToSave({"*.j4d", "params.j4d"});
+    const auto path = dialogs_.chooseFileToSave({{"*.j4d"}, "params.j4d"});
     if (!path) {
         return;
     }

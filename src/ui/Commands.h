@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "ui/CommandIds.h"
 #include "ui/HighQualityWindow.h"
@@ -36,8 +37,14 @@ public:
     void randomParameters();
     void resetParameters();
 
+    // A .j4d file or a PNG, told apart by content.
+    void loadParametersFrom(const std::string& path);
+    // What a file dropped on the window does.
+    void openDroppedFile(const std::string& path);
+
 private:
     void requestRenderIfChanged();
+    void loadImageParameters(const std::string& path);
 
     ProgramState& state_;
     SettingsDialog& dialog_;

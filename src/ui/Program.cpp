@@ -43,6 +43,7 @@ Program::Program(const DialogsFactory& makeDialogs)
     commands_ = std::make_unique<Commands>(
         state_, *dialog_, *dialogs_, [this] { requestRender(); }, HighQualityServices{*scheduler_, *renderer_, *view_});
     dialog_->setCommandHandler([this](CommandId commandId) { commands_->run(commandId); });
+    dialog_->setDropHandler([this](const std::string& path) { commands_->openDroppedFile(path); });
 }
 
 Program::~Program()

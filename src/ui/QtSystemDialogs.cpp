@@ -8,12 +8,17 @@
 namespace tessaform {
 namespace {
 
-QString filterText(const std::string& filter)
+// Qt separates patterns with blanks where the description uses ';', and
+// filters with ";;".
+QString filterText(const std::vector<std::string>& filters)
 {
-    // Qt separates patterns with blanks where the description uses ';'.
-    QString patterns = QString::fromStdString(filter);
-    patterns.replace(';', ' ');
-    return QString::fromStdString(filter) + " (" + patterns + ")";
+    QStringList texts;
+    for (const std::string& filter : filters) {
+        QString patterns = QString::fromStdString(filter);
+        patterns.replace(';', ' ');
+        texts.append(QString::fromStdString(filter) + " (" + patterns + ")");
+    }
+    return texts.join(";;");
 }
 
 std::optional<std::string> chosenPath(const QString& path)
@@ -45,13 +50,13 @@ std::optional<std::uint32_t> QtSystemDialogs::chooseColour(std::uint32_t initial
 std::optional<std::string> QtSystemDialogs::chooseFileToOpen(const FileDialogRequest& request)
 {
     return chosenPath(QFileDialog::getOpenFileName(owner_, QString(), QString::fromStdString(request.initialName),
-                                                   filterText(request.filter)));
+                                                   filterText(request.filters)));
 }
 
 std::optional<std::string> QtSystemDialogs::chooseFileToSave(const FileDialogRequest& request)
 {
     return chosenPath(QFileDialog::getSaveFileName(owner_, QString(), QString::fromStdString(request.initialName),
-                                                   filterText(request.filter)));
+                                                   filterText(request.filters)));
 }
 
 void QtSystemDialogs::showMessage(const std::string& text)

@@ -1,17 +1,22 @@
 #include "ui/SettingsDialog.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
@@ -74,6 +79,17 @@ QString groupBoxStyle(const DialogBaseUnits& base)
     const QString frame = QStringLiteral("QGroupBox { border: 1px solid palette(mid); margin-top: %1px; }");
     const QString title = QStringLiteral("QGroupBox::title { subcontrol-origin: margin; left: %1px; padding: 0 2px; }");
     return frame.arg(mulDiv(4, base.vertical, 8)) + title.arg(base.horizontal);
+}
+
+// The first local file among the dropped URLs, or an empty string.
+QString droppedFile(const QMimeData* data)
+{
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            return url.toLocalFile();
+        }
+    }
+    return {};
 }
 
 QString idName(const char* prefix, int id)
@@ -163,6 +179,32 @@ SettingsDialog::~SettingsDialog() = default;
 void SettingsDialog::setCommandHandler(CommandHandler handler)
 {
     commandHandler_ = std::move(handler);
+}
+
+void SettingsDialog::setDropHandler(DropHandler handler)
+{
+    dropHandler_ = std::move(handler);
+    setAcceptDrops(true);
+}
+
+void SettingsDialog::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+// The first file of several; the handler runs after the drop has ended, so
+// that a message box it shows does not hold the dragging application.
+void SettingsDialog::dropEvent(QDropEvent* event)
+{
+    const QString file = droppedFile(event->mimeData());
+    if (file.isEmpty() || !dropHandler_) {
+        return;
+    }
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, path = QFile::encodeName(file).toStdString()] { dropHandler_(path); }, Qt::QueuedConnection);
 }
 
 void SettingsDialog::initialize()

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "ui/CommandIds.h"
 #include "ui/ProgramState.h"
@@ -30,6 +31,10 @@ public:
 
     // Menu items and the two buttons report their command id here.
     void setCommandHandler(CommandHandler handler);
+
+    // A local file dropped anywhere on the window is reported here.
+    using DropHandler = std::function<void(const std::string& path)>;
+    void setDropHandler(DropHandler handler);
 
     // The dialog's own part of start-up, in order: title, icon, the preview
     // frame sized from the panel in device pixels, syncControls.
@@ -59,6 +64,10 @@ public:
     void reject() override;
     void accept() override;
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     struct Controls;
 
@@ -75,6 +84,7 @@ private:
     ProgramState& state_;
     std::function<void()> requestRender_;
     CommandHandler commandHandler_;
+    DropHandler dropHandler_;
 };
 
 }  // namespace tessaform

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tessaform {
 
 struct FileDialogRequest {
-    // Both the filter's description and its pattern, e.g. "*.j4d".
-    std::string filter;
+    // Each both the filter's description and its patterns, e.g. "*.j4d" or
+    // "*.bmp;*.png"; the first is chosen at the start.
+    std::vector<std::string> filters;
     std::string initialName;
 };
 

@@ -183,6 +183,55 @@ TEST_F(RenderCommandTest, BadInputsGetAClearAnswerAndKeepExistingFiles)
     EXPECT_EQ(left, expected);
 }
 
+// Its own parameters and gradient, whatever gradient.jpg holds; -g and --set
+// still apply on top.
+TEST_F(RenderCommandTest, APngReproducesItselfThroughParams)
+{
+    QImage ramp(8, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 8; ++x) {
+        ramp.setPixel(x, 0, qRgb(x * 30, 200 - x * 20, 90));
+    }
+    ASSERT_TRUE(ramp.save((folder_ / "ramp.png").c_str(), "PNG"));
+    const std::string scene = "-q -W 24 -H 18 --set power=3 --set angle=0.9 --set direction.z=0.5 --set constant.w=-0";
+    ASSERT_EQ(run(scene + " -g ramp.png -o a.png"), 0) << read("stderr.txt");
+    ASSERT_EQ(run("-q -W 24 -H 18 -p a.png -o b.png"), 0) << read("stderr.txt");
+    EXPECT_EQ(read("b.png"), read("a.png"));
+    ASSERT_EQ(run("-q -W 24 -H 18 -p a.png -o b.tga"), 0);
+    ASSERT_EQ(run(scene + " -g ramp.png -o a.tga"), 0);
+    EXPECT_EQ(read("b.tga"), read("a.tga"));
+    ASSERT_EQ(run("-q -W 24 -H 18 -p a.png --set power=4 -o c.tga"), 0);
+    ASSERT_EQ(run("-q -W 24 -H 18 -p a.png -g ramp.png -o d.tga"), 0);
+    EXPECT_NE(read("c.tga"), read("a.tga"));
+    EXPECT_EQ(read("d.tga"), read("a.tga"));
+}
+
+TEST_F(RenderCommandTest, PngsWithoutWholeParametersAndDoomedOutputsFailBeforeRendering)
+{
+    write("keep.tga", "precious");
+    ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save((folder_ / "plain.png").c_str(), "PNG"));
+    ASSERT_EQ(run("-q -W 8 -H 8 -o whole.png"), 0);
+    const std::string whole = read("whole.png");
+    write("cut.png", whole.substr(0, whole.find("tessaform-gradient")));
+    const struct {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {"-p plain.png -o keep.tga",
+         "Could not read parameters from plain.png: the image carries no tessaform-parameters"},
+        {"-p cut.png -o keep.tga", "Could not read parameters from cut.png: a text chunk is cut short"},
+        // Rendering this would take hours; the missing folder is found first.
+        {"--engine reference -W 20000 -H 20000 -o missing/x.png",
+         "Could not create missing/x.png: No such file or directory"},
+        {"-W 8 -H 8 -o .", "Could not replace .: Is a directory"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run("-q " + c.arguments), 1) << c.arguments;
+        const std::string message = read("stderr.txt");
+        EXPECT_EQ(message, "tessaform-render: " + c.message + "\n") << c.arguments;
+    }
+    EXPECT_EQ(read("keep.tga"), "precious");
+}
+
 TEST_F(RenderCommandTest, ReadOnlyOutputIsNotReplaced)
 {
     if (::geteuid() == 0) GTEST_SKIP() << "running as root, which may write any file";

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,6 +8,7 @@
 #include "io/TgaWriter.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
+#include "support/FileBytes.h"
 #include "support/RenderToPixels.h"
 #include "support/ScratchFolder.h"
 
@@ -51,12 +50,6 @@ FractalParams paramsFor(const GoldenCase& c)
         params.background = {0.2f, 0.45f, 0.8f};
     }
     return params;
-}
-
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class GoldenRenderTest : public testing::TestWithParam<GoldenCase> {};

@@ -10,9 +10,13 @@
 #include <sstream>
 
 #include "app/FrameRenderer.h"
+#include "app/ImageMetadata.h"
+#include "app/ParamFileIo.h"
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
+#include "io/ImageOutput.h"
 #include "params/ParamFile.h"
+#include "support/FileBytes.h"
 #include "support/FullDevice.h"
 #include "support/ScratchFolder.h"
 #include "support/ScriptedDialogs.h"
@@ -103,7 +107,7 @@ private slots:
         });
         dialogs_.fileAnswer = path;
         commands_->run(CommandId::SaveParameters);
-        QCOMPARE(dialogs_.saveRequest.filter, std::string("*.j4d"));
+        QCOMPARE(dialogs_.saveRequest.filters, std::vector<std::string>({"*.j4d"}));
         QCOMPARE(dialogs_.saveRequest.initialName, std::string("params.j4d"));
         QCOMPARE(requests_, 0);
 
@@ -196,6 +200,74 @@ private slots:
                                                              "values are unchanged"});
     }
 
+    // Load parameters and drops: what each kind of file changes.
+    void pngsAndDropsLoadAllOrNothing_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("dropped");
+        QTest::addColumn<bool>("recordChanges");
+        QTest::addColumn<bool>("gradientChanges");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Tessaform PNG loaded") << "own.png" << false << true << true << "";
+        QTest::newRow("Tessaform PNG dropped") << "own.png" << true << true << true << "";
+        QTest::newRow(".j4d dropped") << "set.j4d" << true << true << false << "";
+        QTest::newRow("plain PNG dropped: the gradient") << "plain.png" << true << false << true << "";
+        QTest::newRow("plain PNG loaded")
+            << "plain.png" << false << false << false << "the image carries no tessaform-parameters";
+        QTest::newRow("damaged Tessaform PNG dropped")
+            << "cut.png" << true << false << false << "a text chunk is cut short";
+        QTest::newRow("text dropped") << "notes.txt" << true << false << false << "Could not load image";
+    }
+
+    void pngsAndDropsLoadAllOrNothing()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, dropped);
+        QFETCH(bool, recordChanges);
+        QFETCH(bool, gradientChanges);
+        QFETCH(QString, message);
+        const ScratchFolder folder;
+        FractalParams saved = defaultParams();
+        saved.power = 4;
+        saved.constant.w = -0.0f;
+        const std::vector<std::uint8_t> rgb{9, 8, 7, 250, 128, 1};
+        const std::uint32_t pixel = 0x00102030u;
+        QVERIFY(
+            writeImageFile(folder.filePath("own.png"), &pixel, 1, 1, imageMetadata(saved, gradientFromRgbBytes(rgb)))
+                .ok());
+        const std::string own = fileBytes(folder.filePath("own.png"));
+        writeFileBytes(folder.filePath("cut.png"), own.substr(0, own.find("tessaform-gradient")));
+        QVERIFY(writeImageFile(folder.filePath("plain.png"), &pixel, 1, 1).ok());
+        FractalParams red = defaultParams();
+        red.background = {1.0f, 0.0f, 0.0f};
+        QVERIFY(writeParamsFile(folder.filePath("set.j4d"), red).ok());
+        writeFileBytes(folder.filePath("notes.txt"), "notes");
+
+        const FractalParams before = state_->params.live();
+        const std::shared_ptr<const Gradient> gradientBefore = state_->gradient.current();
+        const std::string path = folder.filePath(file.toStdString());
+        if (dropped) {
+            commands_->openDroppedFile(path);
+        } else {
+            dialogs_.fileAnswer = path;
+            commands_->run(CommandId::LoadParameters);
+            QCOMPARE(dialogs_.openRequest.filters, std::vector<std::string>({"*.j4d;*.png"}));
+        }
+        QCOMPARE(paramsDiffer(before, state_->params.live()), recordChanges);
+        QCOMPARE(state_->gradient.current() != gradientBefore, gradientChanges);
+        QCOMPARE(dialogs_.messages.size(), message.isEmpty() ? 0u : 1u);
+        if (!message.isEmpty()) {
+            QVERIFY2(dialogs_.messages[0].find(message.toStdString()) != std::string::npos,
+                     dialogs_.messages[0].c_str());
+        }
+        if (file == "own.png") {
+            QVERIFY(!paramsDiffer(saved, state_->params.live()));
+            QCOMPARE(state_->gradient.current()->count(), 2);
+            QCOMPARE(slider("trackbar1051")->value(), 4);
+        }
+        QCOMPARE(requests_, recordChanges || gradientChanges || message == "Could not load image" ? 1 : 0);
+    }
+
     void resetAndRandomAlwaysRequestAndSyncTheControls()
     {
         commands_->run(CommandId::ResetParameters);
@@ -222,7 +294,7 @@ private slots:
         std::ofstream(notAnImage.toStdString()) << "not a picture";
         dialogs_.fileAnswer = notAnImage.toStdString();
         commands_->run(CommandId::LoadGradient);
-        QCOMPARE(dialogs_.openRequest.filter, std::string("*.bmp;*.gif;*.jpg;*.png"));
+        QCOMPARE(dialogs_.openRequest.filters, std::vector<std::string>({"*.bmp;*.gif;*.jpg;*.png"}));
         QCOMPARE(dialogs_.messages, std::vector<std::string>{"Could not load image"});
         QCOMPARE(requests_, 1);
     }
@@ -232,7 +304,7 @@ private slots:
         field("field1032")->setText("640");
         field("field1049")->setText("481");
         commands_->run(CommandId::HighQuality);
-        QCOMPARE(dialogs_.saveRequest.filter, std::string("*.tga"));
+        QCOMPARE(dialogs_.saveRequest.filters, std::vector<std::string>({"*.tga", "*.png"}));
         QCOMPARE(dialogs_.saveRequest.initialName, std::string("Julia.tga"));
         QCOMPARE(state_->renderWidth, 640u);
         QCOMPARE(state_->renderHeight, 481u);

@@ -94,6 +94,23 @@ private slots:
         QCOMPARE(shown, imageFromTga(fileBytes(output), 96, 72));
     }
 
+    // The PNG carries what the command-line renderer needs to draw it again.
+    void savedPngReproducesThroughTheHeadlessRenderer()
+    {
+        const QString output = QString::fromStdString(folder_.filePath("window.png"));
+        const std::string problem = renderWhile(40, 30, output, [](HighQualityWindow& window) {
+            if (window.windowTitle() == kRenderSavedTitle) {
+                window.close();
+            }
+        });
+        QVERIFY(problem.empty());
+        const QString again = QString::fromStdString(folder_.filePath("again.png"));
+        const QString command = QString("'%1' -q -p '%2' -W 40 -H 30 -o '%3'").arg(TESSAFORM_RENDER_EXE, output, again);
+        QCOMPARE(std::system(command.toLocal8Bit().constData()), 0);
+        QVERIFY(!fileBytes(output).isEmpty());
+        QCOMPARE(fileBytes(again), fileBytes(output));
+    }
+
     void closingDuringFirstPassWritesNothing()
     {
         const QString output = QString::fromStdString(folder_.filePath("closed.tga"));

@@ -1,9 +1,12 @@
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -13,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/SharedFrame.h"
@@ -271,6 +275,32 @@ private slots:
         QVERIFY(!fixture.child<QAction>("command", 40003).isEnabled());
         fixture.dialog.setHighQualityEnabled(true);
         QVERIFY(fixture.child<QAction>("command", 40003).isEnabled());
+    }
+
+    // Dropped on a slider, the first local file reaches the handler once the
+    // drop has ended; a web address alone is not taken.
+    void dropsHandTheFirstLocalFileOver()
+    {
+        DialogFixture fixture;
+        std::vector<std::string> dropped;
+        fixture.dialog.setDropHandler([&dropped](const std::string& path) { dropped.push_back(path); });
+        QWidget& target = fixture.child<QSlider>("trackbar", 1004);
+        const QPoint at = target.mapTo(&fixture.dialog, target.rect().center());
+        const auto drop = [&](const QList<QUrl>& urls) {
+            QMimeData data;
+            data.setUrls(urls);
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&fixture.dialog, &enter);
+            QDropEvent dropEvent(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&fixture.dialog, &dropEvent);
+            return enter.isAccepted();
+        };
+        QVERIFY(!drop({QUrl("https://example.org/a.png")}));
+        QVERIFY(drop({QUrl("https://example.org/a.png"), QUrl::fromLocalFile("/tmp/b c.png"),
+                      QUrl::fromLocalFile("/tmp/d.j4d")}));
+        QVERIFY(dropped.empty());
+        QCoreApplication::processEvents();
+        QCOMPARE(dropped, std::vector<std::string>{"/tmp/b c.png"});
     }
 
     void everyControlIsNamedAndCaptioned()

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "params/FractalParams.h"
+#include "params/Gradient.h"
+#include "params/Result.h"
+
+namespace tessaform {
+
+// The shortest decimal that reads back to the same float; infinities as
+// "inf" and "-inf", a NaN as "nan(0x" and its eight-digit bit pattern ")".
+std::string exactFloatText(float value);
+
+// Reads what exactFloatText writes, and any other decimal from_chars takes.
+Result<float> parseExactFloat(std::string_view text);
+
+// Every slot of the record as a "name=value" line, in slot order.
+std::string paramsAsText(const FractalParams& params);
+
+// Needs every slot exactly once and nothing else; a power outside 2..5 is
+// refused too, as the record could not render.
+Result<FractalParams> paramsFromText(std::string_view text);
+
+// The table as six hex digits (red, green, blue bytes) an entry. Every table
+// the program holds came from image bytes, so this is exact.
+std::string gradientAsHex(const Gradient& gradient);
+Result<Gradient> gradientFromHex(std::string_view hex);
+
+}  // namespace tessaform
