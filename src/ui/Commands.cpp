@@ -60,6 +60,7 @@ void Commands::requestRenderIfChanged()
 
 void Commands::chooseBackgroundColour()
 {
+    state_.history.checkpoint(state_.editState());
     // The dialog starts from the background as bytes, quantized as pixels are.
     const std::uint32_t initial = quantizeColour(state_.params.live().background);
     if (const auto chosen = dialogs_.chooseColour(initial, state_.customColours)) {
@@ -70,6 +71,7 @@ void Commands::chooseBackgroundColour()
 
 void Commands::loadGradientFromFile()
 {
+    state_.history.checkpoint(state_.editState());
     const auto path = dialogs_.chooseFileToOpen({"*.bmp;*.gif;*.jpg;*.png", ""});
     if (!path) {
         return;
@@ -106,6 +108,7 @@ void Commands::renderHighQuality()
 
 void Commands::loadParameters()
 {
+    state_.history.checkpoint(state_.editState());
     const auto path = dialogs_.chooseFileToOpen({"*.j4d", ""});
     if (!path) {
         return;
@@ -139,6 +142,7 @@ void Commands::saveParameters()
 
 void Commands::randomParameters()
 {
+    state_.history.checkpoint(state_.editState());
     state_.params.editLive([this](FractalParams& params) { randomizeConstant(params, state_.random); });
     dialog_.syncControls();
     requestRender_();
@@ -146,6 +150,7 @@ void Commands::randomParameters()
 
 void Commands::resetParameters()
 {
+    state_.history.checkpoint(state_.editState());
     state_.params.editLive([](FractalParams& params) { resetParams(params); });
     dialog_.syncControls();
     requestRender_();
