@@ -61,6 +61,7 @@ void Commands::requestRenderIfChanged()
 
 void Commands::chooseBackgroundColour()
 {
+    state_.history.checkpoint(state_.editState());
     // The dialog starts from the background as bytes, quantized as pixels are.
     const std::uint32_t initial = quantizeColour(state_.params.live().background);
     if (const auto chosen = dialogs_.chooseColour(initial, state_.customColours)) {
@@ -71,6 +72,7 @@ void Commands::chooseBackgroundColour()
 
 void Commands::loadGradientFromFile()
 {
+    state_.history.checkpoint(state_.editState());
     const auto path = dialogs_.chooseFileToOpen({{"*.bmp;*.gif;*.jpg;*.png"}, ""});
     if (!path) {
         return;
@@ -114,6 +116,7 @@ void Commands::loadParameters()
 
 void Commands::loadParametersFrom(const std::string& path)
 {
+    state_.history.checkpoint(state_.editState());
     if (isPngFile(path)) {
         loadImageParameters(path);
         return;
@@ -156,6 +159,7 @@ void Commands::openDroppedFile(const std::string& path)
         loadParametersFrom(path);
         return;
     }
+    state_.history.checkpoint(state_.editState());
     if (const Result<void> loaded = loadGradient(path, state_.gradient); !loaded) {
         dialogs_.showMessage(loaded.error());
     }
@@ -175,6 +179,7 @@ void Commands::saveParameters()
 
 void Commands::randomParameters()
 {
+    state_.history.checkpoint(state_.editState());
     state_.params.editLive([this](FractalParams& params) { randomizeConstant(params, state_.random); });
     dialog_.syncControls();
     requestRender_();
@@ -182,6 +187,7 @@ void Commands::randomParameters()
 
 void Commands::resetParameters()
 {
+    state_.history.checkpoint(state_.editState());
     state_.params.editLive([](FractalParams& params) { resetParams(params); });
     dialog_.syncControls();
     requestRender_();

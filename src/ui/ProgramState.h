@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/EditHistory.h"
 #include "app/SharedParams.h"
 #include "params/Gradient.h"
 #include "params/RandomGenerator.h"
@@ -22,6 +23,15 @@ struct ProgramState {
     std::string outputPath;
     // The colour dialog's 16 custom colours as 0x00RRGGBB, black at start.
     std::array<std::uint32_t, 16> customColours{};
+    // Undo and redo over the live record and the gradient.
+    EditHistory history;
+
+    EditState editState() const { return {params.live(), gradient.current()}; }
+    void restore(const EditState& state)
+    {
+        params.editLive([&](FractalParams& live) { live = state.params; });
+        gradient.publish(state.gradient);
+    }
 };
 
 }  // namespace tessaform

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
@@ -26,12 +27,14 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/ProgramTitle.h"
 #include "app/SharedFrame.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogLayout.h"
 #include "ui/DialogUnits.h"
+#include "ui/PreviewMouse.h"
 #include "ui/PreviewPanel.h"
 #include "ui/SliderTable.h"
 
@@ -52,6 +55,12 @@ struct SettingsDialog::Controls {
     std::array<QSlider*, kSliderCount> sliders{};  // in the order of sliderRows()
     std::map<int, QLabel*> labels;                 // by label id
     int labelWidth = 0;                            // the layout's, in pixels
+    const QSlider* pressedSlider = nullptr;        // held by a mouse button
+};
+
+struct SettingsDialog::SliderPosition {
+    const SliderRow& row;
+    int position;
 };
 
 namespace {
@@ -165,6 +174,8 @@ SettingsDialog::SettingsDialog(ProgramState& state, std::function<void()> reques
     auto* client = new QWidget(this);
     client->setFixedSize(dialogUnitsToPixels(kClientSize, base));
     makeClientControls(client, base);
+    makeHistoryActions();
+    connectPreviewMouse();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -271,6 +282,37 @@ void SettingsDialog::reject()
 // Enter reaches here through QDialog; it must not end the dialog.
 void SettingsDialog::accept() {}
 
+void SettingsDialog::undo()
+{
+    showEditState(state_.history.undo(state_.editState()));
+}
+
+void SettingsDialog::redo()
+{
+    showEditState(state_.history.redo(state_.editState()));
+}
+
+// Only sliders are watched. Whatever a slider does while a mouse button
+// holds it (a drag, repeated page steps) is the one step its press began.
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (controls_->pressedSlider == nullptr) {
+                markStep();
+            }
+            controls_->pressedSlider = qobject_cast<const QSlider*>(watched);
+            break;
+        case QEvent::MouseButtonRelease:
+            controls_->pressedSlider = nullptr;
+            break;
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 QMenuBar* SettingsDialog::makeMenuBar()
 {
     auto* menuBar = new QMenuBar(this);
@@ -291,6 +333,36 @@ QMenuBar* SettingsDialog::makeMenuBar()
     QMenu* renderMenu = menuBar->addMenu(QStringLiteral("Render"));
     controls_->highQuality = addCommand(renderMenu, CommandId::HighQuality, "High quality");
     return menuBar;
+}
+
+// Shortcuts of the dialog's own, outside the menu bar.
+void SettingsDialog::makeHistoryActions()
+{
+    const auto addShortcut = [this](const char* name, const QList<QKeySequence>& keys, void (SettingsDialog::*slot)()) {
+        auto* action = new QAction(QString::fromLatin1(name), this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+    };
+    addShortcut("undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &SettingsDialog::undo);
+    addShortcut("redo", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+                &SettingsDialog::redo);
+}
+
+// A drag is one step from press to release; a run of wheel notches is one
+// step, as a run of keys on a slider is.
+void SettingsDialog::connectPreviewMouse()
+{
+    auto* mouse = new PreviewMouse(*controls_->previewPanel);
+    connect(mouse, &PreviewMouse::dragStarted, this, &SettingsDialog::markStep);
+    connect(mouse, &PreviewMouse::dragged, this, [this](SliderSteps horizontal, SliderSteps vertical) {
+        stepSliders({horizontal, vertical});
+    });
+    connect(mouse, &PreviewMouse::wheelTurned, this, [this](SliderSteps distance) {
+        markBurstStep(kPreviewPanelId);
+        stepSliders({distance});
+    });
 }
 
 // Created in tab order; a group box comes before its controls so that it
@@ -338,9 +410,10 @@ void SettingsDialog::makeSliderGroup(QWidget* client, const DialogBaseUnits& bas
         // Every user action and the end of a drag count, even when the position
         // stays, so that a value off the slider's scale is replaced as soon as
         // the slider is touched. Positions set by syncControls are no action.
-        const auto takePosition = [this, &row, slider] { onSliderMoved(row, slider->sliderPosition()); };
-        connect(slider, &QSlider::actionTriggered, this, takePosition);
-        connect(slider, &QSlider::sliderReleased, this, takePosition);
+        connect(slider, &QSlider::actionTriggered, this, [this, &row, slider] { onSliderAction(row, *slider); });
+        connect(slider, &QSlider::sliderReleased, this,
+                [this, &row, slider] { onSliderMoved(row, slider->sliderPosition()); });
+        slider->installEventFilter(this);
         controls_->sliders[index] = slider;
     }
 }
@@ -362,14 +435,75 @@ void SettingsDialog::createPreviewFrame()
     panel.setFrame(SharedFrame::create(size.width(), size.height()));
 }
 
-// One record write, one label and one difference test per notification.
+// Keys and the wheel come in bursts, each burst one step; what the mouse
+// does while it holds the slider belongs to the step its press began.
+void SettingsDialog::onSliderAction(const SliderRow& row, const QSlider& slider)
+{
+    if (controls_->pressedSlider != &slider) {
+        markBurstStep(row.sliderId);
+    }
+    onSliderMoved(row, slider.sliderPosition());
+}
+
 void SettingsDialog::onSliderMoved(const SliderRow& row, int position)
 {
-    state_.params.editLive([&](FractalParams& params) { storePosition(row, position, params); });
-    updateLabel(row.labelId);
+    const SliderPosition moved{row, position};
+    storePositions({&moved, 1});
+}
+
+// Moves sliders as their keys would, from where they show, and stores the
+// positions as one change.
+void SettingsDialog::stepSliders(std::initializer_list<SliderSteps> steps)
+{
+    std::vector<SliderPosition> positions;
+    for (const SliderSteps& step : steps) {
+        const std::size_t index = sliderIndex(step.field);
+        const SliderRow& row = sliderRows()[index];
+        QSlider& slider = *controls_->sliders[index];
+        const int position = steppedPosition(row, slider.value(), step.steps);
+        showPosition(slider, position);
+        positions.push_back({row, position});
+    }
+    storePositions(positions);
+}
+
+// One record write, the labels and one difference test per notification.
+void SettingsDialog::storePositions(std::span<const SliderPosition> positions)
+{
+    state_.params.editLive([&](FractalParams& params) {
+        for (const auto& [row, position] : positions) {
+            storePosition(row, position, params);
+        }
+    });
+    for (const SliderPosition& moved : positions) {
+        updateLabel(moved.row.labelId);
+    }
     if (state_.params.liveDiffersFromSnapshot()) {
         requestRender_();
     }
+}
+
+void SettingsDialog::markStep()
+{
+    state_.history.checkpoint(state_.editState());
+}
+
+void SettingsDialog::markBurstStep(int source)
+{
+    state_.history.checkpointBurst(source, EditHistory::Clock::now(), state_.editState());
+}
+
+// As after a load: controls from the record, then one render. The size
+// fields are no part of the history; what was typed there stays.
+void SettingsDialog::showEditState(const std::optional<EditState>& state)
+{
+    if (!state) {
+        return;
+    }
+    state_.restore(*state);
+    takeRenderSize();
+    syncControls();
+    requestRender_();
 }
 
 // A label is as wide as the layout says, or wider when its text needs it

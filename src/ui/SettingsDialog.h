@@ -2,13 +2,17 @@
 
 #include <QDialog>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "ui/CommandIds.h"
 #include "ui/ProgramState.h"
 
 class QMenuBar;
+class QSlider;
 
 namespace tessaform {
 
@@ -16,6 +20,7 @@ class SharedFrame;
 class PreviewPanel;
 struct DialogBaseUnits;
 struct SliderRow;
+struct SliderSteps;
 enum class SliderGroup;
 
 // The program's main window: 22 sliders with their labels, the preview
@@ -64,19 +69,35 @@ public:
     void reject() override;
     void accept() override;
 
+    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y: one step of the edit history,
+    // shown as a load is.
+    void undo();
+    void redo();
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Notes mouse presses on the sliders, each of which starts a step.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Controls;
+    struct SliderPosition;
 
     QMenuBar* makeMenuBar();
     void makeClientControls(QWidget* client, const DialogBaseUnits& base);
     void makeSliderGroup(QWidget* client, const DialogBaseUnits& base, SliderGroup group);
     void makeSizeFields(QWidget* client, const DialogBaseUnits& base);
+    void makeHistoryActions();
+    void connectPreviewMouse();
     void createPreviewFrame();
+    void onSliderAction(const SliderRow& row, const QSlider& slider);
     void onSliderMoved(const SliderRow& row, int position);
+    void stepSliders(std::initializer_list<SliderSteps> steps);
+    void storePositions(std::span<const SliderPosition> positions);
+    void markStep();
+    void markBurstStep(int source);
+    void showEditState(const std::optional<EditState>& state);
     void updateLabel(int labelId);
     void runCommand(CommandId commandId);
 

@@ -1,5 +1,6 @@
 #include "ui/SliderTable.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
@@ -97,6 +98,24 @@ std::string formatFixed(float value, int decimals)
 std::span<const SliderRow> sliderRows()
 {
     return kRows;
+}
+
+std::size_t sliderIndex(std::string_view field)
+{
+    const auto found =
+        std::find_if(kRows.begin(), kRows.end(), [field](const SliderRow& row) { return row.field == field; });
+    return static_cast<std::size_t>(found - kRows.begin());
+}
+
+int steppedPosition(const SliderRow& row, int position, int steps)
+{
+    const long long target = static_cast<long long>(position) + steps;
+    if (row.scale != Degrees) {
+        return static_cast<int>(std::clamp<long long>(target, row.minimum, row.maximum));
+    }
+    const long long turn = row.maximum - row.minimum;
+    const long long offset = ((target - row.minimum) % turn + turn) % turn;
+    return static_cast<int>(row.minimum + offset);
 }
 
 int positionFromValue(const SliderRow& row, const FractalParams& params)

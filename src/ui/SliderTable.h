@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <span>
@@ -43,6 +44,13 @@ inline constexpr int kSliderCount = 22;
 
 // The 22 sliders in their fixed order, the order in which they are set.
 std::span<const SliderRow> sliderRows();
+
+// The index in sliderRows() of the slider that edits the dotted field name.
+std::size_t sliderIndex(std::string_view field);
+
+// The position `steps` away: angles go round the circle, other scales stop
+// at the ends of the range.
+int steppedPosition(const SliderRow& row, int position, int steps);
 
 // The position that shows the field's value, not yet clamped to the range.
 int positionFromValue(const SliderRow& row, const FractalParams& params);

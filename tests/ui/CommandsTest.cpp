@@ -266,6 +266,10 @@ private slots:
             QCOMPARE(slider("trackbar1051")->value(), 4);
         }
         QCOMPARE(requests_, recordChanges || gradientChanges || message == "Could not load image" ? 1 : 0);
+        // One step back undoes record and gradient together.
+        dialog_->undo();
+        QVERIFY(!paramsDiffer(before, state_->params.live()));
+        QCOMPARE(state_->gradient.current(), gradientBefore);
     }
 
     void resetAndRandomAlwaysRequestAndSyncTheControls()
