@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "params/Result.h"
+
+namespace tessaform {
+
+struct VideoSettings {
+    // The container follows the extension: .mp4 or .mkv hold H.264, .webm VP9.
+    std::string path;
+    int width = 0;
+    int height = 0;
+    double fps = 30.0;
+    // Constant-quality level, lower is better: x264's CRF (0..51) or VP9's
+    // (0..63); a level out of range is clamped.
+    int quality = 23;
+};
+
+// True when the name ends in .mp4, .mkv or .webm, in any case.
+bool namesVideo(const std::string& path);
+
+// Encodes frames one at a time into a film. Both codecs store YUV 4:2:0,
+// which needs even sides: an odd width or height is encoded one larger, its
+// last column or row repeated.
+class VideoWriter {
+public:
+    ~VideoWriter();
+    VideoWriter(const VideoWriter&) = delete;
+    VideoWriter& operator=(const VideoWriter&) = delete;
+
+    static Result<std::unique_ptr<VideoWriter>> open(const VideoSettings& settings);
+
+    // One frame of 0x00RRGGBB pixels, top row first, width * height of them.
+    Result<void> writeFrame(const std::uint32_t* pixels);
+    // Flushes the encoder and writes the trailer: a playable film of the
+    // frames written so far, so it also ends an interrupted render. Without
+    // it the destructor only releases everything, leaving the file as it is.
+    Result<void> finish();
+
+private:
+    struct Encoder;
+
+    explicit VideoWriter(std::unique_ptr<Encoder> encoder);
+
+    std::unique_ptr<Encoder> encoder_;
+};
+
+}  // namespace tessaform

@@ -1,0 +1,186 @@
+#include "io/VideoWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <iterator>
+#include <vector>
+
+#include "support/FilmDecoding.h"
+#include "support/FullDevice.h"
+#include "support/ScratchFolder.h"
+
+namespace tessaform {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Pixels = std::vector<std::uint32_t>;
+
+constexpr std::array<std::uint32_t, 10> kColours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF,
+                                                    0xFF00FF, 0xFFFFFF, 0x202020, 0x808080, 0xFF8000};
+
+// Frame k of a film has its top half in one colour and its bottom half in
+// another, so that a film upside down, or with red and blue swapped, shows.
+std::uint32_t topColour(int k)
+{
+    return kColours[k];
+}
+
+std::uint32_t bottomColour(int k)
+{
+    return kColours[(k + 3) % kColours.size()];
+}
+
+Pixels twoColourFrame(int width, int height, int k)
+{
+    Pixels pixels(static_cast<std::size_t>(width) * height, bottomColour(k));
+    std::fill_n(pixels.begin(), width * (height / 2), topColour(k));
+    return pixels;
+}
+
+Result<void> writeFilm(const VideoSettings& settings, const std::vector<Pixels>& frames)
+{
+    Result<std::unique_ptr<VideoWriter>> writer = VideoWriter::open(settings);
+    if (!writer) {
+        return Failure{writer.error()};
+    }
+    for (const Pixels& frame : frames) {
+        if (Result<void> written = (*writer)->writeFrame(frame.data()); !written) {
+            return written;
+        }
+    }
+    return (*writer)->finish();
+}
+
+// Columns left to right and rows top to bottom, right and bottom excluded.
+struct Region {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+
+void expectColourIn(std::uint32_t expected, const Pixels& pixels, int width, Region region, double tolerance)
+{
+    std::array<double, 3> sum{};
+    for (int y = region.top; y < region.bottom; ++y) {
+        for (int x = region.left; x < region.right; ++x) {
+            const std::uint32_t pixel = pixels[static_cast<std::size_t>(y) * width + x];
+            sum = {sum[0] + (pixel >> 16 & 0xFF), sum[1] + (pixel >> 8 & 0xFF), sum[2] + (pixel & 0xFF)};
+        }
+    }
+    const double count = (region.right - region.left) * (region.bottom - region.top);
+    for (int channel = 0; channel < 3; ++channel) {
+        EXPECT_NEAR(expected >> (16 - 8 * channel) & 0xFF, sum[channel] / count, tolerance)
+            << "channel " << channel << " of " << std::hex << expected;
+    }
+}
+
+class VideoWriterTest : public testing::Test {
+protected:
+    std::string path(const char* name) const { return scratch_.filePath(name); }
+
+    const ScratchFolder scratch_{"tessaform-video"};
+};
+
+TEST_F(VideoWriterTest, FilmsDecodeToTheFramesWrittenAtTheRateAsked)
+{
+    constexpr int kWidth = 32;
+    constexpr int kHeight = 24;
+    std::vector<Pixels> frames;
+    for (int k = 0; k < 10; ++k) {
+        frames.push_back(twoColourFrame(kWidth, kHeight, k));
+    }
+    struct Case {
+        const char* name;
+        double fps;
+        int quality;  // out of range for the encoder: clamped, not refused
+        double tolerance;
+    };
+    // Middling quality, then levels clamped to lossless x264 and to the worst VP9.
+    const Case cases[] = {{"film.mp4", 30, 23, 12}, {"film.mkv", 24, -5, 4}, {"film.WEBM", 30000.0 / 1001, 99, 64}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = path(c.name);
+        const Result<void> written = writeFilm({file, kWidth, kHeight, c.fps, c.quality}, frames);
+        ASSERT_TRUE(written.ok()) << written.error();
+        const DecodedFilm film = decodeFilm(file);
+        EXPECT_EQ(kWidth, film.width);
+        EXPECT_EQ(kHeight, film.height);
+        EXPECT_NEAR(c.fps, film.fps, 1e-4);
+        ASSERT_EQ(frames.size(), film.frames.size());
+        for (int k = 0; k < 10; ++k) {
+            SCOPED_TRACE(k);
+            // Two rows either side of the edge between the halves may blur.
+            expectColourIn(topColour(k), film.frames[k], kWidth, {0, 0, kWidth, kHeight / 2 - 2}, c.tolerance);
+            expectColourIn(bottomColour(k), film.frames[k], kWidth, {0, kHeight / 2 + 2, kWidth, kHeight}, c.tolerance);
+        }
+    }
+}
+
+TEST_F(VideoWriterTest, OddSidesGrowByARepeatedLastColumnAndRow)
+{
+    // Black, with a white last column above a light grey last row: shades
+    // without colour, which 4:2:0 keeps sharp at every pixel.
+    Pixels frame(33 * 25, 0x000000);
+    for (int y = 0; y < 24; ++y) {
+        frame[y * 33 + 32] = 0xFFFFFF;
+    }
+    std::fill_n(frame.end() - 33, 33, 0xC0C0C0);
+    const std::string file = path("odd.mp4");
+    // Quality 0 is lossless.
+    ASSERT_TRUE(writeFilm({file, 33, 25, 30, 0}, {frame, frame}).ok());
+
+    const DecodedFilm film = decodeFilm(file);
+    EXPECT_EQ(34, film.width);
+    EXPECT_EQ(26, film.height);
+    ASSERT_EQ(2u, film.frames.size());
+    expectColourIn(0x000000, film.frames[1], 34, {0, 0, 32, 24}, 2);
+    expectColourIn(0xFFFFFF, film.frames[1], 34, {32, 0, 34, 24}, 2);
+    expectColourIn(0xC0C0C0, film.frames[1], 34, {0, 24, 34, 26}, 2);
+}
+
+TEST_F(VideoWriterTest, FailuresAreOneLineNamingTheFile)
+{
+    struct Case {
+        std::string file;
+        int width;
+    };
+    std::vector<Case> cases = {{path("missing/film.mp4"), 32}, {path("film.gif"), 32}, {path("empty.mkv"), 0}};
+    if (const std::string device = fullDeviceIn(scratch_.path()); !device.empty()) {
+        fs::create_symlink(device, path("full.mp4"));
+        cases.push_back({path("full.mp4"), 32});  // fails while the film is written
+    }
+    const std::vector<Pixels> frames(10, twoColourFrame(32, 24, 0));
+    for (const Case& c : cases) {
+        const Result<void> outcome = writeFilm({c.file, c.width, 24}, frames);
+        EXPECT_FALSE(outcome.ok()) << c.file;
+        EXPECT_NE(std::string::npos, outcome.error().find(c.file)) << outcome.error();
+        EXPECT_EQ(std::string::npos, outcome.error().find('\n')) << outcome.error();
+    }
+    EXPECT_FALSE(fs::exists(path("missing")));
+    EXPECT_FALSE(fs::exists(path("film.gif")));
+    EXPECT_FALSE(fs::exists(path("empty.mkv")));
+}
+
+TEST_F(VideoWriterTest, WriterDroppedWithoutFinishLetsGoOfItsFile)
+{
+    const auto openDescriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto before = openDescriptors();
+    const Pixels frame = twoColourFrame(32, 24, 0);
+    for (const char* name : {"dropped.mp4", "dropped.webm"}) {
+        const Result<std::unique_ptr<VideoWriter>> writer = VideoWriter::open({path(name), 32, 24});
+        ASSERT_TRUE(writer.ok()) << writer.error();
+        ASSERT_TRUE((*writer)->writeFrame(frame.data()).ok());
+    }
+    EXPECT_EQ(before, openDescriptors());
+    EXPECT_TRUE(fs::exists(path("dropped.mp4")));
+}
+
+}  // namespace
+}  // namespace tessaform
