@@ -497,6 +497,33 @@ def png_text_dictionary():
         f.write(text)
 
 
+# ---------------------------------------------------------------- keyframe files
+
+def keyframe_seeds():
+    write("keyframe_file", "film.toml", 'fps = 30\n[interpolation]\n"constant.w" = "linear"\n'
+          '[[key]]\nframe = 0\nphi = 5.969026\nconstant.x = -0.568627\n'
+          '[[key]]\nframe = 120\nphi = 12.252211\nconstant.x = -0.2\npower = 3\n')
+    write("keyframe_file", "far-values.toml", '[[key]]\nframe = 0\nepsilon = "nan(0x7fc01234)"\n'
+          'light.x = -inf\nconstant.w = -0.0\ndistance = 1e-45\niterations = -2147483648\n'
+          '[[key]]\nframe = 2147483647\ndistance = 3.4028235e38\nspecular = nan\n')
+    write("keyframe_file", "many-keys.toml", "".join(
+        "[[key]]\nframe = %d\nphi = %s\ndistance = %s\n" % (f, f * 0.7 - 3, 1.5 + f % 4) for f in range(0, 40, 3)))
+    write("keyframe_file", "steps.toml", '[interpolation]\nphi = "step"\ndistance = "linear"\n'
+          'iterations = "smooth"\n[[key]]\nframe = 3\niterations = 4\n[[key]]\nframe = 9\niterations = 90\n')
+    write("keyframe_file", "frames-out-of-order.toml", "[[key]]\nframe = 5\n[[key]]\nframe = 5\n")
+    write("keyframe_file", "from-file.toml", '[[key]]\nframe = 0\nfrom = "start.j4d"\n')
+    write("keyframe_file", "broken.toml", "[[key]\nframe = = 0\n")
+
+
+def keyframe_dictionary():
+    words = ["[[key]]", "[interpolation]", "fps", "frame", "from", "\\\"smooth\\\"", "\\\"linear\\\"",
+             "\\\"step\\\"", "nan", "inf", "-0.0", "1e38", "\\\"nan(0x"] + ["%s = " % f for f in FIELDS]
+    text = "# entries, modes and field names of keyframe files\n"
+    text += "".join('"%s"\n' % w for w in words)
+    with open(os.path.join(HERE, "keyframe_file.dict"), "w") as f:
+        f.write(text)
+
+
 if __name__ == "__main__":
     param_seeds()
     param_dictionary()
@@ -507,3 +534,5 @@ if __name__ == "__main__":
     command_line_seeds()
     png_text_seeds()
     png_text_dictionary()
+    keyframe_seeds()
+    keyframe_dictionary()

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "app/ImageMetadata.h"
 #include "io/AtomicReplace.h"
 #include "params/ParamFile.h"
 
@@ -39,6 +40,22 @@ std::string shortParamsFileWarning(const std::string& path, int linesRead)
                std::to_string(kParamFileLines) + " lines could be read; the other values are unchanged";
     }
     return {};
+}
+
+Result<FractalParams> readParamsOnto(const std::string& path, const FractalParams& base)
+{
+    if (isPngFile(path)) {
+        const Result<ImageParams> image = readImageParams(path);
+        if (!image) {
+            return Failure{image.error()};
+        }
+        return image->params;
+    }
+    FractalParams params = base;
+    if (const Result<int> linesRead = readParamsFile(path, params); !linesRead) {
+        return Failure{linesRead.error()};
+    }
+    return params;
 }
 
 bool namesParamsFile(const std::string& path)

@@ -16,6 +16,10 @@ Result<int> readParamsFile(const std::string& path, FractalParams& params);
 // lines; empty when every line was read.
 std::string shortParamsFileWarning(const std::string& path, int linesRead);
 
+// The record a .j4d file (onto base) or a PNG carrying parameters gives;
+// fails when the file cannot be read or a PNG's parameters do not load.
+Result<FractalParams> readParamsOnto(const std::string& path, const FractalParams& base);
+
 // True when the name ends in ".j4d", in any case.
 bool namesParamsFile(const std::string& path);
 

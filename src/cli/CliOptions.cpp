@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <map>
 
+#include "anim/FrameList.h"
 #include "io/TgaWriter.h"
 
 namespace tessaform {
@@ -11,6 +12,8 @@ namespace {
 struct RawOptions {
     CliOptions options;
     std::vector<std::string> assignments;
+    std::vector<std::string> outputs;
+    std::optional<std::string> frameList;
 };
 
 void defineOptions(CLI::App& app, RawOptions& raw)
@@ -29,10 +32,46 @@ void defineOptions(CLI::App& app, RawOptions& raw)
     app.add_option("--engine", o.engine.engine,
                    "fast: every core and vector lane; reference: the plain one-thread engine")
         ->transform(CLI::CheckedTransformer(engines));
-    app.add_option("-o,--output", o.outputFile,
-                   "Output image: .tga, or .png for a PNG that also carries its parameters");
+    app.add_option("-o,--output", raw.outputs,
+                   "Output image: .tga, or .png for a PNG that also carries its parameters; with --animation "
+                   "a name with a frame number (julia_%05d.png) or a film (.mp4, .mkv, .webm), repeatable");
     app.add_option("--save-params", o.saveParamsFile, "Write the effective parameters to this .j4d file");
     app.add_flag("-q,--quiet", o.quiet, "Print no progress");
+    app.add_option("--animation", o.animationFile, "Keyframe file (.toml): render its frames");
+    app.add_option("--frames", raw.frameList, "Frames to render: 0-239, 3,5-10,47-327 or 0-239:2 (default: all)");
+    app.add_option("--fps", o.fps, "Frames per second of a film (default: the keyframe file's)")
+        ->check(CLI::PositiveNumber);
+    app.add_option("--quality", o.quality, "A film's constant quality, 0 (best) to 63 (default 23)")
+        ->check(CLI::Range(0, 63));
+    app.add_flag("--skip-existing", o.skipExisting, "Do not render frames whose images are already there");
+    app.add_option("--save-animation", o.saveAnimationFile, "Write the keyframes back as a .toml file");
+}
+
+// Several outputs, frame lists and films belong to animations only.
+Result<void> convertOutputs(RawOptions& raw)
+{
+    CliOptions& o = raw.options;
+    if (!o.animationFile) {
+        if (raw.frameList || o.skipExisting || o.saveAnimationFile) {
+            return Failure{"--frames, --skip-existing and --save-animation need --animation"};
+        }
+        if (raw.outputs.size() > 1) {
+            return Failure{"--output: a still is one image; several outputs need --animation"};
+        }
+        if (!raw.outputs.empty()) {
+            o.outputFile = raw.outputs.front();
+        }
+        return {};
+    }
+    o.animationOutputs = raw.outputs.empty() ? std::vector<std::string>{"julia_%05d.png"} : raw.outputs;
+    if (raw.frameList) {
+        Result<std::vector<int>> frames = parseFrameList(*raw.frameList);
+        if (!frames) {
+            return Failure{"--frames: " + frames.error()};
+        }
+        o.frames = std::move(frames).value();
+    }
+    return {};
 }
 
 // Checks every --set before any file is read, so usage errors never depend
@@ -66,7 +105,11 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv)
     if (const Result<void> converted = convertAssignments(raw); !converted) {
         return {Failure{converted.error()}, std::nullopt};
     }
-    raw.options.render = !raw.options.saveParamsFile || app.count("--output") > 0;
+    if (const Result<void> converted = convertOutputs(raw); !converted) {
+        return {Failure{converted.error()}, std::nullopt};
+    }
+    const bool onlySaving = raw.options.saveParamsFile || raw.options.saveAnimationFile;
+    raw.options.render = !onlySaving || app.count("--output") > 0;
     return {raw.options, std::nullopt};
 }
 

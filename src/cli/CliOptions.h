@@ -16,11 +16,19 @@ struct CliOptions {
     std::optional<std::string> gradientFile;  // default: beside the executable
     int width = 1024;
     int height = 768;
-    RenderSettings engine;  // which engine, how many threads
-    std::string outputFile = "Julia.tga";
+    RenderSettings engine;                 // which engine, how many threads
+    std::string outputFile = "Julia.tga";  // a still's image
     std::optional<std::string> saveParamsFile;
-    bool render = true;  // false when only --save-params was asked for
+    bool render = true;  // false when only --save-params or --save-animation was asked for
     bool quiet = false;
+
+    std::optional<std::string> animationFile;
+    std::vector<std::string> animationOutputs;  // image name patterns and films
+    std::vector<int> frames;                    // empty: first to last key
+    std::optional<double> fps;                  // default: the file's
+    int quality = 23;
+    bool skipExisting = false;
+    std::optional<std::string> saveAnimationFile;
 };
 
 // What the command line asks for.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace tessaform {
 
 enum class ExitCode : int {
@@ -12,5 +14,8 @@ constexpr int exitStatus(ExitCode code)
 {
     return static_cast<int>(code);
 }
+
+// Prints "tessaform-render: message" on stderr and returns code.
+ExitCode fail(ExitCode code, const std::string& message);
 
 }  // namespace tessaform

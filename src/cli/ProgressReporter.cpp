@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <string>
 
@@ -61,6 +62,19 @@ void ProgressReporter::finish()
         std::fprintf(stream_, "\r%-10s [%s] 100%%\n", "Done", std::string(kBarWidth, '#').c_str());
         barDrawn_ = false;
     }
+}
+
+void ProgressReporter::frameStarted(int index, int count, int frame, double secondsLeft)
+{
+    if (style_ == ProgressStyle::Silent) {
+        return;
+    }
+    std::fprintf(stream_, "Frame %d of %d (frame %d)", index + 1, count, frame);
+    if (secondsLeft > 0.0) {
+        const long seconds = std::lround(secondsLeft);
+        std::fprintf(stream_, ", about %ld min %02ld s left", seconds / 60, seconds % 60);
+    }
+    std::fprintf(stream_, "\n");
 }
 
 ProgressStyle progressStyleFor(std::FILE* stream, bool quiet)

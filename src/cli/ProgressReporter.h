@@ -20,6 +20,10 @@ public:
     // Ends a progress bar's line.
     void finish();
 
+    // Before each frame of an animation: which one, and the time left
+    // when there is an estimate.
+    void frameStarted(int index, int count, int frame, double secondsLeft);
+
 private:
     void drawBar(RenderPass pass, int row, int height);
 

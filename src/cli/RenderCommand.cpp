@@ -5,47 +5,21 @@
 #include <memory>
 #include <string>
 
-#include "app/ExecutableDirectory.h"
 #include "app/FrameBuffer.h"
 #include "app/ImageMetadata.h"
 #include "app/ParamFileIo.h"
+#include "cli/AnimationCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/ExitCode.h"
+#include "cli/GradientChoice.h"
 #include "cli/ProgressReporter.h"
 #include "cli/ToolkitMessages.h"
 #include "io/AtomicReplace.h"
 #include "io/ImageOutput.h"
-#include "params/GradientLoader.h"
 #include "render/Renderer.h"
 
 namespace tessaform {
 namespace {
-
-ExitCode fail(ExitCode code, const std::string& message)
-{
-    std::fprintf(stderr, "tessaform-render: %s\n", message.c_str());
-    return code;
-}
-
-std::string gradientPath(const CliOptions& options)
-{
-    return options.gradientFile ? *options.gradientFile : defaultGradientPath();
-}
-
-// An image's own gradient serves unless the command line names one.
-Result<void> loadGradientFor(const CliOptions& options, const std::shared_ptr<const Gradient>& imageGradient,
-                             GradientSlot& gradient)
-{
-    if (imageGradient && !options.gradientFile) {
-        gradient.publish(imageGradient);
-        return {};
-    }
-    const std::string gradientFile = gradientPath(options);
-    if (const Result<void> loaded = loadGradient(gradientFile, gradient); !loaded) {
-        return Failure{loaded.error() + ": " + gradientFile};
-    }
-    return {};
-}
 
 ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
                       const std::shared_ptr<const Gradient>& imageGradient)
@@ -122,6 +96,9 @@ int runRenderCommand(int argc, const char* const* argv)
     }
     if (!parsed.options) {
         return exitStatus(fail(ExitCode::UsageError, parsed.options.error() + " (see --help)"));
+    }
+    if (parsed.options->animationFile) {
+        return exitStatus(runAnimation(*parsed.options));
     }
     return exitStatus(run(*parsed.options));
 }

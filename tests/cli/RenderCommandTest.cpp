@@ -15,6 +15,7 @@
 #include "params/FractalParams.h"
 #include "params/GradientLoader.h"
 #include "render/Renderer.h"
+#include "support/CommandLineTest.h"
 #include "support/FullDevice.h"
 #include "support/RenderToPixels.h"
 #include "support/ScratchFolder.h"
@@ -24,42 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs the real executable in a fresh folder, as a user would.
-class RenderCommandTest : public ::testing::Test {
-protected:
-    int run(const std::string& arguments)
-    {
-        const std::string command =
-            "cd '" + folder_.string() + "' && '" TESSAFORM_RENDER_EXE "' " + arguments + " 2> stderr.txt";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    std::string read(const std::string& name) const
-    {
-        std::ifstream in(folder_ / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    void write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(folder_ / name, std::ios::binary) << text;
-    }
-
-    std::vector<std::string> files() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_)) {
-            if (entry.path().filename() != "stderr.txt") {
-                names.push_back(entry.path().filename().string());
-            }
-        }
-        return names;
-    }
-
-    const ScratchFolder scratch_{"tessaform-cli"};
-    const fs::path& folder_ = scratch_.path();
-};
+using RenderCommandTest = CommandLineTest;
 
 TEST_F(RenderCommandTest, RendersATgaWithItsHeaderAndReportsEveryRow)
 {

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "params/Result.h"
+
+namespace tessaform {
+
+// "0-239", "3,5-10,47-327", "0-239:2": single frames and inclusive ranges
+// with an optional step, in rising order without repeats.
+Result<std::vector<int>> parseFrameList(std::string_view text);
+
+}  // namespace tessaform

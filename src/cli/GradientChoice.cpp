@@ -1,0 +1,22 @@
+#include "cli/GradientChoice.h"
+
+#include "app/ExecutableDirectory.h"
+#include "params/GradientLoader.h"
+
+namespace tessaform {
+
+Result<void> loadGradientFor(const CliOptions& options, const std::shared_ptr<const Gradient>& imageGradient,
+                             GradientSlot& gradient)
+{
+    if (imageGradient && !options.gradientFile) {
+        gradient.publish(imageGradient);
+        return {};
+    }
+    const std::string gradientFile = options.gradientFile ? *options.gradientFile : defaultGradientPath();
+    if (const Result<void> loaded = loadGradient(gradientFile, gradient); !loaded) {
+        return Failure{loaded.error() + ": " + gradientFile};
+    }
+    return {};
+}
+
+}  // namespace tessaform

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/CommandLineTest.h"
+#include "support/FilmDecoding.h"
+
+namespace tessaform {
+namespace {
+
+constexpr const char* kFilm = R"(fps = 12
+[[key]]
+frame = 0
+phi = 5.969026
+[[key]]
+frame = 9
+phi = 7.0
+constant.x = -0.3
+power = 3
+)";
+
+class AnimationCommandTest : public CommandLineTest {
+protected:
+    void SetUp() override { write("film.toml", kFilm); }
+
+    int framesStarted() const
+    {
+        const std::string log = read("stderr.txt");
+        int count = 0;
+        for (std::size_t at = log.find("Frame "); at != std::string::npos; at = log.find("Frame ", at + 1)) {
+            ++count;
+        }
+        return count;
+    }
+};
+
+TEST_F(AnimationCommandTest, TenFramesBecomeAFilmAndSelfDescribingImages)
+{
+    ASSERT_EQ(run("-q --animation film.toml -W 32 -H 24 -o f_%02d.png -o film.mp4"), 0) << read("stderr.txt");
+    const DecodedFilm film = decodeFilm((folder_ / "film.mp4").string());
+    EXPECT_EQ(film.frames.size(), 10u);
+    EXPECT_EQ(film.width, 32);
+    EXPECT_EQ(film.height, 24);
+    EXPECT_NEAR(film.fps, 12.0, 1e-6);
+    EXPECT_EQ(files().size(), 12u);
+
+    // A key's frame is the still of the key's record; any frame renders again alone.
+    ASSERT_EQ(run("-q -W 32 -H 24 --set phi=7.0 --set constant.x=-0.3 --set power=3 -o still.png"), 0);
+    EXPECT_EQ(read("f_09.png"), read("still.png"));
+    ASSERT_EQ(run("-q -p f_04.png -W 32 -H 24 -o again.png"), 0);
+    EXPECT_EQ(read("again.png"), read("f_04.png"));
+    EXPECT_NE(read("f_04.png"), read("f_05.png"));
+}
+
+TEST_F(AnimationCommandTest, SkipExistingRendersOnlyWhatIsMissing)
+{
+    ASSERT_EQ(run("--animation film.toml --frames 0-4 -W 8 -H 6 -o f_%d.tga"), 0);
+    EXPECT_EQ(framesStarted(), 5);
+    ASSERT_EQ(run("--animation film.toml --frames 0-4 -W 8 -H 6 -o f_%d.tga --skip-existing"), 0);
+    EXPECT_EQ(framesStarted(), 0);
+    std::filesystem::remove(folder_ / "f_3.tga");
+    ASSERT_EQ(run("--animation film.toml --frames 0-4:3 -W 8 -H 6 -o f_%d.tga --skip-existing"), 0);
+    EXPECT_EQ(framesStarted(), 1);
+    EXPECT_FALSE(read("f_3.tga").empty());
+}
+
+TEST_F(AnimationCommandTest, BadFilesAndListsStopBeforeAnyFrame)
+{
+    write("bad.toml", "[[key]]\nframe = 0\nphy = 1\n");
+    write("from.toml", "[[key]]\nframe = 0\nfrom = \"gone.j4d\"\n");
+    const struct {
+        std::string arguments;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {"--animation bad.toml", 2, "bad.toml:3:7: unknown field 'phy'"},
+        {"--animation from.toml", 1, "from.toml:3:8: Could not read parameter file gone.j4d"},
+        {"--animation missing.toml", 1, "Could not read keyframe file missing.toml"},
+        {"--animation film.toml -o one.png", 2, "-o one.png names one file for 10 frames"},
+        {"--animation film.toml -o f_%d_%d.png", 2, "a frame number is written %d or %05d, once"},
+        {"--animation film.toml --frames 3-1", 2, "--frames: bad frame list item '3-1'"},
+        {"--frames 0-3 -o x.tga", 2, "need --animation"},
+        {"-o a.tga -o b.tga", 2, "several outputs need --animation"},
+        {"--animation film.toml -o missing/f_%d.png", 1, "Could not create missing/f_0.png"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run("-q -W 8 -H 6 " + c.arguments), c.exitCode) << c.arguments;
+        EXPECT_NE(read("stderr.txt").find(c.message), std::string::npos) << c.arguments << ": " << read("stderr.txt");
+    }
+    std::vector<std::string> left = files();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"bad.toml", "film.toml", "from.toml"}));
+}
+
+TEST_F(AnimationCommandTest, SavedAnimationRendersTheSameFrames)
+{
+    ASSERT_EQ(run("-q --animation film.toml --save-animation back.toml"), 0);
+    EXPECT_TRUE(files().size() == 2u);
+    ASSERT_EQ(run("-q --animation film.toml --frames 4 -W 16 -H 12 -o a_%d.tga"), 0);
+    ASSERT_EQ(run("-q --animation back.toml --frames 4 -W 16 -H 12 -o b_%d.tga"), 0);
+    EXPECT_EQ(read("a_4.tga"), read("b_4.tga"));
+}
+
+}  // namespace
+}  // namespace tessaform
