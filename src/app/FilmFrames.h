@@ -27,10 +27,12 @@ public:
 };
 
 struct FilmFrames {
+    static constexpr int kDefaultQuality = 23;
+
     const std::vector<int>& frames;
     const FilmOutputs& outputs;
     double fps = 30.0;
-    int quality = 23;
+    int quality = kDefaultQuality;
     // Renders only frames whose image is missing; a film still needs all.
     bool skipExisting = false;
     std::function<FractalParams(int frame)> recordAt;

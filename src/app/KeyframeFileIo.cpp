@@ -1,6 +1,9 @@
 #include "app/KeyframeFileIo.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <string_view>
 
 #include "anim/KeyframeFile.h"
 #include "io/AtomicReplace.h"
@@ -21,6 +24,14 @@ Result<void> writeKeyframeFile(const std::string& path, const Animation& animati
         }
         return {};
     });
+}
+
+bool namesKeyframeFile(const std::string& path)
+{
+    constexpr std::string_view kExtension = ".toml";
+    return path.size() >= kExtension.size() &&
+           std::equal(kExtension.begin(), kExtension.end(), path.end() - kExtension.size(),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
 }  // namespace tessaform

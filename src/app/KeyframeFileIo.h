@@ -11,4 +11,7 @@ namespace tessaform {
 // failed write never leaves a partial file in place of a good one.
 Result<void> writeKeyframeFile(const std::string& path, const Animation& animation);
 
+// True when the name ends in ".toml", in any case.
+bool namesKeyframeFile(const std::string& path);
+
 }  // namespace tessaform
