@@ -88,8 +88,8 @@ AnimationWindow::AnimationWindow(AnimationServices services)
     setWindowTitle(QStringLiteral("Animation"));
     animation_.interpolation = defaultInterpolation();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(makeGroup("Keys", stacked({keys_, makeKeyButtons()})), 3);
-    layout->addWidget(makeGroup("Interpolation", interpolation_), 2);
+    layout->addWidget(makeGroup("Keys", stacked({keys_, makeKeyButtons()})), 1);
+    layout->addWidget(makeGroup("Interpolation", interpolation_), 1);
     layout->addWidget(makeGroup("Timeline", stacked({timeline_, makePlayControls()})));
     layout->addWidget(makeFileButtons());
     makeHistoryActions();
@@ -98,7 +98,8 @@ AnimationWindow::AnimationWindow(AnimationServices services)
     showAnimation(std::nullopt);
 }
 
-// Selecting a key jumps to its frame; moving the timeline stops playing.
+// Selecting a key jumps to its frame; moving the timeline stops playing and
+// selects the key at the frame, if there is one.
 void AnimationWindow::connectParts()
 {
     connect(keys_, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -111,6 +112,7 @@ void AnimationWindow::connectParts()
     connect(interpolation_, &InterpolationTable::modeChosen, this, &AnimationWindow::setInterpolation);
     connect(timeline_, &Timeline::frameChosen, this, [this](int frame) {
         stopPlaying();
+        selectKeyAt(frame);
         showFrame(frame, PreviewRequest::IfChanged);
     });
     connect(&playback_, &Playback::nextFrameDue, this, &AnimationWindow::playNextFrame);
@@ -281,6 +283,13 @@ void AnimationWindow::showAnimation(std::optional<int> selectedFrame)
     updateKeyButtons();
 }
 
+// So that Replace key and Delete key never act on a key out of sight.
+void AnimationWindow::selectKeyAt(int frame)
+{
+    keys_->selectKey(keyAtFrame(animation_, frame));
+    updateKeyButtons();
+}
+
 void AnimationWindow::updateKeyButtons()
 {
     const bool selected = keys_->selectedKey().has_value();
@@ -336,6 +345,7 @@ void AnimationWindow::togglePlaying()
 void AnimationWindow::playFrame(int frame)
 {
     timeline_->setFrame(frame);
+    selectKeyAt(frame);
     showFrame(frame, PreviewRequest::Always);
     playback_.frameShown();
 }

@@ -87,6 +87,7 @@ private:
     void applyEdit(const Result<Animation>& edited, std::optional<int> selectedFrame);
     void restore(const std::optional<Animation>& animation);
     void showAnimation(std::optional<int> selectedFrame);
+    void selectKeyAt(int frame);
     void updateKeyButtons();
     void showFrame(int frame, PreviewRequest request);
     void jumpToFrame(int frame);

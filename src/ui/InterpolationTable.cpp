@@ -24,6 +24,8 @@ InterpolationTable::InterpolationTable(QWidget* parent) : QTableWidget(0, 2, par
     setHorizontalHeaderLabels({QStringLiteral("Field"), QStringLiteral("Moves")});
     horizontalHeader()->setStretchLastSection(true);
     verticalHeader()->hide();
+    // Rows as tall as their text or chooser, so that more keys show at once.
+    verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }

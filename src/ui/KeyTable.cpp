@@ -48,6 +48,8 @@ KeyTable::KeyTable(QWidget* parent) : QTableWidget(0, 2, parent)
     setHorizontalHeaderLabels({QStringLiteral("Frame"), QStringLiteral("Changes")});
     horizontalHeader()->setStretchLastSection(true);
     verticalHeader()->hide();
+    // Rows as tall as their text or chooser, so that more keys show at once.
+    verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
@@ -67,16 +69,21 @@ KeyTable::KeyTable(QWidget* parent) : QTableWidget(0, 2, parent)
 void KeyTable::showKeys(const Animation& animation, std::optional<int> selectedFrame)
 {
     const QSignalBlocker blocker(this);
-    clearSelection();
     setRowCount(static_cast<int>(animation.keys.size()));
     for (std::size_t index = 0; index < animation.keys.size(); ++index) {
         const int row = static_cast<int>(index);
         setItem(row, kFrameColumn, frameItem(animation.keys[index].frame));
         setItem(row, kChangesColumn, changesItem(changesText(animation, index)));
     }
-    const std::optional<std::size_t> selected = selectedFrame ? keyAtFrame(animation, *selectedFrame) : std::nullopt;
-    if (selected) {
-        selectRow(static_cast<int>(*selected));
+    selectKey(selectedFrame ? keyAtFrame(animation, *selectedFrame) : std::nullopt);
+}
+
+void KeyTable::selectKey(std::optional<std::size_t> index)
+{
+    const QSignalBlocker blocker(this);
+    clearSelection();
+    if (index) {
+        selectRow(static_cast<int>(*index));
     }
 }
 

@@ -19,6 +19,8 @@ public:
     // Selects the key at selectedFrame, if there is one, without a signal.
     void showKeys(const Animation& animation, std::optional<int> selectedFrame);
     std::optional<std::size_t> selectedKey() const;
+    // Selects the key, or none, without a signal.
+    void selectKey(std::optional<std::size_t> index);
 
 signals:
     void frameEdited(std::size_t index, int frame);

@@ -219,10 +219,13 @@ private slots:
                 states.push_back(window.animation());
             }
         }
-        // Moving the timeline and changing the record touch no key.
+        // Moving the timeline and changing the record touch no key; off a
+        // key, no key is selected to be replaced.
+        selectKey(window, 0);
         moveTimeline(window, 3);
         params.editLive([](FractalParams& p) { p.theta = 2.0f; });
         QVERIFY(sameKeys(window.animation(), states.back()));
+        QVERIFY(!window.findChild<QPushButton*>("replaceKey")->isEnabled());
 
         for (std::size_t step = states.size() - 1; step > 0; --step) {
             QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
