@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -347,7 +348,11 @@ private slots:
         setRenderSize(fixture.dialog, 16, 12);
         fixture.dialogs.fileAnswer = made.filePath(output.toStdString());
         QString lastTitle;
-        renderWhile(window, [&lastTitle](HighQualityWindow& shown) {
+        QAction& highQuality = *fixture.dialog.findChild<QAction*>("command40003");
+        bool othersGreyedOut = true;
+        renderWhile(window, [&](HighQualityWindow& shown) {
+            othersGreyedOut = othersGreyedOut && !highQuality.isEnabled() &&
+                              !window.findChild<QPushButton*>("renderAnimation")->isEnabled();
             lastTitle = shown.windowTitle();
             if (lastTitle.startsWith("Render")) {
                 shown.close();
@@ -355,6 +360,7 @@ private slots:
         });
         QVERIFY(fixture.dialogs.messages.empty());
         QCOMPARE(lastTitle, QString(kRenderSavedTitle));
+        QVERIFY(othersGreyedOut && highQuality.isEnabled());
         // The slot is free again, for the preview waiting meanwhile.
         QVERIFY(fixture.scheduler.waitUntilIdle(std::chrono::seconds(10)));
 
@@ -370,30 +376,37 @@ private slots:
         QCOMPARE(filesIn(made).size(), static_cast<std::size_t>(files.size()));
     }
 
-    // Closed while its third frame renders: the frames before stay, whole,
-    // and a film holds them; the frame in progress is in no file.
+    // Stopped while its third frame renders: the frames before stay, whole,
+    // and a film holds them; the frame in progress is in no file. A window
+    // left open by a key says so.
     void closingMidFilmKeepsTheFinishedFrames_data()
     {
         QTest::addColumn<QString>("output");
-        QTest::newRow("images") << QStringLiteral("f_%d.png");
-        QTest::newRow("film") << QStringLiteral("film.webm");
+        QTest::addColumn<bool>("closeIt");
+        QTest::newRow("images, close box") << QStringLiteral("f_%d.png") << true;
+        QTest::newRow("film, key") << QStringLiteral("film.webm") << false;
     }
 
     void closingMidFilmKeepsTheFinishedFrames()
     {
         QFETCH(QString, output);
+        QFETCH(bool, closeIt);
         const ScratchFolder folder;
         CommandsFixture fixture;
         AnimationWindow& window = openWindow(fixture.commands);
         addKeys(fixture.state, window, {{0, [](FractalParams&) {}}, {5, [](FractalParams& p) { p.phi = 1.0f; }}});
         setRenderSize(fixture.dialog, 320, 240);
         fixture.dialogs.fileAnswer = folder.filePath(output.toStdString());
-        // A later frame, or the end, closes it too, should the third pass unseen.
-        renderWhile(window, [](HighQualityWindow& shown) {
+        // A later frame, or the end, stops it too, should the third pass unseen.
+        bool stopped = false;
+        renderWhile(window, [&](HighQualityWindow& shown) {
             const QString title = shown.windowTitle();
-            if ((title.startsWith("Frame ") && title.section(' ', 1, 1).toInt() >= 3) || title.startsWith("Render")) {
-                shown.close();
+            if (stopped || !((title.startsWith("Frame ") && title.section(' ', 1, 1).toInt() >= 3) ||
+                             title.startsWith("Render"))) {
+                return;
             }
+            stopped = true;
+            closeIt ? (void)shown.close() : QTest::keyClick(&shown, Qt::Key_Space);
         });
         QVERIFY(fixture.scheduler.waitUntilIdle(std::chrono::seconds(10)));
 
@@ -412,6 +425,10 @@ private slots:
             }
         }
         QVERIFY2(written >= 2 && written < 6, qPrintable(QString::number(written)));
+        if (!closeIt) {
+            QTRY_COMPARE(visibleHighQualityWindow()->windowTitle(),
+                         QString("Render stopped - %1 of 6 frames written").arg(written));
+        }
     }
 
     // Told before the file is asked for, or before anything renders.
