@@ -40,6 +40,7 @@ class NoView : public RenderView {
 public:
     void requestRepaint(RenderMode) override {}
     void showHighQualityTitle(const std::string&) override {}
+    void previewFinished(const FractalParams&) override {}
 };
 
 struct FinishedRender {

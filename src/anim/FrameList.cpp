@@ -66,4 +66,17 @@ Result<std::vector<int>> parseFrameList(std::string_view text)
     return frames;
 }
 
+Result<std::vector<int>> framesFromFirstToLastKey(const Animation& animation)
+{
+    const long span = static_cast<long>(animation.lastFrame()) - animation.firstFrame() + 1;
+    if (span > kLargestFrameCount) {
+        return Failure{"the keys span " + std::to_string(span) + " frames"};
+    }
+    std::vector<int> frames;
+    for (int frame = animation.firstFrame(); frame <= animation.lastFrame(); ++frame) {
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
 }  // namespace tessaform

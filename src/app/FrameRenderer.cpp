@@ -1,5 +1,6 @@
 #include "app/FrameRenderer.h"
 
+#include "app/FilmJob.h"
 #include "app/FrameBuffer.h"
 #include "app/ImageMetadata.h"
 #include "app/SharedFrame.h"
@@ -60,13 +61,27 @@ void FrameRenderer::setPreviewFrame(std::shared_ptr<SharedFrame> frame)
 void FrameRenderer::setHighQualityTarget(std::shared_ptr<SharedFrame> frame, std::string outputPath)
 {
     std::lock_guard lock(mutex_);
-    highQuality_ = {std::move(frame), std::move(outputPath)};
+    highQuality_ = {std::move(frame), std::move(outputPath), {}};
+}
+
+void FrameRenderer::setFilmTarget(std::shared_ptr<SharedFrame> frame, std::shared_ptr<const FilmJob> job)
+{
+    std::lock_guard lock(mutex_);
+    film_ = {std::move(frame), {}, std::move(job)};
 }
 
 FrameRenderer::Target FrameRenderer::targetFor(RenderMode mode) const
 {
     std::lock_guard lock(mutex_);
-    return mode == RenderMode::Preview ? Target{previewFrame_, {}} : highQuality_;
+    switch (mode) {
+        case RenderMode::Preview:
+            return {previewFrame_, {}, {}};
+        case RenderMode::HighQuality:
+            return highQuality_;
+        case RenderMode::Film:
+            return film_;
+    }
+    return {};
 }
 
 void FrameRenderer::render(const FractalParams& snapshot, RenderMode mode, const StopSignal& stop)
@@ -77,14 +92,24 @@ void FrameRenderer::render(const FractalParams& snapshot, RenderMode mode, const
     }
     FrameBuffer& canvas = target.frame->canvas();
     const std::shared_ptr<const Gradient> gradient = gradient_.current();
+    if (mode == RenderMode::Film) {
+        // The snapshot plays no part: each frame's record comes from the keys.
+        renderFilmJob(*target.film, *gradient, *target.frame, view_, stop);
+        return;
+    }
     ViewObserver observer(*target.frame, view_, mode, stop);
     const RenderOutcome outcome = renderImage(snapshot, *gradient, canvas.image(), observer);
     if (outcome == RenderOutcome::Abandoned) {
         // Whatever the render got to, partly drawn rows included.
         target.frame->showRows(0, canvas.height());
     }
-    if (outcome == RenderOutcome::Completed && mode == RenderMode::HighQuality) {
+    if (outcome != RenderOutcome::Completed) {
+        return;
+    }
+    if (mode == RenderMode::HighQuality) {
         view_.showHighQualityTitle(savedTitle(saveImage(target.outputPath, canvas, snapshot, *gradient)));
+    } else {
+        view_.previewFinished(snapshot);
     }
 }
 

@@ -12,6 +12,7 @@ namespace tessaform {
 
 class GradientSlot;
 class SharedFrame;
+struct FilmJob;
 
 inline constexpr const char* kRenderSavedTitle = "Render saved - You can close this window";
 
@@ -21,7 +22,8 @@ std::string savedTitle(const Result<void>& written);
 
 // The program's render: draws into the preview or the high-quality frame,
 // shows each row once the render has left it, reports progress to the
-// view, and saves a finished high-quality image as a TGA file.
+// view, saves a finished high-quality image as a TGA file, and renders
+// films frame by frame.
 class FrameRenderer : public RenderProcedure {
 public:
     FrameRenderer(const GradientSlot& gradient, RenderView& view) : gradient_(gradient), view_(view) {}
@@ -29,6 +31,8 @@ public:
     void setPreviewFrame(std::shared_ptr<SharedFrame> frame);
     // Where the next high-quality render draws and which file it writes.
     void setHighQualityTarget(std::shared_ptr<SharedFrame> frame, std::string outputPath);
+    // Where the next film render draws, and what it renders.
+    void setFilmTarget(std::shared_ptr<SharedFrame> frame, std::shared_ptr<const FilmJob> job);
 
     void render(const FractalParams& snapshot, RenderMode mode, const StopSignal& stop) override;
 
@@ -36,6 +40,7 @@ private:
     struct Target {
         std::shared_ptr<SharedFrame> frame;
         std::string outputPath;
+        std::shared_ptr<const FilmJob> film;
     };
     Target targetFor(RenderMode mode) const;
 
@@ -44,6 +49,7 @@ private:
     mutable std::mutex mutex_;
     std::shared_ptr<SharedFrame> previewFrame_;
     Target highQuality_;
+    Target film_;
 };
 
 }  // namespace tessaform

@@ -6,6 +6,7 @@ namespace tessaform {
 
 QWidget* QtRenderView::widgetFor(RenderMode mode) const
 {
+    // A film draws into a high-quality window.
     return mode == RenderMode::Preview ? preview_.data() : highQuality_.data();
 }
 
@@ -42,6 +43,11 @@ void QtRenderView::showHighQualityTitle(const std::string& title)
             highQuality_->setWindowTitle(text);
         }
     });
+}
+
+void QtRenderView::previewFinished(const FractalParams& snapshot)
+{
+    postToGuiThread([this, snapshot] { emit previewDrawn(snapshot); });
 }
 
 }  // namespace tessaform

@@ -8,9 +8,10 @@
 
 namespace tessaform {
 
-// Carries a render thread's paint and title requests to the GUI thread as
-// queued calls: widgets are only ever touched on the thread that owns them.
-// Must outlive every render thread that reports to it.
+// Carries a render thread's paint and title requests and finished previews
+// to the GUI thread as queued calls: widgets are only ever touched on the
+// thread that owns them. Must outlive every render thread that reports to
+// it.
 class QtRenderView : public QObject, public RenderView {
     Q_OBJECT
 
@@ -22,6 +23,11 @@ public:
     // Any thread.
     void requestRepaint(RenderMode mode) override;
     void showHighQualityTitle(const std::string& title) override;
+    void previewFinished(const FractalParams& snapshot) override;
+
+signals:
+    // On the GUI thread, after previewFinished.
+    void previewDrawn(const tessaform::FractalParams& snapshot);
 
 private:
     QWidget* widgetFor(RenderMode mode) const;

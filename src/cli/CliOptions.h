@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FilmFrames.h"
 #include "cli/FieldAssignment.h"
 #include "params/Result.h"
 #include "render/RenderSettings.h"
@@ -26,7 +27,7 @@ struct CliOptions {
     std::vector<std::string> animationOutputs;  // image name patterns and films
     std::vector<int> frames;                    // empty: first to last key
     std::optional<double> fps;                  // default: the file's
-    int quality = 23;
+    int quality = FilmFrames::kDefaultQuality;
     bool skipExisting = false;
     std::optional<std::string> saveAnimationFile;
 };

@@ -14,6 +14,7 @@ enum class CommandId : int {
     SaveParameters = 40005,
     RandomParameters = 40008,
     ResetParameters = 40009,
+    Animation = 40010,
 };
 
 constexpr int idNumber(CommandId id)

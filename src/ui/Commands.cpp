@@ -1,10 +1,12 @@
 #include "ui/Commands.h"
 
 #include "app/ImageMetadata.h"
+#include "app/KeyframeFileIo.h"
 #include "app/ParamFileIo.h"
 #include "app/RenderScheduler.h"
 #include "params/GradientLoader.h"
 #include "render/Quantize.h"
+#include "ui/AnimationWindow.h"
 #include "ui/CommandIds.h"
 #include "ui/SettingsDialog.h"
 
@@ -18,6 +20,18 @@ Colour unpackedBackground(std::uint32_t rgb)
 }
 
 }  // namespace
+
+Commands::Commands(ProgramState& state, SettingsDialog& dialog, SystemDialogs& dialogs,
+                   std::function<void()> requestRender, const HighQualityServices& highQuality)
+    : state_(state),
+      dialog_(dialog),
+      dialogs_(dialogs),
+      requestRender_(std::move(requestRender)),
+      highQuality_(highQuality)
+{
+}
+
+Commands::~Commands() = default;
 
 void Commands::run(CommandId commandId)
 {
@@ -48,6 +62,9 @@ void Commands::run(CommandId commandId)
             break;
         case CommandId::ResetParameters:
             resetParameters();
+            break;
+        case CommandId::Animation:
+            openAnimationWindow();
             break;
     }
 }
@@ -98,10 +115,10 @@ void Commands::renderHighQuality()
     if (state_.outputPath.empty()) {
         return;
     }
-    dialog_.setHighQualityEnabled(false);
+    markOwnRenderRunning(true);
     const std::string problem = runHighQualityRender(highQuality_.scheduler.stopRenderAndWait(), highQuality_,
                                                      {state_.renderWidth, state_.renderHeight, state_.outputPath});
-    dialog_.setHighQualityEnabled(true);
+    markOwnRenderRunning(false);
     if (!problem.empty()) {
         dialogs_.showMessage(problem);
     }
@@ -151,10 +168,36 @@ void Commands::loadImageParameters(const std::string& path)
     requestRender_();
 }
 
-// A parameter file or a PNG that carries parameters loads them; any other
-// image becomes the gradient, as with "Load Gradient".
+void Commands::markOwnRenderRunning(bool running)
+{
+    ownRenderRunning_ = running;
+    dialog_.setHighQualityEnabled(!running);
+    if (animation_) {
+        animation_->setRenderEnabled(!running);
+    }
+}
+
+void Commands::openAnimationWindow()
+{
+    if (!animation_) {
+        animation_ = std::make_unique<AnimationWindow>(
+            AnimationServices{state_, dialog_, dialogs_, requestRender_, highQuality_,
+                              [this](bool running) { markOwnRenderRunning(running); }});
+        animation_->setRenderEnabled(!ownRenderRunning_);
+    }
+    animation_->showBeside(dialog_);
+}
+
+// A keyframe file loads as an animation, a parameter file or a PNG that
+// carries parameters loads them; any other image becomes the gradient, as
+// with "Load Gradient".
 void Commands::openDroppedFile(const std::string& path)
 {
+    if (namesKeyframeFile(path)) {
+        openAnimationWindow();
+        animation_->loadAnimationFrom(path);
+        return;
+    }
     if (isPngFile(path) ? carriesParameters(path) : namesParamsFile(path)) {
         loadParametersFrom(path);
         return;

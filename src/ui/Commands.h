@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "ui/CommandIds.h"
@@ -10,20 +11,15 @@
 
 namespace tessaform {
 
+class AnimationWindow;
 class SettingsDialog;
 
 // What the menu items and the two buttons do.
 class Commands {
 public:
     Commands(ProgramState& state, SettingsDialog& dialog, SystemDialogs& dialogs, std::function<void()> requestRender,
-             const HighQualityServices& highQuality)
-        : state_(state),
-          dialog_(dialog),
-          dialogs_(dialogs),
-          requestRender_(std::move(requestRender)),
-          highQuality_(highQuality)
-    {
-    }
+             const HighQualityServices& highQuality);
+    ~Commands();
 
     // Ids that no command knows (the notifications of the size fields, OK)
     // are ignored.
@@ -36,21 +32,31 @@ public:
     void saveParameters();
     void randomParameters();
     void resetParameters();
+    // Opens the animation window beside the settings window, or raises it.
+    void openAnimationWindow();
 
     // A .j4d file or a PNG, told apart by content.
     void loadParametersFrom(const std::string& path);
     // What a file dropped on the window does.
     void openDroppedFile(const std::string& path);
 
+    // nullptr until it is first opened.
+    AnimationWindow* animationWindow() const { return animation_.get(); }
+
 private:
     void requestRenderIfChanged();
     void loadImageParameters(const std::string& path);
+    // A high-quality or film render holds the scheduler's slot; starting a
+    // second would block until it ends, so both commands are greyed out.
+    void markOwnRenderRunning(bool running);
 
     ProgramState& state_;
     SettingsDialog& dialog_;
     SystemDialogs& dialogs_;
     std::function<void()> requestRender_;
     HighQualityServices highQuality_;
+    std::unique_ptr<AnimationWindow> animation_;
+    bool ownRenderRunning_ = false;
 };
 
 }  // namespace tessaform

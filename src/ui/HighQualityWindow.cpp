@@ -82,32 +82,46 @@ std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height)
     return {};
 }
 
+Result<std::shared_ptr<SharedFrame>> renderWindowFrame(std::uint32_t width, std::uint32_t height)
+{
+    if (std::string problem = highQualitySizeProblem(width, height); !problem.empty()) {
+        return Failure{problem};
+    }
+    std::shared_ptr<SharedFrame> frame = SharedFrame::create(static_cast<int>(width), static_cast<int>(height));
+    if (!frame) {
+        return Failure{notEnoughMemoryText(width, height)};
+    }
+    return frame;
+}
+
 std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& services,
                                  const HighQualityRequest& request)
 {
-    if (std::string problem = highQualitySizeProblem(request.width, request.height); !problem.empty()) {
-        return problem;
-    }
-    std::shared_ptr<SharedFrame> frame =
-        SharedFrame::create(static_cast<int>(request.width), static_cast<int>(request.height));
+    const Result<std::shared_ptr<SharedFrame>> frame = renderWindowFrame(request.width, request.height);
     if (!frame) {
-        return notEnoughMemoryText(request.width, request.height);
+        return frame.error();
     }
-    auto* window = new HighQualityWindow(frame);
+    services.renderer.setHighQualityTarget(*frame, request.outputPath);
+    runInRenderWindow(std::move(claim), services, *frame, RenderMode::HighQuality);
+    return {};
+}
+
+void runInRenderWindow(RenderClaim claim, const HighQualityServices& services, std::shared_ptr<SharedFrame> frame,
+                       RenderMode mode)
+{
+    auto* window = new HighQualityWindow(std::move(frame));
     window->show();
 
     QEventLoop loop;
     QObject::connect(window, &HighQualityWindow::loopEndRequested, &loop, &QEventLoop::quit);
     services.view.setHighQualityWindow(window);
-    services.renderer.setHighQualityTarget(frame, request.outputPath);
-    services.scheduler.launch(std::move(claim), RenderMode::HighQuality);
+    services.scheduler.launch(std::move(claim), mode);
     loop.exec();
 
     services.scheduler.abandonRender();
     services.scheduler.waitForLaunchedRender();
     QObject::disconnect(window, nullptr, &loop, nullptr);
     releaseWindow(window);
-    return {};
 }
 
 }  // namespace tessaform

@@ -5,6 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "app/RenderMode.h"
+#include "params/Result.h"
+
 namespace tessaform {
 
 class FrameRenderer;
@@ -51,6 +54,9 @@ struct HighQualityRequest {
 // 16 bits per side, and the picture must fit in memory.
 std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height);
 
+// A frame for a render window of that size, or the problem text.
+Result<std::shared_ptr<SharedFrame>> renderWindowFrame(std::uint32_t width, std::uint32_t height);
+
 // Renders the current snapshot into a new window and saves it, returning
 // once the window's loop has ended and the render thread is gone. A window
 // left open by a key press stays on screen, painting its own frame. The
@@ -58,5 +64,11 @@ std::string highQualitySizeProblem(std::uint32_t width, std::uint32_t height);
 // problem text when nothing could be rendered, else empty.
 std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& services,
                                  const HighQualityRequest& request);
+
+// Shows the frame in a new window and runs the claimed render of the
+// renderer's target for the mode into it, until the window's loop ends
+// and the render thread is gone.
+void runInRenderWindow(RenderClaim claim, const HighQualityServices& services, std::shared_ptr<SharedFrame> frame,
+                       RenderMode mode);
 
 }  // namespace tessaform

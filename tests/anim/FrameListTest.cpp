@@ -38,5 +38,14 @@ TEST(FrameListTest, BadListsAreRefusedWithTheItem)
     EXPECT_EQ(parseFrameList("1,5-2").error(), "bad frame list item '5-2'");
 }
 
+TEST(FrameListTest, KeysGiveEveryFrameBetweenThemUpToTheLimit)
+{
+    Animation animation;
+    animation.keys = {{3, defaultParams()}, {6, defaultParams()}};
+    EXPECT_EQ(*framesFromFirstToLastKey(animation), (std::vector<int>{3, 4, 5, 6}));
+    animation.keys.back().frame = 10'000'003;
+    EXPECT_EQ(framesFromFirstToLastKey(animation).error(), "the keys span 10000001 frames");
+}
+
 }  // namespace
 }  // namespace tessaform

@@ -23,6 +23,7 @@
 #include "render/Renderer.h"
 #include "support/RenderToPixels.h"
 #include "support/ScratchFolder.h"
+#include "support/WatchedRenderer.h"
 
 // The program's real render path under load: the scheduler driving the
 // fast engine through FrameRenderer, with slider bursts and high-quality
@@ -36,46 +37,7 @@ class SilentView : public RenderView {
 public:
     void requestRepaint(RenderMode) override {}
     void showHighQualityTitle(const std::string&) override {}
-};
-
-// Passes every render on to the program's renderer and records what ran,
-// and whether two ever ran at once.
-class WatchedRenderer : public RenderProcedure {
-public:
-    explicit WatchedRenderer(RenderProcedure& inner) : inner_(inner) {}
-
-    void render(const FractalParams& snapshot, RenderMode mode, const StopSignal& stop) override
-    {
-        const int running = ++inFlight_;
-        int most = mostAtOnce_.load();
-        while (running > most && !mostAtOnce_.compare_exchange_weak(most, running)) {
-        }
-        {
-            std::lock_guard lock(mutex_);
-            started_.push_back({snapshot, mode});
-        }
-        inner_.render(snapshot, mode, stop);
-        --inFlight_;
-    }
-
-    struct Started {
-        FractalParams snapshot;
-        RenderMode mode;
-    };
-
-    std::vector<Started> started() const
-    {
-        std::lock_guard lock(mutex_);
-        return started_;
-    }
-    int mostAtOnce() const { return mostAtOnce_.load(); }
-
-private:
-    RenderProcedure& inner_;
-    std::atomic<int> inFlight_{0};
-    std::atomic<int> mostAtOnce_{0};
-    mutable std::mutex mutex_;
-    std::vector<Started> started_;
+    void previewFinished(const FractalParams&) override {}
 };
 
 // Records are compared as the scheduler compares them: byte for byte.

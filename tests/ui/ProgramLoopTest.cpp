@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include "support/ScratchFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VisibleHighQualityWindow.h"
+#include "ui/AnimationWindow.h"
 #include "ui/CommandIds.h"
 #include "ui/HighQualityWindow.h"
 #include "ui/Program.h"
@@ -28,9 +30,19 @@ void requestClose(QWidget& window)
     QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(window.windowHandle());
 }
 
-void pressKey(QWidget& window, Qt::Key key)
+void pressKey(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QTest::keyClick(window.windowHandle(), key);
+    QTest::keyClick(window.windowHandle(), key, modifiers);
+}
+
+AnimationWindow* animationWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<AnimationWindow*>(widget)) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -118,6 +130,33 @@ private slots:
         QVERIFY(enabledAfterwards);
         QVERIFY(phiDuringRender != 5.969026f);
         QCOMPARE(visibleHighQualityWindow(), nullptr);
+    }
+
+    // The animation window takes keys while the settings dialog runs its
+    // loop; its Ctrl+Z undoes its own edits and leaves the record alone.
+    void animationWindowAnswersBesideTheSettingsLoop()
+    {
+        Program program([](QWidget*) { return std::make_unique<ScriptedDialogs>(); });
+        SettingsDialog& dialog = program.dialog();
+        std::vector<std::size_t> keyCounts;
+        float phiAfterUndo = 0.0f;
+        QTimer::singleShot(0, [&] {
+            dialog.findChild<QAction*>("command40010")->trigger();
+            AnimationWindow* window = animationWindow();
+            QVERIFY(window != nullptr && QTest::qWaitForWindowActive(window));
+            window->findChild<QPushButton*>("addKey")->setFocus();
+            pressKey(*window, Qt::Key_Space);
+            keyCounts.push_back(window->animation().keys.size());
+            program.state().params.editLive([](FractalParams& params) { params.phi = 1.0f; });
+            pressKey(*window, Qt::Key_Z, Qt::ControlModifier);
+            keyCounts.push_back(window->animation().keys.size());
+            phiAfterUndo = program.state().params.live().phi;
+            requestClose(*window);
+            requestClose(dialog);
+        });
+        QCOMPARE(program.run(), idNumber(CommandId::Cancel));
+        QCOMPARE(keyCounts, (std::vector<std::size_t>{1, 0}));
+        QCOMPARE(phiAfterUndo, 1.0f);
     }
 };
 

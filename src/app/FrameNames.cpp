@@ -1,4 +1,4 @@
-#include "cli/FrameNames.h"
+#include "app/FrameNames.h"
 
 #include <cctype>
 
@@ -9,7 +9,7 @@ constexpr int kWidestNumber = 20;
 
 Failure badPattern(const std::string& pattern)
 {
-    return Failure{"-o " + pattern + ": a frame number is written %d or %05d, once; %% stands for %"};
+    return Failure{pattern + ": a frame number is written %d or %05d, once; %% stands for %"};
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 namespace tessaform {
 
 // An output name with at most one printf-style frame number ("%d", "%05d");
-// "%%" stands for a percent sign.
+// "%%" stands for a percent sign. A failure to parse starts with the name.
 class FrameNames {
 public:
     static Result<FrameNames> parse(const std::string& pattern);

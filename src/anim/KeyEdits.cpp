@@ -1,0 +1,119 @@
+#include "anim/KeyEdits.h"
+
+#include <algorithm>
+#include <string>
+
+namespace tessaform {
+namespace {
+
+// Bits, so that a NaN equals itself and -0 differs from 0.
+bool slotDiffers(const FractalParams& a, const FractalParams& b, const ParamField& field)
+{
+    return readIntegerSlot(a, field.slot) != readIntegerSlot(b, field.slot);
+}
+
+Failure frameTaken(int frame)
+{
+    return Failure{"Frame " + std::to_string(frame) + " already has a key"};
+}
+
+void sortByFrame(Animation& animation)
+{
+    std::sort(animation.keys.begin(), animation.keys.end(),
+              [](const Keyframe& a, const Keyframe& b) { return a.frame < b.frame; });
+}
+
+}  // namespace
+
+Result<Animation> withKeyAdded(const Animation& animation, int frame, const FractalParams& params)
+{
+    if (keyAtFrame(animation, frame)) {
+        return frameTaken(frame);
+    }
+    Animation edited = animation;
+    edited.keys.push_back({frame, params});
+    sortByFrame(edited);
+    return edited;
+}
+
+Animation withKeyReplaced(const Animation& animation, std::size_t index, const FractalParams& params)
+{
+    Animation edited = animation;
+    edited.keys.at(index).params = params;
+    return edited;
+}
+
+Animation withKeyDeleted(const Animation& animation, std::size_t index)
+{
+    Animation edited = animation;
+    edited.keys.erase(edited.keys.begin() + static_cast<std::ptrdiff_t>(index));
+    return edited;
+}
+
+Result<Animation> withKeyRetimed(const Animation& animation, std::size_t index, int frame)
+{
+    if (frame < 0) {
+        return Failure{"Frames are counted from 0"};
+    }
+    const std::optional<std::size_t> holder = keyAtFrame(animation, frame);
+    if (holder && *holder != index) {
+        return frameTaken(frame);
+    }
+    Animation edited = animation;
+    edited.keys.at(index).frame = frame;
+    sortByFrame(edited);
+    return edited;
+}
+
+Result<Animation> withInterpolation(const Animation& animation, const ParamField& field, Interpolation mode)
+{
+    if (fieldOnlySteps(field) && mode != Interpolation::Step) {
+        return Failure{std::string(field.name) + " can only step"};
+    }
+    Animation edited = animation;
+    edited.interpolation[static_cast<std::size_t>(field.slot)] = mode;
+    return edited;
+}
+
+bool fieldOnlySteps(const ParamField& field)
+{
+    return field.name == "power";
+}
+
+std::optional<std::size_t> keyAtFrame(const Animation& animation, int frame)
+{
+    const auto key = std::find_if(animation.keys.begin(), animation.keys.end(),
+                                  [frame](const Keyframe& k) { return k.frame == frame; });
+    if (key == animation.keys.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(key - animation.keys.begin());
+}
+
+std::vector<std::string_view> changedFields(const Animation& animation, std::size_t index)
+{
+    const FractalParams before = index == 0 ? defaultParams() : animation.keys.at(index - 1).params;
+    std::vector<std::string_view> names;
+    for (const ParamField& field : paramFields()) {
+        if (slotDiffers(before, animation.keys.at(index).params, field)) {
+            names.push_back(field.name);
+        }
+    }
+    return names;
+}
+
+std::vector<const ParamField*> movingFields(const Animation& animation)
+{
+    std::vector<const ParamField*> fields;
+    for (const ParamField& field : paramFields()) {
+        for (std::size_t index = 1; index < animation.keys.size(); ++index) {
+            if (slotDiffers(animation.keys[index - 1].params, animation.keys[index].params, field)) {
+                fields.push_back(&field);
+                break;
+            }
+        }
+    }
+    return fields;
+}
+
+}  // namespace tessaform

@@ -1,0 +1,84 @@
+#include "app/FilmFrames.h"
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "app/FilmSet.h"
+#include "app/ImageMetadata.h"
+#include "io/ImageOutput.h"
+#include "render/Renderer.h"
+
+namespace tessaform {
+namespace {
+
+// Images are written whole or not at all, so one that is there is complete.
+bool imageExists(const std::string& path)
+{
+    struct stat file;
+    return ::stat(path.c_str(), &file) == 0 && S_ISREG(file.st_mode) && file.st_size > 0;
+}
+
+std::vector<std::string> imagesToWrite(const FilmFrames& film, int frame)
+{
+    std::vector<std::string> images;
+    for (const FrameNames& names : film.outputs.images) {
+        if (!film.skipExisting || !imageExists(names.nameFor(frame))) {
+            images.push_back(names.nameFor(frame));
+        }
+    }
+    return images;
+}
+
+Result<void> writeFrameImages(const std::vector<std::string>& images, const FrameBuffer& canvas,
+                              const FractalParams& params, const Gradient& gradient)
+{
+    for (const std::string& image : images) {
+        if (Result<void> saved = writeImageFile(image, canvas.pixels(), canvas.width(), canvas.height(),
+                                                imageMetadata(params, gradient));
+            !saved) {
+            return saved;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
+                         const RenderSettings& settings)
+{
+    FilmEnd end;
+    FilmSet films;
+    if (end.files = films.open(film.outputs.films, canvas, film.fps, film.quality); !end.files) {
+        return end;
+    }
+    for (std::size_t index = 0; index < film.frames.size(); ++index) {
+        const int frame = film.frames[index];
+        const std::vector<std::string> images = imagesToWrite(film, frame);
+        if (images.empty() && films.empty()) {
+            continue;
+        }
+        observer.frameStarted(index, film.frames.size(), frame);
+        const FractalParams params = film.recordAt(frame);
+        const RenderOutcome outcome = renderImage(params, gradient, canvas.image(), observer, settings);
+        observer.frameRendered();
+        if (outcome != RenderOutcome::Completed) {
+            end.stopped = true;
+            end.files = films.finish();
+            return end;
+        }
+        if (end.files = writeFrameImages(images, canvas, params, gradient); !end.files) {
+            return end;
+        }
+        if (end.files = films.add(canvas); !end.files) {
+            return end;
+        }
+        ++end.framesWritten;
+        observer.frameWritten();
+    }
+    end.files = films.finish();
+    return end;
+}
+
+}  // namespace tessaform

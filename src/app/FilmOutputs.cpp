@@ -1,0 +1,44 @@
+#include "app/FilmOutputs.h"
+
+#include "io/AtomicReplace.h"
+#include "io/VideoWriter.h"
+
+namespace tessaform {
+
+Result<FilmOutputs> planFilmOutputs(const std::vector<std::string>& names, std::size_t frameCount)
+{
+    FilmOutputs outputs;
+    for (const std::string& name : names) {
+        if (namesVideo(name)) {
+            outputs.films.push_back(name);
+            continue;
+        }
+        Result<FrameNames> pattern = FrameNames::parse(name);
+        if (!pattern) {
+            return Failure{pattern.error()};
+        }
+        if (!pattern->numbered() && frameCount > 1) {
+            return Failure{name + " names one file for " + std::to_string(frameCount) +
+                           " frames; put a frame number in it, such as julia_%05d.png"};
+        }
+        outputs.images.push_back(*pattern);
+    }
+    return outputs;
+}
+
+Result<void> checkFilmOutputs(const FilmOutputs& outputs, int firstFrame)
+{
+    for (const FrameNames& images : outputs.images) {
+        if (Result<void> writable = checkReplaceable(images.nameFor(firstFrame)); !writable) {
+            return writable;
+        }
+    }
+    for (const std::string& film : outputs.films) {
+        if (Result<void> writable = checkReplaceable(film); !writable) {
+            return writable;
+        }
+    }
+    return {};
+}
+
+}  // namespace tessaform

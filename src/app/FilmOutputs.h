@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "app/FrameNames.h"
+#include "params/Result.h"
+
+namespace tessaform {
+
+// Where the frames of an animation go: numbered images and films.
+struct FilmOutputs {
+    std::vector<FrameNames> images;
+    std::vector<std::string> films;
+};
+
+// Each name is a film (.mp4, .mkv, .webm) or an image name, which needs a
+// frame number when more than one frame is written. A failure starts with
+// the name it is about.
+Result<FilmOutputs> planFilmOutputs(const std::vector<std::string>& names, std::size_t frameCount);
+
+// Tried before the first frame, so that a doomed render ends at once.
+Result<void> checkFilmOutputs(const FilmOutputs& outputs, int firstFrame);
+
+}  // namespace tessaform

@@ -1,0 +1,38 @@
+#include "app/FilmSet.h"
+
+namespace tessaform {
+
+Result<void> FilmSet::open(const std::vector<std::string>& paths, const FrameBuffer& frame, double fps, int quality)
+{
+    for (const std::string& path : paths) {
+        Result<std::unique_ptr<VideoWriter>> writer =
+            VideoWriter::open({path, frame.width(), frame.height(), fps, quality});
+        if (!writer) {
+            return Failure{writer.error()};
+        }
+        writers_.push_back(std::move(writer).value());
+    }
+    return {};
+}
+
+Result<void> FilmSet::add(const FrameBuffer& frame)
+{
+    for (const auto& writer : writers_) {
+        if (Result<void> written = writer->writeFrame(frame.pixels()); !written) {
+            return written;
+        }
+    }
+    return {};
+}
+
+Result<void> FilmSet::finish()
+{
+    for (const auto& writer : writers_) {
+        if (Result<void> finished = writer->finish(); !finished) {
+            return finished;
+        }
+    }
+    return {};
+}
+
+}  // namespace tessaform

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/FrameBuffer.h"
+#include "io/VideoWriter.h"
+#include "params/Result.h"
+
+namespace tessaform {
+
+// The films that one animation render writes, fed the same frames.
+class FilmSet {
+public:
+    Result<void> open(const std::vector<std::string>& paths, const FrameBuffer& frame, double fps, int quality);
+    Result<void> add(const FrameBuffer& frame);
+    // Each film playable with the frames added so far.
+    Result<void> finish();
+
+    bool empty() const { return writers_.empty(); }
+
+private:
+    std::vector<std::unique_ptr<VideoWriter>> writers_;
+};
+
+}  // namespace tessaform

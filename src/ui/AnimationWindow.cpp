@@ -1,0 +1,464 @@
+#include "ui/AnimationWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "anim/FrameList.h"
+#include "anim/KeyEdits.h"
+#include "anim/KeyframeFile.h"
+#include "app/FilmJob.h"
+#include "app/KeyframeFileIo.h"
+#include "app/ParamFileIo.h"
+#include "app/QtRenderView.h"
+#include "app/RenderScheduler.h"
+#include "ui/CommandIds.h"
+#include "ui/FilmRender.h"
+#include "ui/InterpolationTable.h"
+#include "ui/KeyTable.h"
+#include "ui/ProgramState.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SystemDialogs.h"
+#include "ui/Timeline.h"
+
+namespace tessaform {
+namespace {
+
+// Moves of the timeline and played frames make one step of the settings
+// window's history per burst, as key presses on one slider do.
+constexpr int kTimelineSource = idNumber(CommandId::Animation);
+
+constexpr int kGapToOtherWindow = 8;
+// Room for three buttons in a row; as tall as the settings window.
+constexpr int kFirstWidth = 420;
+
+QPushButton* makeButton(const char* name, const char* caption, QWidget* parent)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QGroupBox* makeGroup(const char* caption, QWidget* content)
+{
+    auto* group = new QGroupBox(QString::fromLatin1(caption));
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(content);
+    return group;
+}
+
+QWidget* inRow(std::initializer_list<QWidget*> widgets)
+{
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* widget : widgets) {
+        layout->addWidget(widget);
+    }
+    return row;
+}
+
+QWidget* stacked(std::initializer_list<QWidget*> widgets)
+{
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* widget : widgets) {
+        layout->addWidget(widget);
+    }
+    return column;
+}
+
+}  // namespace
+
+AnimationWindow::AnimationWindow(AnimationServices services)
+    : services_(std::move(services)),
+      keys_(new KeyTable),
+      interpolation_(new InterpolationTable),
+      timeline_(new Timeline)
+{
+    setWindowTitle(QStringLiteral("Animation"));
+    animation_.interpolation = defaultInterpolation();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(makeGroup("Keys", stacked({keys_, makeKeyButtons()})), 1);
+    layout->addWidget(makeGroup("Interpolation", interpolation_), 1);
+    layout->addWidget(makeGroup("Timeline", stacked({timeline_, makePlayControls()})));
+    layout->addWidget(makeFileButtons());
+    makeHistoryActions();
+    connectParts();
+    connectPreview();
+    showAnimation(std::nullopt);
+}
+
+// Selecting a key jumps to its frame; moving the timeline stops playing and
+// selects the key at the frame, if there is one.
+void AnimationWindow::connectParts()
+{
+    connect(keys_, &QTableWidget::itemSelectionChanged, this, [this] {
+        updateKeyButtons();
+        if (const std::optional<std::size_t> key = keys_->selectedKey()) {
+            jumpToFrame(animation_.keys[*key].frame);
+        }
+    });
+    connect(keys_, &KeyTable::frameEdited, this, &AnimationWindow::retimeKey);
+    connect(interpolation_, &InterpolationTable::modeChosen, this, &AnimationWindow::setInterpolation);
+    connect(timeline_, &Timeline::frameChosen, this, [this](int frame) {
+        stopPlaying();
+        selectKeyAt(frame);
+        showFrame(frame, PreviewRequest::IfChanged);
+    });
+    connect(&playback_, &Playback::nextFrameDue, this, &AnimationWindow::playNextFrame);
+}
+
+AnimationWindow::~AnimationWindow() = default;
+
+QWidget* AnimationWindow::makeKeyButtons()
+{
+    QPushButton* add = makeButton("addKey", "Add key", this);
+    replaceKey_ = makeButton("replaceKey", "Replace key", this);
+    deleteKey_ = makeButton("deleteKey", "Delete key", this);
+    connect(add, &QPushButton::clicked, this, &AnimationWindow::addKey);
+    connect(replaceKey_, &QPushButton::clicked, this, &AnimationWindow::replaceKey);
+    connect(deleteKey_, &QPushButton::clicked, this, &AnimationWindow::deleteKey);
+    return inRow({add, replaceKey_, deleteKey_});
+}
+
+QWidget* AnimationWindow::makePlayControls()
+{
+    play_ = makeButton("play", "Play", this);
+    fps_ = new QDoubleSpinBox(this);
+    fps_->setObjectName(QStringLiteral("fps"));
+    fps_->setRange(0.001, 1000.0);
+    fps_->setDecimals(3);
+    fps_->setKeyboardTracking(false);
+    connect(play_, &QPushButton::clicked, this, &AnimationWindow::togglePlaying);
+    connect(fps_, &QDoubleSpinBox::valueChanged, this, &AnimationWindow::setFps);
+    auto* fpsCaption = new QLabel(QStringLiteral("Frames per second"), this);
+    return inRow({play_, fpsCaption, fps_});
+}
+
+QWidget* AnimationWindow::makeFileButtons()
+{
+    QPushButton* load = makeButton("loadAnimation", "Load animation...", this);
+    QPushButton* save = makeButton("saveAnimation", "Save animation...", this);
+    render_ = makeButton("renderAnimation", "Render animation...", this);
+    connect(load, &QPushButton::clicked, this, &AnimationWindow::loadAnimation);
+    connect(save, &QPushButton::clicked, this, &AnimationWindow::saveAnimation);
+    connect(render_, &QPushButton::clicked, this, &AnimationWindow::renderAnimation);
+    return inRow({load, save, render_});
+}
+
+// The settings window keeps its own Ctrl+Z for the record; here it undoes
+// edits of the keys.
+void AnimationWindow::makeHistoryActions()
+{
+    const auto addShortcut = [this](const char* name, const QList<QKeySequence>& keys,
+                                    void (AnimationWindow::*slot)()) {
+        auto* action = new QAction(QString::fromLatin1(name), this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+    };
+    addShortcut("undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &AnimationWindow::undo);
+    addShortcut("redo", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+                &AnimationWindow::redo);
+}
+
+// A finished preview of what the live record holds lets playing go on; one
+// of an older record, cut short by the frame now shown, does not.
+void AnimationWindow::connectPreview()
+{
+    connect(&services_.render.view, &QtRenderView::previewDrawn, this, [this](const FractalParams& drawn) {
+        if (playback_.playing() && !paramsDiffer(drawn, services_.state.params.live())) {
+            playback_.previewDrawn();
+        }
+    });
+}
+
+void AnimationWindow::showBeside(const QWidget& other)
+{
+    if (!placed_) {
+        move(other.frameGeometry().topRight() + QPoint(kGapToOtherWindow, 0));
+        resize(kFirstWidth, std::max(other.height(), minimumSizeHint().height()));
+        placed_ = true;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void AnimationWindow::addKey()
+{
+    const int frame = timeline_->frame();
+    applyEdit(withKeyAdded(animation_, frame, services_.state.params.live()), frame);
+}
+
+void AnimationWindow::replaceKey()
+{
+    if (const std::optional<std::size_t> key = keys_->selectedKey()) {
+        applyEdit(withKeyReplaced(animation_, *key, services_.state.params.live()), animation_.keys[*key].frame);
+    }
+}
+
+void AnimationWindow::deleteKey()
+{
+    if (const std::optional<std::size_t> key = keys_->selectedKey()) {
+        applyEdit(withKeyDeleted(animation_, *key), std::nullopt);
+    }
+}
+
+void AnimationWindow::retimeKey(std::size_t index, int frame)
+{
+    applyEdit(withKeyRetimed(animation_, index, frame), frame);
+}
+
+void AnimationWindow::setInterpolation(const ParamField& field, Interpolation mode)
+{
+    const std::optional<std::size_t> key = keys_->selectedKey();
+    applyEdit(withInterpolation(animation_, field, mode),
+              key ? std::optional<int>(animation_.keys[*key].frame) : std::nullopt);
+}
+
+void AnimationWindow::setFps(double fps)
+{
+    Animation edited = animation_;
+    edited.fps = fps;
+    const std::optional<std::size_t> key = keys_->selectedKey();
+    applyEdit(edited, key ? std::optional<int>(animation_.keys[*key].frame) : std::nullopt);
+}
+
+void AnimationWindow::undo()
+{
+    restore(history_.undo(animation_));
+}
+
+void AnimationWindow::redo()
+{
+    restore(history_.redo(animation_));
+}
+
+// One step of the history; a refused edit is explained and shown undone.
+void AnimationWindow::applyEdit(const Result<Animation>& edited, std::optional<int> selectedFrame)
+{
+    if (!edited) {
+        showAnimation(selectedFrame);
+        services_.dialogs.showMessage(edited.error());
+        return;
+    }
+    history_.record(animation_);
+    animation_ = *edited;
+    showAnimation(selectedFrame);
+}
+
+// The key selected before stays selected where it still is.
+void AnimationWindow::restore(const std::optional<Animation>& animation)
+{
+    if (!animation) {
+        return;
+    }
+    const std::optional<std::size_t> key = keys_->selectedKey();
+    const std::optional<int> selectedFrame = key ? std::optional<int>(animation_.keys[*key].frame) : std::nullopt;
+    animation_ = *animation;
+    showAnimation(selectedFrame);
+}
+
+void AnimationWindow::showAnimation(std::optional<int> selectedFrame)
+{
+    keys_->showKeys(animation_, selectedFrame);
+    interpolation_->showModes(animation_);
+    const bool hasKeys = !animation_.keys.empty();
+    timeline_->setKeySpan(hasKeys ? animation_.firstFrame() : 0, hasKeys ? animation_.lastFrame() : 0);
+    const QSignalBlocker blocker(fps_);
+    fps_->setValue(animation_.fps);
+    play_->setEnabled(hasKeys);
+    updateKeyButtons();
+}
+
+// So that Replace key and Delete key never act on a key out of sight.
+void AnimationWindow::selectKeyAt(int frame)
+{
+    keys_->selectKey(keyAtFrame(animation_, frame));
+    updateKeyButtons();
+}
+
+void AnimationWindow::updateKeyButtons()
+{
+    const bool selected = keys_->selectedKey().has_value();
+    replaceKey_->setEnabled(selected);
+    deleteKey_->setEnabled(selected);
+}
+
+// As a load does: the record goes into the live record, the settings
+// window's controls follow and the preview renders it.
+void AnimationWindow::showFrame(int frame, PreviewRequest request)
+{
+    if (animation_.keys.empty()) {
+        return;
+    }
+    ProgramState& state = services_.state;
+    state.history.checkpointBurst(kTimelineSource, EditHistory::Clock::now(), state.editState());
+    const FractalParams record = paramsAtFrame(animation_, frame);
+    state.params.editLive([&record](FractalParams& live) { live = record; });
+    // What was typed into the size fields stays.
+    services_.dialog.takeRenderSize();
+    services_.dialog.syncControls();
+    if (request == PreviewRequest::Always || state.params.liveDiffersFromSnapshot()) {
+        services_.requestRender();
+    }
+}
+
+void AnimationWindow::jumpToFrame(int frame)
+{
+    stopPlaying();
+    timeline_->setFrame(frame);
+    showFrame(frame, PreviewRequest::IfChanged);
+}
+
+// From the timeline's frame, or from the first key when it stands at or
+// beyond the last.
+void AnimationWindow::togglePlaying()
+{
+    if (playback_.playing()) {
+        stopPlaying();
+        return;
+    }
+    if (animation_.keys.empty()) {
+        return;
+    }
+    const int frame = timeline_->frame();
+    playback_.start(animation_.fps);
+    play_->setText(QStringLiteral("Stop"));
+    playFrame(frame >= animation_.lastFrame() || frame < animation_.firstFrame() ? animation_.firstFrame() : frame);
+}
+
+// Every frame asks for its own preview, even one that looks as the frame
+// before, so that each frame is drawn and its end can be waited for.
+void AnimationWindow::playFrame(int frame)
+{
+    timeline_->setFrame(frame);
+    selectKeyAt(frame);
+    showFrame(frame, PreviewRequest::Always);
+    playback_.frameShown();
+}
+
+void AnimationWindow::playNextFrame()
+{
+    const int next = timeline_->frame() + 1;
+    if (animation_.keys.empty() || next > animation_.lastFrame()) {
+        stopPlaying();
+        return;
+    }
+    playFrame(next);
+}
+
+void AnimationWindow::stopPlaying()
+{
+    playback_.stop();
+    play_->setText(QStringLiteral("Play"));
+}
+
+void AnimationWindow::loadAnimation()
+{
+    if (const auto path = services_.dialogs.chooseFileToOpen({{"*.toml"}, ""})) {
+        loadAnimationFrom(*path);
+    }
+}
+
+// A load is one step of the history, and shows the first key.
+void AnimationWindow::loadAnimationFrom(const std::string& path)
+{
+    const KeyframeLoad load = readKeyframeFile(path, readParamsOnto);
+    if (!load.animation) {
+        services_.dialogs.showMessage(load.animation.error());
+        return;
+    }
+    applyEdit(*load.animation, load.animation->firstFrame());
+    jumpToFrame(animation_.firstFrame());
+}
+
+void AnimationWindow::saveAnimation()
+{
+    if (animation_.keys.empty()) {
+        services_.dialogs.showMessage("An animation needs a key; add one first");
+        return;
+    }
+    const auto path = services_.dialogs.chooseFileToSave({{"*.toml"}, "animation.toml"});
+    if (!path) {
+        return;
+    }
+    if (const Result<void> written = writeKeyframeFile(*path, animation_); !written) {
+        services_.dialogs.showMessage(written.error());
+    }
+}
+
+// Refused before the file is asked for where the size or the keys make it
+// hopeless, and before rendering where the name or its folder does.
+void AnimationWindow::renderAnimation()
+{
+    stopPlaying();
+    if (animation_.keys.empty()) {
+        services_.dialogs.showMessage("An animation needs a key; add one first");
+        return;
+    }
+    ProgramState& state = services_.state;
+    services_.dialog.takeRenderSize();
+    if (const std::string problem = highQualitySizeProblem(state.renderWidth, state.renderHeight); !problem.empty()) {
+        services_.dialogs.showMessage(problem);
+        return;
+    }
+    const auto output =
+        services_.dialogs.chooseFileToSave({{"*.png", "*.tga", "*.mp4", "*.mkv", "*.webm"}, "julia_%05d.png"});
+    if (!output) {
+        return;
+    }
+    const Result<std::shared_ptr<const FilmJob>> job = planFilm(*output);
+    if (!job) {
+        services_.dialogs.showMessage(job.error());
+        return;
+    }
+    services_.ownRenderRunning(true);
+    const std::string problem = runFilmRender(services_.render.scheduler.stopRenderAndWait(), services_.render,
+                                              {state.renderWidth, state.renderHeight, *job});
+    services_.ownRenderRunning(false);
+    if (!problem.empty()) {
+        services_.dialogs.showMessage(problem);
+    }
+}
+
+Result<std::shared_ptr<const FilmJob>> AnimationWindow::planFilm(const std::string& output) const
+{
+    Result<std::vector<int>> frames = framesFromFirstToLastKey(animation_);
+    if (!frames) {
+        return Failure{frames.error()};
+    }
+    const Result<FilmOutputs> outputs = planFilmOutputs({output}, frames->size());
+    if (!outputs) {
+        return Failure{outputs.error()};
+    }
+    if (Result<void> writable = checkFilmOutputs(*outputs, frames->front()); !writable) {
+        return Failure{writable.error()};
+    }
+    return std::make_shared<const FilmJob>(FilmJob{animation_, std::move(frames).value(), *outputs});
+}
+
+void AnimationWindow::setRenderEnabled(bool enabled)
+{
+    render_->setEnabled(enabled);
+}
+
+void AnimationWindow::closeEvent(QCloseEvent* event)
+{
+    stopPlaying();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace tessaform
