@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/FilmSet.h"
+#include "app/FrameClaim.h"
 #include "app/ImageMetadata.h"
 #include "io/ImageOutput.h"
 #include "render/Renderer.h"
@@ -43,6 +44,24 @@ Result<void> writeFrameImages(const std::vector<std::string>& images, const Fram
     return {};
 }
 
+// Every image of the frame claimed, or none: a frame another run holds in
+// part is left to it.
+std::optional<std::vector<FrameClaim>> claimImages(const FilmFrames& film, const std::vector<std::string>& images)
+{
+    std::vector<FrameClaim> claims;
+    if (!film.claimsStaleAfter) {
+        return claims;
+    }
+    for (const std::string& image : images) {
+        std::optional<FrameClaim> claim = FrameClaim::take(image, *film.claimsStaleAfter);
+        if (!claim) {
+            return std::nullopt;
+        }
+        claims.push_back(std::move(*claim));
+    }
+    return claims;
+}
+
 }  // namespace
 
 FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
@@ -55,8 +74,20 @@ FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, Frame
     }
     for (std::size_t index = 0; index < film.frames.size(); ++index) {
         const int frame = film.frames[index];
-        const std::vector<std::string> images = imagesToWrite(film, frame);
+        std::vector<std::string> images = imagesToWrite(film, frame);
         if (images.empty() && films.empty()) {
+            ++end.framesSkipped;
+            continue;
+        }
+        // A film needs every frame, so runs that make one share nothing.
+        const std::optional<std::vector<FrameClaim>> claims =
+            films.empty() ? claimImages(film, images) : std::vector<FrameClaim>();
+        if (claims && films.empty() && film.claimsStaleAfter) {
+            // Another run may have finished it between the look and the claim.
+            images = imagesToWrite(film, frame);
+        }
+        if (!claims || (images.empty() && films.empty())) {
+            ++end.framesSkipped;
             continue;
         }
         observer.frameStarted(index, film.frames.size(), frame);

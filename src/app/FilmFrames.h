@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/FilmOutputs.h"
@@ -36,6 +38,9 @@ struct FilmFrames {
     // Renders only frames whose image is missing; a film still needs all.
     bool skipExisting = false;
     std::function<FractalParams(int frame)> recordAt;
+    // With skipExisting, runs sharing the output folder claim each frame
+    // before rendering it (FrameClaim) and pass over frames others hold.
+    std::optional<std::chrono::seconds> claimsStaleAfter = std::nullopt;
 };
 
 struct FilmEnd {
@@ -43,6 +48,8 @@ struct FilmEnd {
     // film holds the frames before it.
     bool stopped = false;
     int framesWritten = 0;
+    // Already there, or held by another run.
+    int framesSkipped = 0;
     // The first file that failed; nothing was rendered after it.
     Result<void> files;
 };

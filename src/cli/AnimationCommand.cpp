@@ -1,5 +1,7 @@
 #include "cli/AnimationCommand.h"
 
+#include <cstdio>
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -67,6 +69,23 @@ private:
     FrameClock clock_;
 };
 
+// The task's contiguous run of the chosen frames.
+std::vector<int> chunkOf(const std::vector<int>& frames, const CliOptions& options)
+{
+    if (!options.chunk) {
+        return frames;
+    }
+    const auto [first, last] = options.chunk->runOf(frames.size());
+    return {frames.begin() + static_cast<std::ptrdiff_t>(first), frames.begin() + static_cast<std::ptrdiff_t>(last)};
+}
+
+// One line on stdout for whoever runs many of these: what this run did.
+void printManifest(const FilmEnd& end)
+{
+    std::printf("Frames: %d done, %d skipped, %d failed\n", end.framesWritten, end.framesSkipped, end.files ? 0 : 1);
+    std::fflush(stdout);
+}
+
 FractalParams recordAt(const Animation& animation, int frame, const CliOptions& options)
 {
     FractalParams params = paramsAtFrame(animation, frame);
@@ -81,6 +100,7 @@ ExitCode renderFrames(const CliOptions& options, const FilmFrames& film, const G
     StderrFilmProgress progress(options.quiet);
     stopRenderingOnInterrupt();
     const FilmEnd end = renderFilmFrames(film, gradient, canvas, progress, options.engine);
+    printManifest(end);
     if (end.stopped) {
         // A film keeps the frames it has; the unfinished one is in no file.
         return fail(ExitCode::RuntimeFailure, "Render interrupted; " + std::to_string(end.framesWritten) +
@@ -117,7 +137,12 @@ ExitCode runAnimation(const CliOptions& options)
     if (!chosen) {
         return fail(ExitCode::UsageError, chosen.error());
     }
-    const std::vector<int>& frames = *chosen;
+    const std::vector<int> frames = chunkOf(*chosen, options);
+    if (frames.empty()) {
+        // More tasks than frames: this one has none.
+        printManifest({});
+        return ExitCode::Success;
+    }
     const Result<FilmOutputs> outputs = planFilmOutputs(options.animationOutputs, frames.size());
     if (!outputs) {
         return fail(ExitCode::UsageError, "-o " + outputs.error());
@@ -133,9 +158,12 @@ ExitCode runAnimation(const CliOptions& options)
     if (!canvas) {
         return fail(ExitCode::RuntimeFailure, notEnoughMemoryText(options.width, options.height));
     }
-    const FilmFrames film{frames, *outputs, animation.fps, options.quality, options.skipExisting, [&](int frame) {
-                              return recordAt(animation, frame, options);
-                          }};
+    FilmFrames film{frames, *outputs, animation.fps, options.quality, options.skipExisting, [&](int frame) {
+                        return recordAt(animation, frame, options);
+                    }};
+    if (options.skipExisting) {
+        film.claimsStaleAfter = options.claimTimeout;
+    }
     return renderFrames(options, film, *gradient.current(), *canvas);
 }
 

@@ -14,6 +14,8 @@ struct RawOptions {
     std::vector<std::string> assignments;
     std::vector<std::string> outputs;
     std::optional<std::string> frameList;
+    std::optional<std::string> chunk;
+    std::optional<long> claimTimeout;
 };
 
 void defineOptions(CLI::App& app, RawOptions& raw)
@@ -45,6 +47,11 @@ void defineOptions(CLI::App& app, RawOptions& raw)
         ->check(CLI::Range(0, 63));
     app.add_flag("--skip-existing", o.skipExisting, "Do not render frames whose images are already there");
     app.add_option("--save-animation", o.saveAnimationFile, "Write the keyframes back as a .toml file");
+    app.add_option("--chunk", raw.chunk, "K/N or slurm: render the K-th of N contiguous runs of the frames");
+    app.add_option("--claim-timeout", raw.claimTimeout,
+                   "With --skip-existing: seconds after which another run's claim on a frame is taken over "
+                   "(default 3600)")
+        ->check(CLI::PositiveNumber);
 }
 
 // Several outputs, frame lists and films belong to animations only.
@@ -52,8 +59,8 @@ Result<void> convertOutputs(RawOptions& raw)
 {
     CliOptions& o = raw.options;
     if (!o.animationFile) {
-        if (raw.frameList || o.skipExisting || o.saveAnimationFile) {
-            return Failure{"--frames, --skip-existing and --save-animation need --animation"};
+        if (raw.frameList || o.skipExisting || o.saveAnimationFile || raw.chunk || raw.claimTimeout) {
+            return Failure{"--frames, --chunk, --skip-existing, --claim-timeout and --save-animation need --animation"};
         }
         if (raw.outputs.size() > 1) {
             return Failure{"--output: a still is one image; several outputs need --animation"};
@@ -70,6 +77,16 @@ Result<void> convertOutputs(RawOptions& raw)
             return Failure{"--frames: " + frames.error()};
         }
         o.frames = std::move(frames).value();
+    }
+    if (raw.chunk) {
+        Result<TaskShare> chunk = parseTaskShare(*raw.chunk, "--chunk");
+        if (!chunk) {
+            return Failure{chunk.error()};
+        }
+        o.chunk = *chunk;
+    }
+    if (raw.claimTimeout) {
+        o.claimTimeout = std::chrono::seconds(*raw.claimTimeout);
     }
     return {};
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/FilmFrames.h"
 #include "cli/FieldAssignment.h"
+#include "cli/TaskShare.h"
 #include "params/Result.h"
 #include "render/RenderSettings.h"
 
@@ -30,6 +32,8 @@ struct CliOptions {
     int quality = FilmFrames::kDefaultQuality;
     bool skipExisting = false;
     std::optional<std::string> saveAnimationFile;
+    std::optional<TaskShare> chunk;  // this task's run of the frames
+    std::chrono::seconds claimTimeout{3600};
 };
 
 // What the command line asks for.

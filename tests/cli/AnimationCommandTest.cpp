@@ -83,6 +83,9 @@ TEST_F(AnimationCommandTest, BadFilesAndListsStopBeforeAnyFrame)
         {"--animation film.toml --frames 3-1", 2, "--frames: bad frame list item '3-1'"},
         {"--frames 0-3 -o x.tga", 2, "need --animation"},
         {"-o a.tga -o b.tga", 2, "several outputs need --animation"},
+        {"--chunk 1/2 -o x.tga", 2, "need --animation"},
+        {"--animation film.toml --chunk 3/2", 2, "--chunk 3/2: K/N needs 1 <= K <= N"},
+        {"--animation film.toml --chunk slurm", 2, "--chunk slurm: not inside a Slurm job array"},
         {"--animation film.toml -o missing/f_%d.png", 1, "Could not create missing/f_0.png"},
     };
     for (const auto& c : cases) {
