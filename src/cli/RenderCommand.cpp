@@ -16,10 +16,30 @@
 #include "cli/ToolkitMessages.h"
 #include "io/AtomicReplace.h"
 #include "io/ImageOutput.h"
+#include "io/ImageRowWriter.h"
 #include "render/Renderer.h"
 
 namespace tessaform {
 namespace {
+
+// Each row goes to the file as soon as it is final.
+Result<void> renderInto(ImageRowWriter& writer, const FractalParams& params, const Gradient& gradient,
+                        const CliOptions& options, ProgressReporter& progress)
+{
+    Result<void> rowWritten;
+    const RenderOutcome outcome = renderRows(params, gradient, options.width, options.height, progress, options.engine,
+                                             [&](int, const std::uint32_t* pixels) {
+                                                 rowWritten = writer.writeRow(pixels);
+                                                 return rowWritten.ok();
+                                             });
+    if (!rowWritten) {
+        return rowWritten;
+    }
+    if (outcome != RenderOutcome::Completed) {
+        return Failure{"Render interrupted; nothing written"};
+    }
+    return {};
+}
 
 ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
                       const std::shared_ptr<const Gradient>& imageGradient)
@@ -31,21 +51,18 @@ ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
     if (const Result<void> writable = checkReplaceable(options.outputFile); !writable) {
         return fail(ExitCode::RuntimeFailure, writable.error());
     }
-    const auto frame = createFrameBuffer(options.width, options.height);
-    if (!frame) {
+    // Only the reference engine holds the whole image; the fast one a strip.
+    if (options.engine.engine == RenderEngine::Reference && !frameBuffersFit(options.width, options.height, 1)) {
         return fail(ExitCode::RuntimeFailure, notEnoughMemoryText(options.width, options.height));
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
     stopRenderingOnInterrupt();
     const std::shared_ptr<const Gradient> used = gradient.current();
-    const RenderOutcome outcome = renderImage(params, *used, frame->image(), progress, options.engine);
+    const Result<void> written = writeImageFileByRows(
+        options.outputFile, options.width, options.height, imageMetadata(params, *used),
+        [&](ImageRowWriter& writer) { return renderInto(writer, params, *used, options, progress); });
     progress.finish();
-    if (outcome != RenderOutcome::Completed) {
-        return fail(ExitCode::RuntimeFailure, "Render interrupted; nothing written");
-    }
-    if (const Result<void> written = writeImageFile(options.outputFile, frame->pixels(), frame->width(),
-                                                    frame->height(), imageMetadata(params, *used));
-        !written.ok()) {
+    if (!written) {
         return fail(ExitCode::RuntimeFailure, written.error());
     }
     return ExitCode::Success;

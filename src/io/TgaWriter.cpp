@@ -8,13 +8,6 @@
 namespace tessaform {
 namespace {
 
-std::array<unsigned char, 18> tgaHeader(int width, int height)
-{
-    const auto low = [](int value) { return static_cast<unsigned char>(value & 0xFF); };
-    const auto high = [](int value) { return static_cast<unsigned char>((value >> 8) & 0xFF); };
-    return {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, low(width), high(width), low(height), high(height), 24, 0};
-}
-
 std::string describeFailure(const char* what, const std::string& fileName, int error)
 {
     return std::string(what) + " " + fileName + ": " + std::strerror(error);
@@ -36,6 +29,13 @@ bool writeBody(std::FILE* file, const std::uint32_t* pixels, int width, int heig
 }
 
 }  // namespace
+
+std::array<unsigned char, kTgaHeaderBytes> tgaHeader(int width, int height)
+{
+    const auto low = [](int value) { return static_cast<unsigned char>(value & 0xFF); };
+    const auto high = [](int value) { return static_cast<unsigned char>((value >> 8) & 0xFF); };
+    return {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, low(width), high(width), low(height), high(height), 24, 0};
+}
 
 Result<void> writeTga(const std::string& fileName, const std::uint32_t* pixels, int width, int height)
 {

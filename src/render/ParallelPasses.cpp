@@ -116,19 +116,26 @@ ParallelPasses::ParallelPasses(const BatchTracer& tracer, const PixelImage& imag
 
 bool ParallelPasses::run()
 {
-    return firstPass() && antiAliasPass();
+    return run({0, image_.height, 0, image_.height, 1, image_.height - 1});
 }
 
-bool ParallelPasses::firstPass()
+bool ParallelPasses::run(const Strip& strip)
+{
+    rowOffset_ = strip.rowOffset;
+    imageHeight_ = strip.imageHeight;
+    return firstPass(strip.traceFrom, strip.traceTo) && antiAliasPass(strip.decideFrom, strip.decideTo);
+}
+
+bool ParallelPasses::firstPass(int fromRow, int toRow)
 {
     const int band = bandRows(kFirstPassBandSamples, image_.width);
-    for (int firstRow = 0; firstRow < image_.height; firstRow += band) {
-        const int endRow = std::min(image_.height, firstRow + band);
+    for (int firstRow = fromRow; firstRow < toRow; firstRow += band) {
+        const int endRow = std::min(toRow, firstRow + band);
         if (!traceFirstPassBand(firstRow, endRow)) {
             return false;
         }
         for (int row = firstRow; row < endRow; ++row) {
-            observer_.rowFinished(RenderPass::First, row, image_.height);
+            observer_.rowFinished(RenderPass::First, row + rowOffset_, imageHeight_);
         }
     }
     return true;
@@ -153,7 +160,8 @@ void ParallelPasses::traceFirstPassBatch(std::size_t begin, std::size_t end)
     Colour colours[BatchTracer::kMaxBatch];
     const auto width = static_cast<std::size_t>(image_.width);
     for (std::size_t index = begin; index < end; ++index) {
-        points[index - begin] = {static_cast<float>(index % width), static_cast<float>(index / width)};
+        points[index - begin] = {static_cast<float>(index % width),
+                                 static_cast<float>(index / width + static_cast<std::size_t>(rowOffset_))};
     }
     tracer_.trace(points, end - begin, colours);
     for (std::size_t index = begin; index < end; ++index) {
@@ -161,16 +169,16 @@ void ParallelPasses::traceFirstPassBatch(std::size_t begin, std::size_t end)
     }
 }
 
-bool ParallelPasses::antiAliasPass()
+bool ParallelPasses::antiAliasPass(int fromRow, int toRow)
 {
-    if (image_.height < 3) {
+    if (fromRow >= toRow) {
         return true;
     }
     const std::size_t bandSize = rowStart(antiAliasBandRows_, image_.width);
     smoothed_.resize(bandSize);
     candidates_.reserve(bandSize);
-    for (int firstRow = 1; firstRow <= image_.height - 2; firstRow += antiAliasBandRows_) {
-        const int endRow = std::min(image_.height - 1, firstRow + antiAliasBandRows_);
+    for (int firstRow = fromRow; firstRow < toRow; firstRow += antiAliasBandRows_) {
+        const int endRow = std::min(toRow, firstRow + antiAliasBandRows_);
         collectCandidates(firstRow, endRow);
         if (!traceCandidates(firstRow) || !decideEdges(firstRow, endRow)) {
             return false;
@@ -213,7 +221,7 @@ void ParallelPasses::traceCandidateBatch(std::size_t begin, std::size_t end, int
     const auto width = static_cast<std::size_t>(image_.width);
     for (std::size_t i = begin; i < end; ++i) {
         const std::size_t index = candidates_[i];
-        gridPoints(static_cast<int>(index % width), firstRow + static_cast<int>(index / width),
+        gridPoints(static_cast<int>(index % width), firstRow + static_cast<int>(index / width) + rowOffset_,
                    points + (i - begin) * kGridSamples);
     }
     tracer_.trace(points, (end - begin) * kGridSamples, colours);
@@ -239,7 +247,7 @@ bool ParallelPasses::decideEdges(int firstRow, int endRow)
             image_.at(column, row) = traced != kNotTraced ? traced : smoothNow(column, row);
             ++stats_.antiAliasedPixels;
         }
-        observer_.rowFinished(RenderPass::AntiAlias, row, image_.height);
+        observer_.rowFinished(RenderPass::AntiAlias, row + rowOffset_, imageHeight_);
     }
     return true;
 }
@@ -248,7 +256,7 @@ std::uint32_t ParallelPasses::smoothNow(int column, int row)
 {
     SamplePoint points[kGridSamples];
     Colour colours[kGridSamples];
-    gridPoints(column, row, points);
+    gridPoints(column, row + rowOffset_, points);
     tracer_.trace(points, kGridSamples, colours);
     stats_.samples += kGridSamples;
     return gridAverage(image_.at(column, row), colours);

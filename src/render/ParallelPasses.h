@@ -19,19 +19,36 @@ namespace tessaform {
 // finished in order, band by band.
 class ParallelPasses {
 public:
+    // Part of the image held in a buffer of rows: buffer row 0 is image row
+    // rowOffset. The first pass traces buffer rows [traceFrom, traceTo); the
+    // anti-alias pass decides rows [decideFrom, decideTo), whose neighbours
+    // above and below the buffer must hold.
+    struct Strip {
+        int rowOffset = 0;
+        int imageHeight = 0;
+        int traceFrom = 0;
+        int traceTo = 0;
+        int decideFrom = 0;
+        int decideTo = 0;
+    };
+
+    // image may be a buffer of rows of an image imageHeight rows high, which
+    // the tracer was set up for.
     ParallelPasses(const BatchTracer& tracer, const PixelImage& image, RenderObserver& observer);
 
-    // False when the observer asked to stop.
+    // The whole image; false when the observer asked to stop.
     bool run();
+    // One strip of it.
+    bool run(const Strip& strip);
 
     const RenderStats& stats() const { return stats_; }
 
 private:
-    bool firstPass();
+    bool firstPass(int fromRow, int toRow);
     bool traceFirstPassBand(int firstRow, int endRow);
     void traceFirstPassBatch(std::size_t begin, std::size_t end);
 
-    bool antiAliasPass();
+    bool antiAliasPass(int fromRow, int toRow);
     void collectCandidates(int firstRow, int endRow);
     bool traceCandidates(int firstRow);
     void traceCandidateBatch(std::size_t begin, std::size_t end, int firstRow);
@@ -43,6 +60,8 @@ private:
     RenderObserver& observer_;
     RenderStats stats_;
     int antiAliasBandRows_;
+    int rowOffset_ = 0;
+    int imageHeight_ = 0;
     std::vector<std::uint32_t> smoothed_;    // one band of grid averages
     std::vector<std::uint32_t> candidates_;  // indices into smoothed_
 };

@@ -3,6 +3,9 @@
 #include <tbb/info.h>
 #include <tbb/task_arena.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
 #include "render/ParallelPasses.h"
@@ -46,7 +49,89 @@ bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const P
     return finished;
 }
 
+// A strip's worth of pixels: tens of megabytes, whatever the width.
+constexpr std::size_t kStripPixels = std::size_t{1} << 24;
+
+int stripRowsFor(int width, int requested)
+{
+    if (requested > 0) {
+        return requested;
+    }
+    return static_cast<int>(std::max<std::size_t>(1, kStripPixels / static_cast<std::size_t>(width)));
+}
+
+// Strip by strip: the rows above and below a strip's rows are held with it,
+// the one above final and the one below after its first pass, which is all
+// the edge decisions of the strip's rows read. The row pair is carried to
+// the next strip, so every row is traced once, as in one whole image.
+bool renderFastRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
+                    RenderObserver& observer, unsigned threads, int stripRows, const RowConsumer& consume)
+{
+    const SimdTracer tracer(snapshot, gradient, width, height);
+    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(stripRows + 2) * static_cast<std::size_t>(width));
+    const auto rowAt = [&](int bufferRow) { return buffer.data() + static_cast<std::size_t>(bufferRow) * width; };
+    tbb::task_arena arena(arenaConcurrency(threads));
+    int top = 0;
+    int traced = 0;
+    for (int done = 0; done < height;) {
+        const int end = std::min(height, done + stripRows);
+        const int traceTo = std::min(height, end + 1);
+        const PixelImage view{buffer.data(), width, traceTo - top};
+        ParallelPasses passes(tracer, view, observer);
+        const ParallelPasses::Strip strip{
+            top, height, traced - top, traceTo - top, std::max(done, 1) - top, std::min(end, height - 1) - top};
+        if (!arena.execute([&] { return passes.run(strip); })) {
+            return false;
+        }
+        for (int row = done; row < end; ++row) {
+            if (!consume(row, rowAt(row - top))) {
+                return false;
+            }
+        }
+        traced = traceTo;
+        done = end;
+        if (done < height) {
+            const int keepFrom = done - 1;
+            std::copy(rowAt(keepFrom - top), rowAt(traced - top), buffer.data());
+            top = keepFrom;
+        }
+    }
+    return true;
+}
+
+bool renderWholeRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
+                     RenderObserver& observer, RenderStats& stats, const RowConsumer& consume)
+{
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    const PixelImage image{pixels.data(), width, height};
+    if (!renderReferenceWithPower(snapshot, gradient, image, observer, stats)) {
+        return false;
+    }
+    for (int row = 0; row < height; ++row) {
+        if (!consume(row, pixels.data() + static_cast<std::size_t>(row) * width)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+RenderOutcome renderRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
+                         RenderObserver& observer, const RenderSettings& settings, const RowConsumer& consume,
+                         int stripRows)
+{
+    if (!isSupportedPower(snapshot.power)) {
+        return RenderOutcome::UnsupportedPower;
+    }
+    const Gradient& table = gradient.empty() ? neutralGradient() : gradient;
+    RenderStats stats;
+    const bool finished = settings.engine == RenderEngine::Reference
+                              ? renderWholeRows(snapshot, table, width, height, observer, stats, consume)
+                              : renderFastRows(snapshot, table, width, height, observer, settings.threads,
+                                               stripRowsFor(width, stripRows), consume);
+    return finished ? RenderOutcome::Completed : RenderOutcome::Abandoned;
+}
 
 RenderOutcome renderImage(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
                           RenderObserver& observer, const RenderSettings& settings, RenderStats* stats)

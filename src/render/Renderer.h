@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "render/PixelImage.h"
 #include "render/PowerDispatch.h"
 #include "render/RenderObserver.h"
@@ -18,5 +21,16 @@ enum class RenderOutcome { Completed, Abandoned, UnsupportedPower };
 // per pixel. stats, when given, receives what was traced.
 RenderOutcome renderImage(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
                           RenderObserver& observer, const RenderSettings& settings = {}, RenderStats* stats = nullptr);
+
+// Takes each final row, top to bottom; false stops the render.
+using RowConsumer = std::function<bool(int row, const std::uint32_t* pixels)>;
+
+// The same image as renderImage, handed over row by row as rows become
+// final. The fast engine holds only a strip of stripRows + 2 rows (0: a
+// strip of about 16 million pixels), so an image of any size fits in
+// bounded memory; the reference engine holds the whole image.
+RenderOutcome renderRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
+                         RenderObserver& observer, const RenderSettings& settings, const RowConsumer& consume,
+                         int stripRows = 0);
 
 }  // namespace tessaform
