@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -16,6 +17,8 @@ constexpr std::uint32_t kLongestChunk = 0x7FFFFFFF;
 // Room for a gradient of millions of colours, yet no inflation bomb.
 constexpr std::size_t kLongestInflatedText = 64u << 20;
 constexpr std::size_t kLongestKeyword = 79;
+// Deflated text never needs more room than it may inflate to.
+constexpr std::uint32_t kLongestTextChunk = kLongestInflatedText;
 
 struct ChunkHeader {
     std::uint32_t length = 0;
@@ -46,11 +49,30 @@ bool readChunkHeader(std::FILE* stream, ChunkHeader& header)
     return header.length <= kLongestChunk;
 }
 
+// Read block by block, so that a length the file does not hold costs no
+// memory.
+bool readBlocks(std::FILE* stream, std::string& data, std::uint32_t length)
+{
+    constexpr std::size_t kBlock = 1 << 16;
+    while (data.size() < length) {
+        const std::size_t want = std::min<std::size_t>(kBlock, length - data.size());
+        const std::size_t at = data.size();
+        data.resize(at + want);
+        if (!readExactly(stream, data.data() + at, want)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 Result<std::string> readCheckedData(std::FILE* stream, const ChunkHeader& header)
 {
-    std::string data(header.length, '\0');
+    if (header.length > kLongestTextChunk) {
+        return Failure{"a text chunk is too long"};
+    }
+    std::string data;
     std::array<unsigned char, 4> crcBytes{};
-    if (!readExactly(stream, data.data(), data.size()) || !readExactly(stream, crcBytes.data(), crcBytes.size())) {
+    if (!readBlocks(stream, data, header.length) || !readExactly(stream, crcBytes.data(), crcBytes.size())) {
         return Failure{"a text chunk is cut short"};
     }
     uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(header.type.data()), 4);

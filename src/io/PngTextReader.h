@@ -15,8 +15,9 @@ bool startsWithPngSignature(std::FILE* stream);
 
 // The tEXt and zTXt chunks of a PNG stream, in file order. Other chunks are
 // passed over unread, so a poster of gigabytes is read in a moment. A text
-// chunk cut short, with a bad checksum, a bad keyword, or deflated data
-// that is damaged or would inflate beyond 64 MiB fails the whole read.
+// chunk cut short, over 64 MiB, with a bad checksum, a bad keyword, or
+// deflated data that is damaged or would inflate beyond 64 MiB fails the
+// whole read.
 Result<std::vector<PngText>> readPngTexts(std::FILE* stream);
 Result<std::vector<PngText>> readPngTexts(const std::string& path);
 

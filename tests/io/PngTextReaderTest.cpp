@@ -79,6 +79,11 @@ TEST_F(PngTextReaderTest, DamagedTextChunksFailTheWholeRead)
     std::string badDeflate = png_;
     badDeflate[deflated + 20] ^= 0x55;
     fixCrc(badDeflate, deflated);
+    // Lengths the file does not hold: refused without making room for them.
+    std::string hugeLength = png_;
+    hugeLength[plain - 4] = 0x58;
+    std::string longerThanTheFile = png_.substr(0, plain + 20);
+    longerThanTheFile[plain - 2] = 0x10;
     std::string noKeyword = png_;
     noKeyword[plain + 4] = '\0';
     fixCrc(noKeyword, plain);
@@ -91,6 +96,8 @@ TEST_F(PngTextReaderTest, DamagedTextChunksFailTheWholeRead)
         {badMethod, "unknown method"},
         {badDeflate, "damaged"},
         {noKeyword, "bad keyword"},
+        {hugeLength, "too long"},
+        {longerThanTheFile, "cut short"},
         {"GIF89a", "not a PNG"},
         {"", "not a PNG"},
     };
