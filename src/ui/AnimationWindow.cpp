@@ -55,26 +55,26 @@ QGroupBox* makeGroup(const char* caption, QWidget* content)
     return group;
 }
 
-QWidget* inRow(std::initializer_list<QWidget*> widgets)
+template <typename Layout>
+QWidget* laidOut(std::initializer_list<QWidget*> widgets)
 {
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
+    auto* holder = new QWidget;
+    auto* layout = new Layout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     for (QWidget* widget : widgets) {
         layout->addWidget(widget);
     }
-    return row;
+    return holder;
+}
+
+QWidget* inRow(std::initializer_list<QWidget*> widgets)
+{
+    return laidOut<QHBoxLayout>(widgets);
 }
 
 QWidget* stacked(std::initializer_list<QWidget*> widgets)
 {
-    auto* column = new QWidget;
-    auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* widget : widgets) {
-        layout->addWidget(widget);
-    }
-    return column;
+    return laidOut<QVBoxLayout>(widgets);
 }
 
 }  // namespace
