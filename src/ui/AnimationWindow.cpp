@@ -27,6 +27,7 @@
 #include "ui/SettingsDialog.h"
 #include "ui/SystemDialogs.h"
 #include "ui/Timeline.h"
+#include "ui/UndoRedoActions.h"
 
 namespace tessaform {
 namespace {
@@ -160,17 +161,8 @@ QWidget* AnimationWindow::makeFileButtons()
 // edits of the keys.
 void AnimationWindow::makeHistoryActions()
 {
-    const auto addShortcut = [this](const char* name, const QList<QKeySequence>& keys,
-                                    void (AnimationWindow::*slot)()) {
-        auto* action = new QAction(QString::fromLatin1(name), this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcuts(keys);
-        connect(action, &QAction::triggered, this, slot);
-        addAction(action);
-    };
-    addShortcut("undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &AnimationWindow::undo);
-    addShortcut("redo", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
-                &AnimationWindow::redo);
+    addUndoRedoActions(
+        *this, [this] { undo(); }, [this] { redo(); });
 }
 
 // A finished preview of what the live record holds lets playing go on; one

@@ -37,6 +37,7 @@
 #include "ui/PreviewMouse.h"
 #include "ui/PreviewPanel.h"
 #include "ui/SliderTable.h"
+#include "ui/UndoRedoActions.h"
 
 // The icon lives in a static library, where nothing else would pull its
 // resource data into the program.
@@ -339,16 +340,8 @@ QMenuBar* SettingsDialog::makeMenuBar()
 // Shortcuts of the dialog's own, outside the menu bar.
 void SettingsDialog::makeHistoryActions()
 {
-    const auto addShortcut = [this](const char* name, const QList<QKeySequence>& keys, void (SettingsDialog::*slot)()) {
-        auto* action = new QAction(QString::fromLatin1(name), this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcuts(keys);
-        connect(action, &QAction::triggered, this, slot);
-        addAction(action);
-    };
-    addShortcut("undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &SettingsDialog::undo);
-    addShortcut("redo", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
-                &SettingsDialog::redo);
+    addUndoRedoActions(
+        *this, [this] { undo(); }, [this] { redo(); });
 }
 
 // A drag is one step from press to release; a run of wheel notches is one
