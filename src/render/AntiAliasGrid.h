@@ -45,4 +45,20 @@ inline std::uint32_t gridAverage(std::uint32_t firstPassPixel, const Colour* sam
     return quantizeColour({sum.r * 0.0625f, sum.g * 0.0625f, sum.b * 0.0625f});
 }
 
+// The smoothed value of pixel (column, row), traced on its own.
+inline std::uint32_t traceGridAverage(const BatchTracer& tracer, int column, int row, std::uint32_t firstPassPixel)
+{
+    SamplePoint points[kGridSamples];
+    Colour colours[kGridSamples];
+    gridPoints(column, row, points);
+    tracer.trace(points, kGridSamples, colours);
+    return gridAverage(firstPassPixel, colours);
+}
+
+// A pixel's smoothed value, traced ahead of its edge decision.
+struct GridAverage {
+    int column;
+    std::uint32_t colour;
+};
+
 }  // namespace tessaform

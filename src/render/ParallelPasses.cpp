@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <atomic>
 
-#include "render/AntiAliasGrid.h"
 #include "render/EdgeTest.h"
 #include "render/Quantize.h"
 #include "render/SanitizerHandOff.h"
@@ -169,7 +168,27 @@ void ParallelPasses::traceFirstPassBatch(std::size_t begin, std::size_t end)
     }
 }
 
+bool ParallelPasses::runForTile(const Strip& strip, const GridConsumer& take)
+{
+    rowOffset_ = strip.rowOffset;
+    imageHeight_ = strip.imageHeight;
+    return firstPass(strip.traceFrom, strip.traceTo) &&
+           forEachAntiAliasBand(strip.decideFrom, strip.decideTo, [&](int firstRow, int endRow) {
+               handOverGrids(firstRow, endRow, take);
+               return true;
+           });
+}
+
 bool ParallelPasses::antiAliasPass(int fromRow, int toRow)
+{
+    return forEachAntiAliasBand(fromRow, toRow,
+                                [&](int firstRow, int endRow) { return decideEdges(firstRow, endRow); });
+}
+
+// Traces each band's candidate grids, then lets work(firstRow, endRow) use
+// them.
+template <typename BandWork>
+bool ParallelPasses::forEachAntiAliasBand(int fromRow, int toRow, const BandWork& work)
 {
     if (fromRow >= toRow) {
         return true;
@@ -180,11 +199,26 @@ bool ParallelPasses::antiAliasPass(int fromRow, int toRow)
     for (int firstRow = fromRow; firstRow < toRow; firstRow += antiAliasBandRows_) {
         const int endRow = std::min(toRow, firstRow + antiAliasBandRows_);
         collectCandidates(firstRow, endRow);
-        if (!traceCandidates(firstRow) || !decideEdges(firstRow, endRow)) {
+        if (!traceCandidates(firstRow) || !work(firstRow, endRow)) {
             return false;
         }
     }
     return true;
+}
+
+void ParallelPasses::handOverGrids(int firstRow, int endRow, const GridConsumer& take)
+{
+    const auto width = static_cast<std::size_t>(image_.width);
+    std::size_t next = 0;
+    for (int row = firstRow; row < endRow; ++row) {
+        rowGrids_.clear();
+        const std::size_t rowEnd = rowStart(row - firstRow + 1, image_.width);
+        for (; next < candidates_.size() && candidates_[next] < rowEnd; ++next) {
+            rowGrids_.push_back({static_cast<int>(candidates_[next] % width), smoothed_[candidates_[next]]});
+        }
+        take(row + rowOffset_, rowGrids_);
+        observer_.rowFinished(RenderPass::AntiAlias, row + rowOffset_, imageHeight_);
+    }
 }
 
 // Edges by the values as they stand: rows above the band are final, the
@@ -244,22 +278,17 @@ bool ParallelPasses::decideEdges(int firstRow, int endRow)
                 continue;
             }
             const std::uint32_t traced = smoothed_[rowStart(row - firstRow, image_.width) + column];
-            image_.at(column, row) = traced != kNotTraced ? traced : smoothNow(column, row);
+            if (traced != kNotTraced) {
+                image_.at(column, row) = traced;
+            } else {
+                image_.at(column, row) = traceGridAverage(tracer_, column, row + rowOffset_, image_.at(column, row));
+                stats_.samples += kGridSamples;
+            }
             ++stats_.antiAliasedPixels;
         }
         observer_.rowFinished(RenderPass::AntiAlias, row + rowOffset_, imageHeight_);
     }
     return true;
-}
-
-std::uint32_t ParallelPasses::smoothNow(int column, int row)
-{
-    SamplePoint points[kGridSamples];
-    Colour colours[kGridSamples];
-    gridPoints(column, row + rowOffset_, points);
-    tracer_.trace(points, kGridSamples, colours);
-    stats_.samples += kGridSamples;
-    return gridAverage(image_.at(column, row), colours);
 }
 
 }  // namespace tessaform

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
+#include "render/AntiAliasGrid.h"
 #include "render/PixelImage.h"
 #include "render/RenderObserver.h"
 #include "render/RenderSettings.h"
@@ -41,6 +44,14 @@ public:
     // One strip of it.
     bool run(const Strip& strip);
 
+    // Takes the grid averages of one image row's edge pixels, left to right.
+    using GridConsumer = std::function<void(int row, std::span<const GridAverage> grids)>;
+
+    // A tile's share of a split render: the first pass, then the grids of
+    // the pixels of rows [decideFrom, decideTo) that are edges by first-pass
+    // values alone, handed over instead of decided.
+    bool runForTile(const Strip& strip, const GridConsumer& take);
+
     const RenderStats& stats() const { return stats_; }
 
 private:
@@ -49,11 +60,13 @@ private:
     void traceFirstPassBatch(std::size_t begin, std::size_t end);
 
     bool antiAliasPass(int fromRow, int toRow);
+    template <typename BandWork>
+    bool forEachAntiAliasBand(int fromRow, int toRow, const BandWork& work);
+    void handOverGrids(int firstRow, int endRow, const GridConsumer& take);
     void collectCandidates(int firstRow, int endRow);
     bool traceCandidates(int firstRow);
     void traceCandidateBatch(std::size_t begin, std::size_t end, int firstRow);
     bool decideEdges(int firstRow, int endRow);
-    std::uint32_t smoothNow(int column, int row);
 
     const BatchTracer& tracer_;
     const PixelImage& image_;
@@ -64,6 +77,7 @@ private:
     int imageHeight_ = 0;
     std::vector<std::uint32_t> smoothed_;    // one band of grid averages
     std::vector<std::uint32_t> candidates_;  // indices into smoothed_
+    std::vector<GridAverage> rowGrids_;
 };
 
 }  // namespace tessaform

@@ -1,6 +1,5 @@
 #include "render/Renderer.h"
 
-#include <tbb/info.h>
 #include <tbb/task_arena.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include "render/ParallelPasses.h"
 #include "render/SequentialPasses.h"
 #include "render/SimdTracer.h"
+#include "render/StripPlan.h"
 
 namespace tessaform {
 namespace {
@@ -30,14 +30,6 @@ bool renderReferenceWithPower(const FractalParams& snapshot, const Gradient& gra
                      [&](auto power) { return renderReference<power()>(snapshot, gradient, image, observer, stats); });
 }
 
-// More threads than the machine runs at once gain nothing, and oneTBB
-// would only warn about them.
-int arenaConcurrency(unsigned threads)
-{
-    const int available = tbb::info::default_concurrency();
-    return threads == 0 || threads > static_cast<unsigned>(available) ? available : static_cast<int>(threads);
-}
-
 bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
                 RenderObserver& observer, unsigned threads, RenderStats& stats)
 {
@@ -47,17 +39,6 @@ bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const P
     const bool finished = arena.execute([&] { return passes.run(); });
     stats = passes.stats();
     return finished;
-}
-
-// A strip's worth of pixels: tens of megabytes, whatever the width.
-constexpr std::size_t kStripPixels = std::size_t{1} << 24;
-
-int stripRowsFor(int width, int requested)
-{
-    if (requested > 0) {
-        return requested;
-    }
-    return static_cast<int>(std::max<std::size_t>(1, kStripPixels / static_cast<std::size_t>(width)));
 }
 
 // Strip by strip: the rows above and below a strip's rows are held with it,

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "render/AntiAliasGrid.h"
+#include "render/RenderObserver.h"
+#include "render/RenderSettings.h"
+#include "render/Renderer.h"
+
+namespace tessaform {
+
+class Gradient;
+struct FractalParams;
+
+// Takes one row of a band, top to bottom: its first-pass values and the
+// grid averages of its pixels that are edges by first-pass values alone;
+// false stops the render.
+using BandRowConsumer =
+    std::function<bool(int row, const std::uint32_t* firstPass, std::span<const GridAverage> grids)>;
+
+// A tile of a split render: rows [firstRow, endRow) of a width x height
+// image, traced but not decided, so that the tiles' rows together let the
+// edge decisions be made in their plain order afterwards. Rows on either
+// side of the band are traced too, to find the band's edges. The fast
+// engine only; it holds a strip of stripRows + 2 rows (0: about 16 million
+// pixels).
+RenderOutcome renderBand(const FractalParams& snapshot, const Gradient& gradient, int width, int height, int firstRow,
+                         int endRow, RenderObserver& observer, unsigned threads, const BandRowConsumer& consume,
+                         int stripRows = 0);
+
+}  // namespace tessaform

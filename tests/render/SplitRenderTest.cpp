@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "params/FractalParams.h"
+#include "params/Gradient.h"
+#include "render/BandRender.h"
+#include "render/SimdTracer.h"
+#include "render/TileAssembler.h"
+#include "support/RecordingObserver.h"
+#include "support/RenderToPixels.h"
+
+namespace tessaform {
+namespace {
+
+struct Split {
+    std::vector<std::uint32_t> pixels;
+    std::uint64_t gridsHandedOver = 0;
+    std::uint64_t gridsTracedAtAssembly = 0;
+};
+
+// Renders the image as tiles bands of rows, each on its own, then assembles
+// them in order.
+Split renderSplit(const FractalParams& params, int width, int height, int tiles, unsigned threads, int stripRows)
+{
+    Split split;
+    const SimdTracer tracer(params, neutralGradient(), width, height);
+    TileAssembler assembler(tracer, width, [&](int row, const std::uint32_t* pixels) {
+        EXPECT_EQ(static_cast<std::size_t>(row) * static_cast<std::size_t>(width), split.pixels.size());
+        split.pixels.insert(split.pixels.end(), pixels, pixels + width);
+        return true;
+    });
+    for (int tile = 0; tile < tiles; ++tile) {
+        RecordingObserver observer;
+        int nextRow = height * tile / tiles;
+        const RenderOutcome outcome = renderBand(
+            params, neutralGradient(), width, height, nextRow, height * (tile + 1) / tiles, observer, threads,
+            [&](int row, const std::uint32_t* firstPass, std::span<const GridAverage> grids) {
+                EXPECT_EQ(row, nextRow++);
+                split.gridsHandedOver += grids.size();
+                return assembler.addRow(firstPass, grids);
+            },
+            stripRows);
+        EXPECT_EQ(outcome, RenderOutcome::Completed);
+    }
+    EXPECT_TRUE(assembler.finish());
+    split.gridsTracedAtAssembly = assembler.gridsTracedHere();
+    return split;
+}
+
+// Any number of tiles, any thread count and any strip height give the
+// image of one render in one piece.
+TEST(SplitRenderTest, AssembledTilesAreTheImageOfOneRender)
+{
+    FractalParams params = defaultParams();
+    params.power = 3;
+    params.angle = 0.7f;
+    params.direction = {0.2f, 0.9f, 0.1f};
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{61, 47}, {33, 7}, {17, 3}, {9, 2}, {5, 1}, {1, 6}};
+    for (const auto& size : sizes) {
+        const std::vector<std::uint32_t> whole =
+            renderPixels(params, neutralGradient(), size.width, size.height, kFast);
+        for (const int tiles : {1, 2, 3, 7, size.height}) {
+            const struct {
+                unsigned threads;
+                int stripRows;
+            } runs[] = {{0, 0}, {1, 2}};
+            for (const auto& run : runs) {
+                if (tiles > size.height) {
+                    continue;
+                }
+                const Split split = renderSplit(params, size.width, size.height, tiles, run.threads, run.stripRows);
+                EXPECT_EQ(split.pixels, whole) << size.width << " x " << size.height << " in " << tiles << " tiles, "
+                                               << run.threads << " threads, strips of " << run.stripRows;
+            }
+        }
+    }
+}
+
+// The tiles trace nearly every grid the assembly needs; it traces only the
+// pixels that became edges through a smoothed neighbour.
+TEST(SplitRenderTest, TheAssemblyUsesTheTilesGrids)
+{
+    const Split split = renderSplit(defaultParams(), 160, 120, 7, 0, 0);
+    EXPECT_GT(split.gridsHandedOver, 200u);
+    EXPECT_LT(split.gridsTracedAtAssembly * 20, split.gridsHandedOver);
+}
+
+}  // namespace
+}  // namespace tessaform
