@@ -4,6 +4,7 @@
 #include <map>
 
 #include "anim/FrameList.h"
+#include "app/FrameNames.h"
 #include "io/TgaWriter.h"
 
 namespace tessaform {
@@ -15,6 +16,7 @@ struct RawOptions {
     std::vector<std::string> outputs;
     std::optional<std::string> frameList;
     std::optional<std::string> chunk;
+    std::optional<std::string> tile;
     std::optional<long> claimTimeout;
 };
 
@@ -48,16 +50,57 @@ void defineOptions(CLI::App& app, RawOptions& raw)
     app.add_flag("--skip-existing", o.skipExisting, "Do not render frames whose images are already there");
     app.add_option("--save-animation", o.saveAnimationFile, "Write the keyframes back as a .toml file");
     app.add_option("--chunk", raw.chunk, "K/N or slurm: render the K-th of N contiguous runs of the frames");
+    app.add_option("--tile", raw.tile,
+                   "K/N or slurm: render band K of N of a still into a part file (default part_%d.tfpart) for "
+                   "'tessaform-render assemble'");
     app.add_option("--claim-timeout", raw.claimTimeout,
                    "With --skip-existing: seconds after which another run's claim on a frame is taken over "
                    "(default 3600)")
         ->check(CLI::PositiveNumber);
 }
 
+constexpr std::string_view kPartSuffix = ".tfpart";
+
+// A tile goes to a part file, whose name may hold the tile number.
+Result<void> convertTile(RawOptions& raw)
+{
+    CliOptions& o = raw.options;
+    if (o.animationFile) {
+        return Failure{"--tile splits a still; an animation is split with --chunk"};
+    }
+    if (o.engine.engine == RenderEngine::Reference) {
+        return Failure{"--tile renders with the fast engine only"};
+    }
+    Result<TaskShare> tile = parseTaskShare(*raw.tile, "--tile");
+    if (!tile) {
+        return Failure{tile.error()};
+    }
+    if (tile->count > o.height) {
+        return Failure{"--tile " + *raw.tile + ": more tiles than the image has rows"};
+    }
+    o.tile = *tile;
+    if (raw.outputs.size() > 1) {
+        return Failure{"--output: a tile is one part file"};
+    }
+    const std::string pattern = raw.outputs.empty() ? "part_%d.tfpart" : raw.outputs.front();
+    if (!pattern.ends_with(kPartSuffix)) {
+        return Failure{"--output " + pattern + ": a tile is written to a part file ending in .tfpart"};
+    }
+    Result<FrameNames> names = FrameNames::parse(pattern);
+    if (!names) {
+        return Failure{"--output " + names.error()};
+    }
+    o.outputFile = names->nameFor(tile->index);
+    return {};
+}
+
 // Several outputs, frame lists and films belong to animations only.
 Result<void> convertOutputs(RawOptions& raw)
 {
     CliOptions& o = raw.options;
+    if (raw.tile) {
+        return convertTile(raw);
+    }
     if (!o.animationFile) {
         if (raw.frameList || o.skipExisting || o.saveAnimationFile || raw.chunk || raw.claimTimeout) {
             return Failure{"--frames, --chunk, --skip-existing, --claim-timeout and --save-animation need --animation"};
@@ -110,6 +153,9 @@ Result<void> convertAssignments(RawOptions& raw)
 ParsedCommandLine parseCommandLine(int argc, const char* const* argv)
 {
     CLI::App app{"Renders a slice of a quaternion Julia set to a TGA or PNG image.", "tessaform-render"};
+    app.footer(
+        "Part files of a still split with --tile are joined by 'tessaform-render assemble PART... -o IMAGE' "
+        "(see assemble --help).");
     RawOptions raw;
     defineOptions(app, raw);
     try {

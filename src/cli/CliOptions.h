@@ -33,6 +33,7 @@ struct CliOptions {
     bool skipExisting = false;
     std::optional<std::string> saveAnimationFile;
     std::optional<TaskShare> chunk;  // this task's run of the frames
+    std::optional<TaskShare> tile;   // this task's band of a split still
     std::chrono::seconds claimTimeout{3600};
 };
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/FrameBuffer.h"
 #include "app/ImageMetadata.h"
@@ -13,6 +14,7 @@
 #include "cli/ExitCode.h"
 #include "cli/GradientChoice.h"
 #include "cli/ProgressReporter.h"
+#include "cli/SplitCommands.h"
 #include "cli/ToolkitMessages.h"
 #include "io/AtomicReplace.h"
 #include "io/ImageOutput.h"
@@ -98,7 +100,10 @@ ExitCode run(const CliOptions& options)
             return fail(ExitCode::RuntimeFailure, saved.error());
         }
     }
-    return options.render ? renderToFile(options, params, imageGradient) : ExitCode::Success;
+    if (!options.render) {
+        return ExitCode::Success;
+    }
+    return options.tile ? renderTile(options, params, imageGradient) : renderToFile(options, params, imageGradient);
 }
 
 }  // namespace
@@ -106,6 +111,9 @@ ExitCode run(const CliOptions& options)
 int runRenderCommand(int argc, const char* const* argv)
 {
     silenceToolkitMessages();
+    if (argc >= 2 && std::string_view(argv[1]) == "assemble") {
+        return exitStatus(runAssembleCommand(argc - 1, argv + 1));
+    }
     const ParsedCommandLine parsed = parseCommandLine(argc, argv);
     if (parsed.helpText) {
         std::fputs(parsed.helpText->c_str(), stdout);

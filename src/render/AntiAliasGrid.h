@@ -59,6 +59,8 @@ inline std::uint32_t traceGridAverage(const BatchTracer& tracer, int column, int
 struct GridAverage {
     int column;
     std::uint32_t colour;
+
+    bool operator==(const GridAverage&) const = default;
 };
 
 }  // namespace tessaform

@@ -58,8 +58,9 @@ std::string activeSimdTarget();
 std::vector<std::string> availableSimdTargets();
 
 // Makes the tracer use the named instruction set (one of the available
-// ones), or the best again for an empty name. For measurements only: no
-// render may be running. False for an unknown name.
+// ones), or the best again for an empty name. For measurements, and for
+// finishing work traced elsewhere exactly; no render may be running. False
+// for an unknown name.
 bool useSimdTarget(const std::string& name);
 
 }  // namespace tessaform

@@ -81,6 +81,19 @@ TEST(CliOptions, EngineAndThreadCount)
     EXPECT_TRUE(refused({"-j", "-1"}));
 }
 
+TEST(CliOptions, ATileGoesToItsNumberedPartFile)
+{
+    EXPECT_EQ(parse({"--tile", "3/7"}).options->outputFile, "part_3.tfpart");
+    EXPECT_EQ(parse({"--tile", "12/40", "-o", "p/poster_%03d.tfpart"}).options->outputFile, "p/poster_012.tfpart");
+    EXPECT_EQ(parse({"--tile", "2/2", "-o", "b.tfpart"}).options->tile->index, 2);
+    EXPECT_TRUE(refused({"--tile", "3/7", "-o", "a.png"}));
+    EXPECT_TRUE(refused({"--tile", "3/7", "-o", "a.tfpart", "-o", "b.tfpart"}));
+    EXPECT_TRUE(refused({"--tile", "0/7"}));
+    EXPECT_TRUE(refused({"--tile", "5/5", "-H", "4"}));
+    EXPECT_TRUE(refused({"--tile", "1/2", "--engine", "reference"}));
+    EXPECT_TRUE(refused({"--tile", "1/2", "--animation", "film.toml"}));
+}
+
 TEST(CliOptions, HelpIsNotAnError)
 {
     const ParsedCommandLine parsed = parse({"--help"});

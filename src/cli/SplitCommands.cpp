@@ -1,0 +1,78 @@
+#include "cli/SplitCommands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+#include <vector>
+
+#include "app/SplitRender.h"
+#include "cli/GradientChoice.h"
+#include "cli/ProgressReporter.h"
+#include "io/AtomicReplace.h"
+
+namespace tessaform {
+
+ExitCode renderTile(const CliOptions& options, const FractalParams& params,
+                    const std::shared_ptr<const Gradient>& imageGradient)
+{
+    GradientSlot gradient;
+    if (const Result<void> loaded = loadGradientFor(options, imageGradient, gradient); !loaded) {
+        return fail(ExitCode::RuntimeFailure, loaded.error());
+    }
+    if (const Result<void> writable = checkReplaceable(options.outputFile); !writable) {
+        return fail(ExitCode::RuntimeFailure, writable.error());
+    }
+    const auto [firstRow, endRow] = options.tile->runOf(static_cast<std::size_t>(options.height));
+    const TileRequest request{params,
+                              gradient.current(),
+                              options.width,
+                              options.height,
+                              options.tile->index,
+                              options.tile->count,
+                              static_cast<int>(firstRow),
+                              static_cast<int>(endRow),
+                              options.engine.threads};
+    ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
+    stopRenderingOnInterrupt();
+    const Result<void> written = renderTilePart(request, options.outputFile, progress);
+    progress.finish();
+    if (!written) {
+        return fail(ExitCode::RuntimeFailure, written.error());
+    }
+    return ExitCode::Success;
+}
+
+ExitCode runAssembleCommand(int argc, const char* const* argv)
+{
+    CLI::App app{
+        "Joins the part files of a still rendered with --tile K/N into its image, exactly as one render "
+        "would have drawn it.",
+        "tessaform-render assemble"};
+    std::vector<std::string> parts;
+    std::string output = "Julia.tga";
+    bool quiet = false;
+    app.add_option("PART", parts, "Part files, every tile of one render once, in any order")->required();
+    app.add_option("-o,--output", output, "Output image: .tga, or .png for a PNG that also carries its parameters");
+    app.add_flag("-q,--quiet", quiet, "Print no progress");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return ExitCode::Success;
+    } catch (const CLI::ParseError& error) {
+        return fail(ExitCode::UsageError, std::string(error.what()) + " (see assemble --help)");
+    }
+    if (const Result<void> writable = checkReplaceable(output); !writable) {
+        return fail(ExitCode::RuntimeFailure, writable.error());
+    }
+    ProgressReporter progress(stderr, progressStyleFor(stderr, quiet));
+    stopRenderingOnInterrupt();
+    const Result<void> written = assembleTileParts(parts, output, progress);
+    progress.finish();
+    if (!written) {
+        return fail(ExitCode::RuntimeFailure, written.error());
+    }
+    return ExitCode::Success;
+}
+
+}  // namespace tessaform

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "io/TilePart.h"
+#include "params/Result.h"
+
+namespace tessaform {
+
+struct NamedTilePart {
+    std::string path;
+    TilePartHeader header;
+};
+
+// Puts the parts in tile order and checks that they make one image: one
+// render (size, record, gradient, number of tiles, instruction set), every
+// tile exactly once, and bands that follow each other down to the last row.
+Result<void> orderTileParts(std::vector<NamedTilePart>& parts);
+
+}  // namespace tessaform

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/CommandLineTest.h"
+#include "support/FullDevice.h"
+
+namespace tessaform {
+namespace {
+
+using SplitCommandsTest = CommandLineTest;
+
+constexpr const char* kScene = "-q -W 37 -H 23 --set power=3 --set angle=0.7 ";
+
+TEST_F(SplitCommandsTest, AssembledTilesAreByteForByteTheOneProcessImage)
+{
+    ASSERT_EQ(run(std::string(kScene) + "-o one.png"), 0) << read("stderr.txt");
+    ASSERT_EQ(run(std::string(kScene) + "-o one.tga"), 0) << read("stderr.txt");
+    for (int tile = 1; tile <= 7; ++tile) {
+        const std::string threads = tile % 2 == 0 ? "-j 1 " : "";
+        ASSERT_EQ(run(std::string(kScene) + threads + "--tile " + std::to_string(tile) + "/7 -o p%02d.tfpart"), 0)
+            << read("stderr.txt");
+    }
+    const std::string parts = "p07.tfpart p03.tfpart p01.tfpart p02.tfpart p06.tfpart p05.tfpart p04.tfpart";
+    ASSERT_EQ(run("assemble -q " + parts + " -o all.png"), 0) << read("stderr.txt");
+    ASSERT_EQ(run("assemble -q " + parts + " -o all.tga"), 0) << read("stderr.txt");
+    EXPECT_EQ(read("all.png"), read("one.png"));
+    EXPECT_EQ(read("all.tga"), read("one.tga"));
+}
+
+// A broken set of parts is one line on stderr, exit 1, and no image: an
+// existing one stays as it was.
+TEST_F(SplitCommandsTest, ABrokenSetOfPartsWritesNoImage)
+{
+    for (int tile = 1; tile <= 3; ++tile) {
+        ASSERT_EQ(run(std::string(kScene) + "--tile " + std::to_string(tile) + "/3"), 0) << read("stderr.txt");
+    }
+    write("out.png", "keep");
+    write("cut.tfpart", read("part_2.tfpart").substr(0, 900));
+    const std::string full = fullDeviceIn(folder_);
+    const struct {
+        std::string arguments;
+        std::string error;
+    } cases[] = {
+        {"part_1.tfpart part_3.tfpart -o out.png", "tile 2 of 3 is missing"},
+        {"part_1.tfpart cut.tfpart part_3.tfpart -o out.png", "cut.tfpart: cut short"},
+        {"part_1.tfpart part_2.tfpart part_3.tfpart part_2.tfpart -o out.png", "tile 2 of 3 is given twice"},
+        {"part_1.tfpart out.png -o out.png", "out.png: not a Tessaform part file"},
+        {"part_1.tfpart part_2.tfpart part_3.tfpart -o " + full, "No space left on device"},
+    };
+    for (const auto& testCase : cases) {
+        if (testCase.arguments.ends_with("-o ")) {
+            continue;
+        }
+        EXPECT_EQ(run("assemble -q " + testCase.arguments), 1) << testCase.arguments;
+        const std::string error = read("stderr.txt");
+        EXPECT_NE(error.find(testCase.error), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), error.size() - 1) << error;
+        EXPECT_EQ(read("out.png"), "keep");
+    }
+}
+
+}  // namespace
+}  // namespace tessaform
