@@ -524,6 +524,55 @@ def keyframe_dictionary():
         f.write(text)
 
 
+# ---------------------------------------------------------------- tile part files
+
+def fnv1a(text):
+    value = 14695981039346656037
+    for byte in text.encode("latin-1"):
+        value = ((value ^ byte) * 1099511628211) % (1 << 64)
+    return value
+
+
+def tile_part(width, height, tile, tiles, first, end, rows, gradient_hex, target="AVX2", values=DEFAULT_VALUES):
+    """rows: per row, (first-pass colours, [(column, colour)...])."""
+    def string(text):
+        return struct.pack("<I", len(text)) + text.encode("latin-1")
+
+    data = b"tessaform-part\n" + struct.pack("<7I", 1, width, height, tile, tiles, first, end)
+    data += struct.pack("<Q", fnv1a(gradient_hex))
+    data += string(target) + string(params_text(values)) + string(gradient_hex)
+    for colours, grids in rows:
+        data += b"".join(bytes(c) for c in colours) + struct.pack("<I", len(grids))
+        data += b"".join(struct.pack("<I", column) + bytes(c) for column, c in grids)
+    return data + struct.pack("<I", zlib.crc32(data))
+
+
+def tile_part_seeds():
+    ramp_hex = "".join("%02x%02x%02x" % c for c in ramp(4))
+    sky, body = (102, 127, 153), (200, 90, 40)
+    rows = [([sky, sky, body, body, sky], [(1, (150, 110, 90)), (3, (180, 100, 60))]),
+            ([sky, body, body, body, sky], [(1, (140, 100, 95))]),
+            ([sky] * 5, [])]
+    whole = tile_part(5, 4, 2, 2, 1, 4, rows, ramp_hex)
+    write("tile_part", "second-of-two.tfpart", whole)
+    write("tile_part", "one-pixel.tfpart", tile_part(1, 1, 1, 1, 0, 1, [([sky], [])], ""))
+    far = list(DEFAULT_VALUES)
+    far[19] = "nan(0x7fc01234)"
+    far[24] = "5"
+    write("tile_part", "far-values.tfpart", tile_part(3, 3, 1, 3, 0, 1, [([body] * 3, [])], ramp_hex, "SSE4", far))
+    write("tile_part", "cut.tfpart", whole[:len(whole) - 20])
+    write("tile_part", "bad-checksum.tfpart", whole[:-1] + bytes([whole[-1] ^ 1]))
+
+
+def tile_part_dictionary():
+    words = ["tessaform-part\\x0A", "\\x01\\x00\\x00\\x00", "\\xff\\xff\\x00\\x00", "AVX2", "AVX3_DL", "SSE4",
+             "nan(0x"] + ["%s=" % f for f in FIELDS]
+    text = "# magic, numbers, instruction sets and record lines of tile part files\n"
+    text += "".join('"%s"\n' % w for w in words)
+    with open(os.path.join(HERE, "tile_part.dict"), "w") as f:
+        f.write(text)
+
+
 if __name__ == "__main__":
     param_seeds()
     param_dictionary()
@@ -536,3 +585,5 @@ if __name__ == "__main__":
     png_text_dictionary()
     keyframe_seeds()
     keyframe_dictionary()
+    tile_part_seeds()
+    tile_part_dictionary()

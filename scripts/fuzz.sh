@@ -6,15 +6,15 @@
 # comes back fails the run at once.
 #
 #   scripts/fuzz.sh SECONDS [TARGET...]     TARGET: param_file, gradient_image,
-#                                           command_line, png_text,
-#                                           keyframe_file (or with a fuzz_ prefix)
+#                                           command_line, png_text, keyframe_file,
+#                                           tile_part (or with a fuzz_ prefix)
 #
 # Exits non-zero when a target finds a crash, leak, timeout or out-of-memory
 # input; the input is left in build/fuzz/runs/<target>/artifacts.
 set -eu
 
 usage() {
-    echo "usage: $0 SECONDS [param_file|gradient_image|command_line|png_text|keyframe_file ...]" >&2
+    echo "usage: $0 SECONDS [param_file|gradient_image|command_line|png_text|keyframe_file|tile_part ...]" >&2
     exit 2
 }
 
@@ -29,12 +29,12 @@ esac
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-[ $# -gt 0 ] || set -- param_file gradient_image command_line png_text keyframe_file
+[ $# -gt 0 ] || set -- param_file gradient_image command_line png_text keyframe_file tile_part
 targets=""
 for target in "$@"; do
     target=${target#fuzz_}
     case "$target" in
-        param_file | gradient_image | command_line | png_text | keyframe_file) targets="$targets $target" ;;
+        param_file | gradient_image | command_line | png_text | keyframe_file | tile_part) targets="$targets $target" ;;
         *) echo "$0: unknown target '$target'" >&2 && usage ;;
     esac
 done

@@ -1,6 +1,7 @@
 #include "cli/GradientChoice.h"
 
 #include "app/ExecutableDirectory.h"
+#include "io/AtomicReplace.h"
 #include "params/GradientLoader.h"
 
 namespace tessaform {
@@ -17,6 +18,19 @@ Result<void> loadGradientFor(const CliOptions& options, const std::shared_ptr<co
         return Failure{loaded.error() + ": " + gradientFile};
     }
     return {};
+}
+
+Result<std::shared_ptr<const Gradient>> gradientForWritableOutput(const CliOptions& options,
+                                                                  const std::shared_ptr<const Gradient>& imageGradient)
+{
+    GradientSlot gradient;
+    if (const Result<void> loaded = loadGradientFor(options, imageGradient, gradient); !loaded) {
+        return Failure{loaded.error()};
+    }
+    if (const Result<void> writable = checkReplaceable(options.outputFile); !writable) {
+        return Failure{writable.error()};
+    }
+    return gradient.current();
 }
 
 }  // namespace tessaform

@@ -13,4 +13,9 @@ namespace tessaform {
 Result<void> loadGradientFor(const CliOptions& options, const std::shared_ptr<const Gradient>& imageGradient,
                              GradientSlot& gradient);
 
+// Before a still or a tile renders: its gradient, once the output is known
+// to be writable, so that a long render never ends in a missing folder.
+Result<std::shared_ptr<const Gradient>> gradientForWritableOutput(const CliOptions& options,
+                                                                  const std::shared_ptr<const Gradient>& imageGradient);
+
 }  // namespace tessaform

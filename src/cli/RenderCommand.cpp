@@ -16,7 +16,6 @@
 #include "cli/ProgressReporter.h"
 #include "cli/SplitCommands.h"
 #include "cli/ToolkitMessages.h"
-#include "io/AtomicReplace.h"
 #include "io/ImageOutput.h"
 #include "io/ImageRowWriter.h"
 #include "render/Renderer.h"
@@ -46,12 +45,9 @@ Result<void> renderInto(ImageRowWriter& writer, const FractalParams& params, con
 ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
                       const std::shared_ptr<const Gradient>& imageGradient)
 {
-    GradientSlot gradient;
-    if (const Result<void> loaded = loadGradientFor(options, imageGradient, gradient); !loaded) {
-        return fail(ExitCode::RuntimeFailure, loaded.error());
-    }
-    if (const Result<void> writable = checkReplaceable(options.outputFile); !writable) {
-        return fail(ExitCode::RuntimeFailure, writable.error());
+    const Result<std::shared_ptr<const Gradient>> gradient = gradientForWritableOutput(options, imageGradient);
+    if (!gradient) {
+        return fail(ExitCode::RuntimeFailure, gradient.error());
     }
     // Only the reference engine holds the whole image; the fast one a strip.
     if (options.engine.engine == RenderEngine::Reference && !frameBuffersFit(options.width, options.height, 1)) {
@@ -59,7 +55,7 @@ ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
     stopRenderingOnInterrupt();
-    const std::shared_ptr<const Gradient> used = gradient.current();
+    const std::shared_ptr<const Gradient>& used = *gradient;
     const Result<void> written = writeImageFileByRows(
         options.outputFile, options.width, options.height, imageMetadata(params, *used),
         [&](ImageRowWriter& writer) { return renderInto(writer, params, *used, options, progress); });

@@ -15,16 +15,13 @@ namespace tessaform {
 ExitCode renderTile(const CliOptions& options, const FractalParams& params,
                     const std::shared_ptr<const Gradient>& imageGradient)
 {
-    GradientSlot gradient;
-    if (const Result<void> loaded = loadGradientFor(options, imageGradient, gradient); !loaded) {
-        return fail(ExitCode::RuntimeFailure, loaded.error());
-    }
-    if (const Result<void> writable = checkReplaceable(options.outputFile); !writable) {
-        return fail(ExitCode::RuntimeFailure, writable.error());
+    const Result<std::shared_ptr<const Gradient>> gradient = gradientForWritableOutput(options, imageGradient);
+    if (!gradient) {
+        return fail(ExitCode::RuntimeFailure, gradient.error());
     }
     const auto [firstRow, endRow] = options.tile->runOf(static_cast<std::size_t>(options.height));
     const TileRequest request{params,
-                              gradient.current(),
+                              *gradient,
                               options.width,
                               options.height,
                               options.tile->index,

@@ -16,10 +16,7 @@ namespace {
 // Row by row in strips of any height, the same image as in one piece.
 TEST(RenderRowsTest, StripsOfAnyHeightGiveTheWholeImageRowsInOrder)
 {
-    FractalParams params = defaultParams();
-    params.power = 3;
-    params.angle = 0.7f;
-    params.direction = {0.2f, 0.9f, 0.1f};
+    const FractalParams params = edgyScene();
     const struct {
         int width;
         int height;

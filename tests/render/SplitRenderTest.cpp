@@ -53,10 +53,7 @@ Split renderSplit(const FractalParams& params, int width, int height, int tiles,
 // image of one render in one piece.
 TEST(SplitRenderTest, AssembledTilesAreTheImageOfOneRender)
 {
-    FractalParams params = defaultParams();
-    params.power = 3;
-    params.angle = 0.7f;
-    params.direction = {0.2f, 0.9f, 0.1f};
+    const FractalParams params = edgyScene();
     const struct {
         int width;
         int height;

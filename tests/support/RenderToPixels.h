@@ -32,6 +32,16 @@ inline Rendered render(const FractalParams& params, const Gradient& gradient, in
     return result;
 }
 
+// Power 3, rotated, seen from an angle: edges of every kind.
+inline FractalParams edgyScene()
+{
+    FractalParams params = defaultParams();
+    params.power = 3;
+    params.angle = 0.7f;
+    params.direction = {0.2f, 0.9f, 0.1f};
+    return params;
+}
+
 // The whole image, rendered to its end.
 inline std::vector<std::uint32_t> renderPixels(const FractalParams& params, const Gradient& gradient, int width,
                                                int height, const RenderSettings& settings)
