@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "BenchScenes.h"
@@ -97,8 +98,8 @@ private:
 // The interactive program's render path, minus the windows.
 class PreviewRig {
 public:
-    PreviewRig()
-        : frame_(SharedFrame::create(kPreviewWidth, kPreviewHeight)),
+    explicit PreviewRig(int scale)
+        : frame_(SharedFrame::create(kPreviewWidth * scale, kPreviewHeight * scale)),
           frameRenderer_(gradient_, view_),
           notifying_(frameRenderer_),
           scheduler_(params_, notifying_)
@@ -141,9 +142,9 @@ double percentile(std::vector<double> values, double fraction)
     return values[index];
 }
 
-void measurePreviewLatency(benchmark::State& state)
+void measurePreviewLatency(benchmark::State& state, int scale)
 {
-    PreviewRig rig;
+    PreviewRig rig(scale);
     if (!rig.ready()) {
         state.SkipWithError("no memory for the preview frame");
         return;
@@ -173,12 +174,19 @@ void measurePreviewLatency(benchmark::State& state)
 
 }  // namespace
 
+std::string previewLatencyName(int scale)
+{
+    return "preview_latency/" + std::to_string(kPreviewWidth * scale) + "x" + std::to_string(kPreviewHeight * scale);
+}
+
 void registerPreviewLatencyBenchmark()
 {
-    benchmark::RegisterBenchmark(kPreviewLatencyName, measurePreviewLatency)
-        ->Iterations(kChanges)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
+    for (const int scale : kPreviewScales) {
+        benchmark::RegisterBenchmark(previewLatencyName(scale).c_str(), measurePreviewLatency, scale)
+            ->Iterations(kChanges)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
 }
 
 }  // namespace tessaform::bench

@@ -61,7 +61,7 @@ void printScenes(std::ostream& out, const SummaryInputs& inputs)
     }
 }
 
-void printTargets(std::ostream& out, const SummaryInputs& inputs)
+void printInstructionSets(std::ostream& out, const SummaryInputs& inputs)
 {
     char line[256];
     std::snprintf(line, sizeof line, "\n%-26s %12s %12s  %s\n", "SIMD target (default scene)", "all threads",
@@ -80,14 +80,17 @@ void printTargets(std::ostream& out, const SummaryInputs& inputs)
 
 void printLatency(std::ostream& out, const SummaryInputs& inputs)
 {
-    const std::optional<Measurement> latency = inputs.results.find(kPreviewLatencyName);
-    if (!latency) {
-        return;
+    for (const int scale : kPreviewScales) {
+        const std::optional<Measurement> latency = inputs.results.find(previewLatencyName(scale));
+        if (!latency) {
+            continue;
+        }
+        out << (scale == kPreviewScales[0] ? "\n" : "") << "Preview latency, slider change to complete "
+            << kPreviewWidth * scale << "x" << kPreviewHeight * scale << " preview: median "
+            << format("%.1f ms", latency->counter(kMedianLatencyCounter)) << ", 90th percentile "
+            << format("%.1f ms", latency->counter(kP90LatencyCounter)) << "; the renderer's median share "
+            << format("%.1f ms", latency->counter(kMedianRenderCounter)) << "\n";
     }
-    out << "\nPreview latency, slider change to complete " << kPreviewWidth << "x" << kPreviewHeight
-        << " preview: median " << format("%.1f ms", latency->counter(kMedianLatencyCounter)) << ", 90th percentile "
-        << format("%.1f ms", latency->counter(kP90LatencyCounter)) << "; the renderer's median share "
-        << format("%.1f ms", latency->counter(kMedianRenderCounter)) << "\n";
 }
 
 void printCensus(std::ostream& out, const SceneCensus& census)
@@ -104,18 +107,18 @@ void printCensus(std::ostream& out, const SceneCensus& census)
         << "\n";
 }
 
+double gigaflopsOf(const SceneCensus& census, double seconds)
+{
+    return static_cast<double>(census.work.juliaSteps()) * kFlopsPerJuliaStep / seconds * 1e-9;
+}
+
 // Useful arithmetic only: lanes idling in a batch and grids traced for
 // pixels that turn out not to be edges are work the image did not need.
-void printArithmetic(std::ostream& out, const SummaryInputs& inputs, const SceneCensus& census, double seconds,
-                     unsigned cores, const char* label)
+void printArithmetic(std::ostream& out, const SceneCensus& census, double seconds, double peak, const char* label)
 {
-    const double gigaflops = static_cast<double>(census.work.juliaSteps()) * kFlopsPerJuliaStep / seconds * 1e-9;
-    const int lanes = floatLanes(inputs.activeTarget);
-    const double peak = peakGigaflops(inputs.processor, cores, lanes);
-    out << "  " << label << ": " << format("%.1f", gigaflops) << " GFLOP/s of peak " << cores << " cores x " << lanes
-        << " lanes x " << kFmaPipesPerCore << " FMA/cycle x 2 flop x "
-        << format("%.3f", inputs.processor.megahertz * 1e-3) << " GHz = " << format("%.1f", peak) << " GFLOP/s ("
-        << format("%.1f%%", 100.0 * gigaflops / peak) << ")\n";
+    const double gigaflops = gigaflopsOf(census, seconds);
+    out << "  " << label << ": " << format("%.1f", gigaflops) << " GFLOP/s of a measured peak of "
+        << format("%.1f", peak) << " GFLOP/s (" << format("%.1f%%", 100.0 * gigaflops / peak) << ")\n";
 }
 
 void printThroughput(std::ostream& out, const SummaryInputs& inputs)
@@ -124,16 +127,80 @@ void printThroughput(std::ostream& out, const SummaryInputs& inputs)
         return;
     }
     printCensus(out, *inputs.census);
-    out << "  " << kFlopsPerJuliaStep << " flop per Julia step (power 2 kernel, FMA = 2, escape test not counted);"
-        << " assumed " << kFmaPipesPerCore << " " << floatLanes(inputs.activeTarget)
-        << "-lane FMAs per core and cycle at the reported clock\n";
+    if (!inputs.peak) {
+        return;
+    }
+    const MeasuredPeak& peak = *inputs.peak;
+    out << "  " << kFlopsPerJuliaStep << " flop per Julia step (power 2 kernel, FMA = 2, escape test not counted)\n"
+        << "  measured peak: " << kFmaChains << " independent FMA chains of " << peak.lanes << " lanes at "
+        << peak.target << ": " << format("%.1f", peak.oneThreadGigaflops) << " GFLOP/s on 1 thread, "
+        << format("%.1f", peak.allThreadsGigaflops) << " GFLOP/s on " << peak.threads << "\n";
     const std::optional<Measurement> all = inputs.results.find(engineBenchmarkName(defaultScene(), RenderEngine::Fast));
     if (all) {
-        printArithmetic(out, inputs, *inputs.census, all->seconds, inputs.processor.logicalCores, "fast, all threads");
+        printArithmetic(out, *inputs.census, all->seconds, peak.allThreadsGigaflops, "fast, all threads");
     }
     const std::optional<Measurement> one = inputs.results.find(simdBenchmarkName(inputs.activeTarget, 1));
     if (one) {
-        printArithmetic(out, inputs, *inputs.census, one->seconds, 1, "fast, 1 thread  ");
+        printArithmetic(out, *inputs.census, one->seconds, peak.oneThreadGigaflops, "fast, 1 thread  ");
+    }
+}
+
+std::optional<double> speedUp(const SummaryInputs& inputs, const BenchScene& scene)
+{
+    const std::optional<Measurement> reference =
+        inputs.results.find(engineBenchmarkName(scene, RenderEngine::Reference));
+    const std::optional<Measurement> fast = inputs.results.find(engineBenchmarkName(scene, RenderEngine::Fast));
+    if (!reference || !fast) {
+        return std::nullopt;
+    }
+    return reference->seconds / fast->seconds;
+}
+
+std::optional<double> shareOfPeak(const SummaryInputs& inputs)
+{
+    const std::optional<Measurement> fast =
+        inputs.results.find(engineBenchmarkName(defaultScene(), RenderEngine::Fast));
+    if (!fast || !inputs.census || !inputs.peak) {
+        return std::nullopt;
+    }
+    return 100.0 * gigaflopsOf(*inputs.census, fast->seconds) / inputs.peak->allThreadsGigaflops;
+}
+
+std::optional<double> medianLatency(const SummaryInputs& inputs, int scale)
+{
+    const std::optional<Measurement> latency = inputs.results.find(previewLatencyName(scale));
+    if (!latency) {
+        return std::nullopt;
+    }
+    return latency->counter(kMedianLatencyCounter);
+}
+
+// One target: its figure when measured, and whether it is met.
+void printTarget(std::ostream& out, const std::string& what, const std::optional<double>& value, const char* unit,
+                 double goal, bool atLeast)
+{
+    char line[256];
+    const std::string figure = value ? format("%.1f", *value) + unit : "not measured";
+    const char* verdict = !value ? "" : (atLeast ? *value >= goal : *value <= goal) ? "met" : "MISSED";
+    std::snprintf(line, sizeof line, "  %-50s %6s %-5s %14s  %s\n", what.c_str(),
+                  atLeast ? ">=" : "<=", (format("%g", goal) + unit).c_str(), figure.c_str(), verdict);
+    out << line;
+}
+
+void printSpeedTargets(std::ostream& out, const SummaryInputs& inputs)
+{
+    out << "\nTargets\n";
+    printTarget(out, "default 1024x768, fast over reference", speedUp(inputs, defaultScene()), "x", 50.0, true);
+    printTarget(out, "default 1024x768, share of the measured peak", shareOfPeak(inputs), "%", 45.0, true);
+    printTarget(out, "power 5 rotated 1024x768, fast over reference", speedUp(inputs, rotatedPowerFiveScene()), "x",
+                45.0, true);
+    const double goals[] = {20.0, 50.0};
+    for (std::size_t i = 0; i < std::size(kPreviewScales); ++i) {
+        const int scale = kPreviewScales[i];
+        printTarget(out,
+                    "preview latency median, " + std::to_string(kPreviewWidth * scale) + "x" +
+                        std::to_string(kPreviewHeight * scale),
+                    medianLatency(inputs, scale), " ms", goals[i], false);
     }
 }
 
@@ -148,9 +215,10 @@ void printSummary(std::ostream& out, const SummaryInputs& inputs)
         << " (all cores); reference: 1\n"
         << "Times are wall time per image, the median over repetitions for the fast engine.\n\n";
     printScenes(out, inputs);
-    printTargets(out, inputs);
+    printInstructionSets(out, inputs);
     printLatency(out, inputs);
     printThroughput(out, inputs);
+    printSpeedTargets(out, inputs);
 }
 
 }  // namespace tessaform::bench

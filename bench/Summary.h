@@ -5,7 +5,8 @@
 #include <string>
 
 #include "ImageArchive.h"
-#include "ProcessorPeak.h"
+#include "MeasuredPeak.h"
+#include "ProcessorInfo.h"
 #include "ResultLog.h"
 #include "WorkCensus.h"
 
@@ -15,13 +16,14 @@ struct SummaryInputs {
     const ResultLog& results;
     const ImageArchive& images;
     std::optional<SceneCensus> census;  // of the default scene
+    std::optional<MeasuredPeak> peak;
     Processor processor;
     std::string activeTarget;
 };
 
 // The closing table: each scene's reference and fast times with the
-// speed-up, each instruction set, the preview latency and the arithmetic
-// throughput against the processor's peak.
+// speed-up, each instruction set, the preview latencies, the arithmetic
+// throughput against the measured peak, and the speed targets met or not.
 void printSummary(std::ostream& out, const SummaryInputs& inputs);
 
 }  // namespace tessaform::bench

@@ -6,8 +6,9 @@
 
 #include "EngineBenchmarks.h"
 #include "ImageArchive.h"
+#include "MeasuredPeak.h"
 #include "PreviewLatency.h"
-#include "ProcessorPeak.h"
+#include "ProcessorInfo.h"
 #include "ResultLog.h"
 #include "Summary.h"
 #include "WorkCensus.h"
@@ -50,7 +51,13 @@ int main(int argc, char** argv)
         return 0;  // only listed, or everything filtered out
     }
 
-    const SummaryInputs inputs{results, images, censusIfMeasured(results), describeProcessor(), activeSimdTarget()};
+    std::optional<SceneCensus> census = censusIfMeasured(results);
+    std::optional<MeasuredPeak> peak;
+    if (census) {
+        std::cout << "Measuring the floating-point peak (FMA chains, not the engine)..." << std::endl;
+        peak = measurePeak();
+    }
+    const SummaryInputs inputs{results, images, std::move(census), peak, describeProcessor(), activeSimdTarget()};
     printSummary(std::cout, inputs);
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "ProcessorPeak.h"
+#include "ProcessorInfo.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -19,11 +19,6 @@ std::string valueOf(const std::string& line, const std::string& key)
     }
     const std::size_t start = line.find_first_not_of(' ', colon + 1);
     return start == std::string::npos ? std::string{} : line.substr(start);
-}
-
-bool startsWith(const std::string& text, const std::string& prefix)
-{
-    return text.rfind(prefix, 0) == 0;
 }
 
 }  // namespace
@@ -51,26 +46,6 @@ Processor describeProcessor(std::istream& cpuinfo)
         }
     }
     return processor;
-}
-
-int floatLanes(const std::string& simdTarget)
-{
-    if (startsWith(simdTarget, "AVX3")) {
-        return 16;
-    }
-    if (startsWith(simdTarget, "AVX2")) {
-        return 8;
-    }
-    if (startsWith(simdTarget, "SSE") || startsWith(simdTarget, "SSSE3") || startsWith(simdTarget, "NEON")) {
-        return 4;
-    }
-    return 1;
-}
-
-double peakGigaflops(const Processor& processor, unsigned cores, int lanes)
-{
-    constexpr double kFlopsPerFma = 2.0;
-    return static_cast<double>(cores) * lanes * kFmaPipesPerCore * kFlopsPerFma * processor.megahertz * 1e-3;
 }
 
 }  // namespace tessaform::bench
