@@ -32,8 +32,8 @@ Result<void> writeBand(const TileRequest& request, const TilePartHeader& header,
 {
     TilePartWriter writer(file, header);
     const RenderOutcome outcome = renderBand(
-        request.params, tracedTable(*request.gradient), request.width, request.height, request.firstRow, request.endRow,
-        observer, request.threads, [&](int, const std::uint32_t* firstPass, std::span<const GridAverage> grids) {
+        request.params, *request.gradient, request.width, request.height, request.firstRow, request.endRow, observer,
+        request.threads, [&](int, const std::uint32_t* firstPass, std::span<const GridAverage> grids) {
             writer.writeRow(firstPass, grids);
             return true;
         });
