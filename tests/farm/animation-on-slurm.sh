@@ -5,16 +5,7 @@
 #   animation-on-slurm.sh TESSAFORM_RENDER
 set -eu
 render=$1
-work=$(mktemp -d "${TMPDIR:-/tmp}/tessaform-farm.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-
-fail() {
-    echo "FAIL: $*" >&2
-    squeue >&2 || true
-    for log in "$work"/task_*.log; do [ -f "$log" ] && { echo "--- $log" >&2; cat "$log" >&2; }; done
-    exit 1
-}
+. "$(dirname "$0")/job-folder.sh"
 
 cat >film.toml <<'FILM'
 fps = 12

@@ -6,16 +6,7 @@
 #   tiles-on-slurm.sh TESSAFORM_RENDER
 set -eu
 render=$1
-work=$(mktemp -d "${TMPDIR:-/tmp}/tessaform-tiles.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-
-fail() {
-    echo "FAIL: $*" >&2
-    squeue >&2 || true
-    for log in "$work"/*.log; do [ -f "$log" ] && { echo "--- $log" >&2; cat "$log" >&2; }; done
-    exit 1
-}
+. "$(dirname "$0")/job-folder.sh"
 
 scene="-q -W 61 -H 45 --set power=3 --set angle=0.7"
 "$render" $scene -o reference.png
