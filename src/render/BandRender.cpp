@@ -44,9 +44,8 @@ private:
 
 }  // namespace
 
-// Strip by strip, as renderRows does, with the row above and the row below
-// each strip traced with it; nothing is decided, so every held row keeps its
-// first-pass values.
+// Strip by strip, as renderRows does; nothing is decided, so every held
+// row keeps its first-pass values.
 RenderOutcome renderBand(const FractalParams& snapshot, const Gradient& gradient, int width, int height, int firstRow,
                          int endRow, RenderObserver& observer, unsigned threads, const BandRowConsumer& consume,
                          int stripRows)
@@ -55,39 +54,27 @@ RenderOutcome renderBand(const FractalParams& snapshot, const Gradient& gradient
         return RenderOutcome::UnsupportedPower;
     }
     const SimdTracer tracer(snapshot, gradient.empty() ? neutralGradient() : gradient, width, height);
-    const int rowsPerStrip = stripRowsFor(width, stripRows);
-    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(rowsPerStrip + 2) * static_cast<std::size_t>(width));
-    const auto rowAt = [&](int bufferRow) { return buffer.data() + static_cast<std::size_t>(bufferRow) * width; };
     StripGrids grids;
     tbb::task_arena arena(arenaConcurrency(threads));
-    int top = std::max(0, firstRow - 1);
-    int traced = top;
-    for (int done = firstRow; done < endRow;) {
-        const int end = std::min(endRow, done + rowsPerStrip);
-        const int traceTo = std::min(height, end + 1);
-        const PixelImage view{buffer.data(), width, traceTo - top};
-        ParallelPasses passes(tracer, view, observer);
-        const ParallelPasses::Strip strip{
-            top, height, traced - top, traceTo - top, std::max(done, 1) - top, std::min(end, height - 1) - top};
-        grids.reset(done, end - done);
-        const auto keep = [&](int row, std::span<const GridAverage> rowGrids) { grids.add(row, rowGrids); };
-        if (!arena.execute([&] { return passes.runForTile(strip, keep); })) {
-            return RenderOutcome::Abandoned;
-        }
-        for (int row = done; row < end; ++row) {
-            if (!consume(row, rowAt(row - top), grids.of(row))) {
-                return RenderOutcome::Abandoned;
-            }
-        }
-        traced = traceTo;
-        done = end;
-        if (done < endRow) {
-            const int keepFrom = done - 1;
-            std::copy(rowAt(keepFrom - top), rowAt(traced - top), buffer.data());
-            top = keepFrom;
-        }
-    }
-    return RenderOutcome::Completed;
+    const bool finished = walkStrips(width, height, firstRow, endRow, stripRowsFor(width, stripRows),
+                                     [&](const PixelImage& view, const ParallelPasses::Strip& strip,
+                                         const std::uint32_t* rows, int stripFirst, int stripEnd) {
+                                         ParallelPasses passes(tracer, view, observer);
+                                         grids.reset(stripFirst, stripEnd - stripFirst);
+                                         const auto keep = [&](int row, std::span<const GridAverage> rowGrids) {
+                                             grids.add(row, rowGrids);
+                                         };
+                                         if (!arena.execute([&] { return passes.runForTile(strip, keep); })) {
+                                             return false;
+                                         }
+                                         for (int row = stripFirst; row < stripEnd; ++row, rows += width) {
+                                             if (!consume(row, rows, grids.of(row))) {
+                                                 return false;
+                                             }
+                                         }
+                                         return true;
+                                     });
+    return finished ? RenderOutcome::Completed : RenderOutcome::Abandoned;
 }
 
 }  // namespace tessaform

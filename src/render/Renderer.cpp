@@ -41,43 +41,26 @@ bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const P
     return finished;
 }
 
-// Strip by strip: the rows above and below a strip's rows are held with it,
-// the one above final and the one below after its first pass, which is all
-// the edge decisions of the strip's rows read. The row pair is carried to
-// the next strip, so every row is traced once, as in one whole image.
+// Strip by strip, so that an image of any size fits in bounded memory.
 bool renderFastRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
                     RenderObserver& observer, unsigned threads, int stripRows, const RowConsumer& consume)
 {
     const SimdTracer tracer(snapshot, gradient, width, height);
-    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(stripRows + 2) * static_cast<std::size_t>(width));
-    const auto rowAt = [&](int bufferRow) { return buffer.data() + static_cast<std::size_t>(bufferRow) * width; };
     tbb::task_arena arena(arenaConcurrency(threads));
-    int top = 0;
-    int traced = 0;
-    for (int done = 0; done < height;) {
-        const int end = std::min(height, done + stripRows);
-        const int traceTo = std::min(height, end + 1);
-        const PixelImage view{buffer.data(), width, traceTo - top};
-        ParallelPasses passes(tracer, view, observer);
-        const ParallelPasses::Strip strip{
-            top, height, traced - top, traceTo - top, std::max(done, 1) - top, std::min(end, height - 1) - top};
-        if (!arena.execute([&] { return passes.run(strip); })) {
-            return false;
-        }
-        for (int row = done; row < end; ++row) {
-            if (!consume(row, rowAt(row - top))) {
-                return false;
-            }
-        }
-        traced = traceTo;
-        done = end;
-        if (done < height) {
-            const int keepFrom = done - 1;
-            std::copy(rowAt(keepFrom - top), rowAt(traced - top), buffer.data());
-            top = keepFrom;
-        }
-    }
-    return true;
+    return walkStrips(width, height, 0, height, stripRows,
+                      [&](const PixelImage& view, const ParallelPasses::Strip& strip, const std::uint32_t* rows,
+                          int firstRow, int endRow) {
+                          ParallelPasses passes(tracer, view, observer);
+                          if (!arena.execute([&] { return passes.run(strip); })) {
+                              return false;
+                          }
+                          for (int row = firstRow; row < endRow; ++row, rows += width) {
+                              if (!consume(row, rows)) {
+                                  return false;
+                              }
+                          }
+                          return true;
+                      });
 }
 
 bool renderWholeRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,

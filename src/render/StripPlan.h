@@ -4,6 +4,11 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "render/ParallelPasses.h"
+#include "render/PixelImage.h"
 
 namespace tessaform {
 
@@ -24,6 +29,40 @@ inline int stripRowsFor(int width, int requested)
         return requested;
     }
     return static_cast<int>(std::max<std::size_t>(1, kStripPixels / static_cast<std::size_t>(width)));
+}
+
+// Rows [firstRow, endRow) of a width x height image, strip by strip: a
+// buffer holds each strip's rows with the row above and the row below, which
+// is all the edge decisions of the strip's rows read. The rows the next
+// strip needs are carried over, so every row is traced once, as in one whole
+// image. work(view, strip, rows, firstRow, endRow) runs the passes on one
+// strip, whose rows [firstRow, endRow) start at rows; false stops the walk.
+template <typename StripWork>
+bool walkStrips(int width, int height, int firstRow, int endRow, int stripRows, const StripWork& work)
+{
+    const auto rowSize = static_cast<std::size_t>(width);
+    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(stripRows + 2) * rowSize);
+    const auto rowAt = [&](int bufferRow) { return buffer.data() + static_cast<std::size_t>(bufferRow) * rowSize; };
+    int top = std::max(0, firstRow - 1);
+    int traced = top;
+    for (int done = firstRow; done < endRow;) {
+        const int end = std::min(endRow, done + stripRows);
+        const int traceTo = std::min(height, end + 1);
+        const PixelImage view{buffer.data(), width, traceTo - top};
+        const ParallelPasses::Strip strip{
+            top, height, traced - top, traceTo - top, std::max(done, 1) - top, std::min(end, height - 1) - top};
+        if (!work(view, strip, static_cast<const std::uint32_t*>(rowAt(done - top)), done, end)) {
+            return false;
+        }
+        traced = traceTo;
+        done = end;
+        if (done < endRow) {
+            const int keepFrom = done - 1;
+            std::copy(rowAt(keepFrom - top), rowAt(traced - top), buffer.data());
+            top = keepFrom;
+        }
+    }
+    return true;
 }
 
 }  // namespace tessaform
