@@ -41,30 +41,32 @@ struct Orbit {
     V dz2;
 };
 
-HWY_INLINE void measure(Orbit& o)
+HWY_INLINE V vectorPart2(const Quat& z)
 {
-    o.vector2 = hn::MulAdd(o.z.y, o.z.y, hn::MulAdd(o.z.z, o.z.z, hn::Mul(o.z.w, o.z.w)));
-    o.m = hn::MulAdd(o.z.x, o.z.x, o.vector2);
+    return hn::MulAdd(z.y, z.y, hn::MulAdd(z.z, z.z, hn::Mul(z.w, z.w)));
 }
 
 HWY_INLINE Orbit startOrbit(D d, V x, V y, V z, V w)
 {
-    Orbit o{{x, y, z, w}, {}, {}, hn::Set(d, 1.0f)};
-    measure(o);
-    return o;
+    const Quat start{x, y, z, w};
+    const V vector2 = vectorPart2(start);
+    return {start, vector2, hn::MulAdd(x, x, vector2), hn::Set(d, 1.0f)};
 }
 
 // One step of z <- q z^n + k and of the squared derivative. z^n uses the
 // closed form: z = a + v behaves like a complex number in the plane of 1
 // and v, so z^n = b + beta v with b, beta from the complex recurrence.
+// Lanes outside `moving` keep |z|^2 and dz2 as they were (z runs on
+// unused); the merge folds into the last instruction of each.
 template <int Power, bool Rotated>
-HWY_INLINE void juliaStep(D d, Orbit& o, const Slice& s)
+HWY_INLINE void juliaStep(D d, Orbit& o, const Slice& s, M moving)
 {
     V mPower = o.m;
     for (int i = 2; i < Power; ++i) {
         mPower = hn::Mul(mPower, o.m);
     }
-    o.dz2 = hn::Mul(hn::Mul(mPower, o.dz2), hn::Set(d, static_cast<float>(Power * Power)));
+    o.dz2 =
+        hn::IfThenElse(moving, hn::Mul(hn::Mul(mPower, o.dz2), hn::Set(d, static_cast<float>(Power * Power))), o.dz2);
 
     const Quat& z = o.z;
     V b = hn::MulSub(z.x, z.x, o.vector2);
@@ -86,7 +88,8 @@ HWY_INLINE void juliaStep(D d, Orbit& o, const Slice& s)
         o.z = {hn::Add(b, s.k.x), hn::MulAdd(beta, z.y, s.k.y), hn::MulAdd(beta, z.z, s.k.z),
                hn::MulAdd(beta, z.w, s.k.w)};
     }
-    measure(o);
+    o.vector2 = vectorPart2(o.z);
+    o.m = hn::IfThenElse(moving, hn::MulAdd(o.z.x, o.z.x, o.vector2), o.m);
 }
 
 // Half |z| ln|z| / |dz|, from the squared moduli.
@@ -103,35 +106,37 @@ struct OrbitEnd {
 };
 
 // Iterates Packets vectors of lanes until every lane escapes or reaches the
-// cap; lanes in done from the start are left alone. Lanes that are done keep
-// stepping with the others, but their end values stay frozen. Several
-// packets in flight hide the latency of each one's dependency chain.
+// cap; lanes outside running from the start are left alone. Lanes that are
+// done keep stepping with the others, but their end values stay frozen.
+// Several packets in flight hide the latency of each one's dependency chain.
 template <int Power, bool Rotated, int Packets>
-HWY_INLINE void iterateWithEscape(D d, const Vec3* p, M* done, const Slice& s, OrbitEnd* ends)
+HWY_INLINE void iterateWithEscape(D d, const Vec3* p, M* running, const Slice& s, OrbitEnd* ends)
 {
     const DI di;
     const V bound = hn::Set(d, kBoundingRadiusSquared);
     Orbit orbit[Packets];
+    VI steps[Packets];
     for (int k = 0; k < Packets; ++k) {
         orbit[k] = startOrbit(d, p[k].x, p[k].y, p[k].z, s.w);
-        ends[k] = {orbit[k].m, orbit[k].dz2, hn::Zero(di)};
+        steps[k] = hn::Zero(di);
     }
     for (std::int32_t step = 1; step <= s.cap; ++step) {
-        bool running = false;
+        bool any = false;
         for (int k = 0; k < Packets; ++k) {
-            if (hn::AllTrue(d, done[k])) {
+            if (hn::AllFalse(d, running[k])) {
                 continue;
             }
-            running = true;
-            juliaStep<Power, Rotated>(d, orbit[k], s);
-            ends[k].m = hn::IfThenElse(done[k], ends[k].m, orbit[k].m);
-            ends[k].dz2 = hn::IfThenElse(done[k], ends[k].dz2, orbit[k].dz2);
-            ends[k].steps = hn::IfThenElse(hn::RebindMask(di, done[k]), ends[k].steps, hn::Set(di, step));
-            done[k] = hn::Or(done[k], hn::Gt(orbit[k].m, bound));
+            any = true;
+            juliaStep<Power, Rotated>(d, orbit[k], s, running[k]);
+            steps[k] = hn::IfThenElse(hn::RebindMask(di, running[k]), hn::Add(steps[k], hn::Set(di, 1)), steps[k]);
+            running[k] = hn::AndNot(hn::Gt(orbit[k].m, bound), running[k]);
         }
-        if (!running) {
+        if (!any) {
             break;
         }
+    }
+    for (int k = 0; k < Packets; ++k) {
+        ends[k] = {orbit[k].m, orbit[k].dz2, steps[k]};
     }
 }
 
@@ -143,17 +148,14 @@ HWY_INLINE Vec3 offsetEstimates(D d, const Vec3& p, V h, VI count, int longest, 
     const DI di;
     Orbit orbit[3] = {startOrbit(d, hn::Sub(p.x, h), p.y, p.z, s.w), startOrbit(d, p.x, hn::Sub(p.y, h), p.z, s.w),
                       startOrbit(d, p.x, p.y, hn::Sub(p.z, h), s.w)};
-    V m[3] = {orbit[0].m, orbit[1].m, orbit[2].m};
-    V dz2[3] = {orbit[0].dz2, orbit[1].dz2, orbit[2].dz2};
     for (int step = 0; step < longest; ++step) {
         const M running = hn::RebindMask(d, hn::Lt(hn::Set(di, step), count));
-        for (int axis = 0; axis < 3; ++axis) {
-            juliaStep<Power, Rotated>(d, orbit[axis], s);
-            m[axis] = hn::IfThenElse(running, orbit[axis].m, m[axis]);
-            dz2[axis] = hn::IfThenElse(running, orbit[axis].dz2, dz2[axis]);
+        for (Orbit& o : orbit) {
+            juliaStep<Power, Rotated>(d, o, s, running);
         }
     }
-    return {distanceEstimate(d, m[0], dz2[0]), distanceEstimate(d, m[1], dz2[1]), distanceEstimate(d, m[2], dz2[2])};
+    return {distanceEstimate(d, orbit[0].m, orbit[0].dz2), distanceEstimate(d, orbit[1].m, orbit[1].dz2),
+            distanceEstimate(d, orbit[2].m, orbit[2].dz2)};
 }
 
 }  // namespace HWY_NAMESPACE

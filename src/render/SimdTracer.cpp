@@ -47,8 +47,12 @@ struct Hits {
     std::size_t count = 0;
 };
 
-// Vectors of lanes marched side by side.
-constexpr std::size_t kPackets = 2;
+// Vectors of lanes whose orbits are stepped together: as many as hide
+// one's dependency chain while all stay in registers.
+constexpr std::size_t kPacketsInFlight = 2;
+// Vectors of lanes marched side by side, a group in flight at a time: the
+// march step of one group overlaps the orbits of the next.
+constexpr std::size_t kPackets = 2 * kPacketsInFlight;
 
 // The lanes of the march: each holds one sample until it hits or misses.
 constexpr std::size_t kMarchLanes = kPackets * hn::MaxLanes(D());
@@ -130,27 +134,28 @@ void fillLane(Lanes& lanes, std::size_t lane, const Rays& rays, const SimdScene&
     lanes.pz[lane] = scene.camera.eye.z + t * rays.dz[sample];
 }
 
-// One march step for every active lane: estimate, then hit, miss or move.
-// Returns whether any lane finished.
+// One march step for the active lanes of the group of packets from
+// `first`: estimate, then hit, miss or move. Returns whether any finished.
 template <int Power, bool Rotated>
-bool marchStep(D d, Lanes& lanes, const Slice& slice, const SimdScene& scene)
+bool marchGroupStep(D d, Lanes& lanes, std::size_t first, const Slice& slice, const SimdScene& scene)
 {
     const DI di;
     const std::size_t n = hn::Lanes(d);
-    Vec3 p[kPackets];
-    M done[kPackets];
-    for (std::size_t k = 0; k < kPackets; ++k) {
-        p[k] = {hn::Load(d, lanes.px + k * n), hn::Load(d, lanes.py + k * n), hn::Load(d, lanes.pz + k * n)};
-        done[k] = hn::Not(hn::Gt(hn::Load(d, lanes.active + k * n), hn::Zero(d)));
+    Vec3 p[kPacketsInFlight];
+    M running[kPacketsInFlight];
+    M idle[kPacketsInFlight];
+    for (std::size_t k = 0; k < kPacketsInFlight; ++k) {
+        const std::size_t at = (first + k) * n;
+        p[k] = {hn::Load(d, lanes.px + at), hn::Load(d, lanes.py + at), hn::Load(d, lanes.pz + at)};
+        running[k] = hn::Gt(hn::Load(d, lanes.active + at), hn::Zero(d));
+        idle[k] = hn::Not(running[k]);
     }
-    M idle[kPackets];
-    std::copy(std::begin(done), std::end(done), std::begin(idle));
-    OrbitEnd ends[kPackets];
-    iterateWithEscape<Power, Rotated, kPackets>(d, p, done, slice, ends);
+    OrbitEnd ends[kPacketsInFlight];
+    iterateWithEscape<Power, Rotated, kPacketsInFlight>(d, p, running, slice, ends);
 
     bool finished = false;
-    for (std::size_t k = 0; k < kPackets; ++k) {
-        const std::size_t at = k * n;
+    for (std::size_t k = 0; k < kPacketsInFlight; ++k) {
+        const std::size_t at = (first + k) * n;
         const Vec3 direction{hn::Load(d, lanes.dx + at), hn::Load(d, lanes.dy + at), hn::Load(d, lanes.dz + at)};
         const VI marchSteps = hn::Load(di, lanes.marchSteps + at);
         const V estimate = distanceEstimate(d, ends[k].m, ends[k].dz2);
@@ -170,9 +175,20 @@ bool marchStep(D d, Lanes& lanes, const Slice& slice, const SimdScene& scene)
         hn::Store(estimate, d, lanes.estimate + at);
         hn::Store(ends[k].steps, di, lanes.steps + at);
         const M leftActive = hn::AndNot(idle[k], left);
-        hn::StoreMaskBits(d, hit, lanes.hitBits[k]);
-        hn::StoreMaskBits(d, leftActive, lanes.leftBits[k]);
+        hn::StoreMaskBits(d, hit, lanes.hitBits[first + k]);
+        hn::StoreMaskBits(d, leftActive, lanes.leftBits[first + k]);
         finished = finished || !hn::AllFalse(d, hn::Or(hit, leftActive));
+    }
+    return finished;
+}
+
+// One march step for every active lane, a group of packets at a time.
+template <int Power, bool Rotated>
+bool marchStep(D d, Lanes& lanes, const Slice& slice, const SimdScene& scene)
+{
+    bool finished = false;
+    for (std::size_t first = 0; first < kPackets; first += kPacketsInFlight) {
+        finished = marchGroupStep<Power, Rotated>(d, lanes, first, slice, scene) || finished;
     }
     return finished;
 }
