@@ -2,6 +2,7 @@
 
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
+#include <tbb/task_group.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +18,9 @@ namespace {
 // rows are reported often and the band buffers stay small.
 constexpr std::size_t kFirstPassBandSamples = 16384;
 constexpr std::size_t kAntiAliasBandPixels = 65536;
+// Even a small image has a few anti-alias bands, so that deciding one
+// overlaps tracing the next.
+constexpr int kAntiAliasBandsAtLeast = 8;
 
 // Grids per batch: 16 x 15 samples fill one call of the tracer.
 constexpr std::size_t kGridsPerBatch = BatchTracer::kMaxBatch / kGridSamples;
@@ -109,7 +113,8 @@ ParallelPasses::ParallelPasses(const BatchTracer& tracer, const PixelImage& imag
     : tracer_(tracer),
       image_(image),
       observer_(observer),
-      antiAliasBandRows_(std::min(bandRows(kAntiAliasBandPixels, image.width), std::max(1, image.height - 2)))
+      antiAliasBandRows_(std::min(bandRows(kAntiAliasBandPixels, image.width),
+                                  std::max(1, (image.height - 2) / kAntiAliasBandsAtLeast)))
 {
 }
 
@@ -173,103 +178,130 @@ bool ParallelPasses::runForTile(const Strip& strip, const GridConsumer& take)
     rowOffset_ = strip.rowOffset;
     imageHeight_ = strip.imageHeight;
     return firstPass(strip.traceFrom, strip.traceTo) &&
-           forEachAntiAliasBand(strip.decideFrom, strip.decideTo, [&](int firstRow, int endRow) {
-               handOverGrids(firstRow, endRow, take);
+           forEachAntiAliasBand(strip.decideFrom, strip.decideTo, [&](const CandidateBand& band) {
+               handOverGrids(band, take);
                return true;
            });
 }
 
 bool ParallelPasses::antiAliasPass(int fromRow, int toRow)
 {
-    return forEachAntiAliasBand(fromRow, toRow,
-                                [&](int firstRow, int endRow) { return decideEdges(firstRow, endRow); });
+    return forEachAntiAliasBand(fromRow, toRow, [&](const CandidateBand& band) { return decideEdges(band); });
 }
 
-// Traces each band's candidate grids, then lets work(firstRow, endRow) use
-// them.
+// Lets work(band) use each band's traced candidate grids, while the next
+// band's candidates, collected by the values as they stand before the work,
+// are traced on the other threads. Which grids are traced ahead changes
+// only how much the work traces itself, never a pixel.
 template <typename BandWork>
 bool ParallelPasses::forEachAntiAliasBand(int fromRow, int toRow, const BandWork& work)
 {
     if (fromRow >= toRow) {
         return true;
     }
-    const std::size_t bandSize = rowStart(antiAliasBandRows_, image_.width);
-    smoothed_.resize(bandSize);
-    candidates_.reserve(bandSize);
-    for (int firstRow = fromRow; firstRow < toRow; firstRow += antiAliasBandRows_) {
-        const int endRow = std::min(toRow, firstRow + antiAliasBandRows_);
-        collectCandidates(firstRow, endRow);
-        if (!traceCandidates(firstRow) || !work(firstRow, endRow)) {
+    CandidateBand* current = &bands_[0];
+    CandidateBand* next = &bands_[1];
+    collectCandidates(*current, fromRow, std::min(toRow, fromRow + antiAliasBandRows_));
+    if (!traceCandidates(*current)) {
+        return false;
+    }
+    countTraced(*current);
+    for (;;) {
+        const int nextRow = current->endRow;
+        const bool last = nextRow >= toRow;
+        tbb::task_group tracing;
+        bool nextTraced = true;
+        if (!last) {
+            collectCandidates(*next, nextRow, std::min(toRow, nextRow + antiAliasBandRows_));
+            handOver(&taskHandOff);
+            tracing.run([&] {
+                takeOver(&taskHandOff);
+                nextTraced = traceCandidates(*next);
+                handOver(&taskHandOff);
+            });
+        }
+        const bool worked = work(*current);
+        tracing.wait();
+        takeOver(&taskHandOff);
+        if (!worked || !nextTraced) {
             return false;
         }
+        if (last) {
+            return true;
+        }
+        countTraced(*next);
+        std::swap(current, next);
     }
-    return true;
 }
 
-void ParallelPasses::handOverGrids(int firstRow, int endRow, const GridConsumer& take)
+void ParallelPasses::handOverGrids(const CandidateBand& band, const GridConsumer& take)
 {
     const auto width = static_cast<std::size_t>(image_.width);
     std::size_t next = 0;
-    for (int row = firstRow; row < endRow; ++row) {
+    for (int row = band.firstRow; row < band.endRow; ++row) {
         rowGrids_.clear();
-        const std::size_t rowEnd = rowStart(row - firstRow + 1, image_.width);
-        for (; next < candidates_.size() && candidates_[next] < rowEnd; ++next) {
-            rowGrids_.push_back({static_cast<int>(candidates_[next] % width), smoothed_[candidates_[next]]});
+        const std::size_t rowEnd = rowStart(row - band.firstRow + 1, image_.width);
+        for (; next < band.candidates.size() && band.candidates[next] < rowEnd; ++next) {
+            const std::uint32_t index = band.candidates[next];
+            rowGrids_.push_back({static_cast<int>(index % width), band.smoothed[index]});
         }
         take(row + rowOffset_, rowGrids_);
         observer_.rowFinished(RenderPass::AntiAlias, row + rowOffset_, imageHeight_);
     }
 }
 
-// Edges by the values as they stand: rows above the band are final, the
-// band itself still holds first-pass values.
-void ParallelPasses::collectCandidates(int firstRow, int endRow)
+// Edges by the values as they stand.
+void ParallelPasses::collectCandidates(CandidateBand& band, int firstRow, int endRow)
 {
-    std::fill(smoothed_.begin(), smoothed_.end(), kNotTraced);
-    candidates_.clear();
+    band.firstRow = firstRow;
+    band.endRow = endRow;
+    band.smoothed.assign(rowStart(endRow - firstRow, image_.width), kNotTraced);
+    band.candidates.clear();
     for (int row = firstRow; row < endRow; ++row) {
         for (int column = 1; column <= image_.width - 2; ++column) {
             if (isEdgePixel(image_, column, row)) {
-                candidates_.push_back(static_cast<std::uint32_t>(rowStart(row - firstRow, image_.width)) +
-                                      static_cast<std::uint32_t>(column));
+                band.candidates.push_back(static_cast<std::uint32_t>(rowStart(row - firstRow, image_.width)) +
+                                          static_cast<std::uint32_t>(column));
             }
         }
     }
 }
 
-bool ParallelPasses::traceCandidates(int firstRow)
+// The stats count a band's traced grids on the calling thread only, so
+// that they have one writer while the next band is traced.
+void ParallelPasses::countTraced(const CandidateBand& band)
 {
-    const bool finished =
-        forEachBatch(candidates_.size(), kGridsPerBatch, observer_, RenderPass::AntiAlias,
-                     [&](std::size_t from, std::size_t to) { traceCandidateBatch(from, to, firstRow); });
-    if (finished) {
-        stats_.samples += candidates_.size() * kGridSamples;
-    }
-    return finished;
+    stats_.samples += band.candidates.size() * kGridSamples;
 }
 
-void ParallelPasses::traceCandidateBatch(std::size_t begin, std::size_t end, int firstRow)
+bool ParallelPasses::traceCandidates(CandidateBand& band)
+{
+    return forEachBatch(band.candidates.size(), kGridsPerBatch, observer_, RenderPass::AntiAlias,
+                        [&](std::size_t from, std::size_t to) { traceCandidateBatch(band, from, to); });
+}
+
+void ParallelPasses::traceCandidateBatch(CandidateBand& band, std::size_t begin, std::size_t end)
 {
     SamplePoint points[kGridsPerBatch * kGridSamples] = {};
     Colour colours[kGridsPerBatch * kGridSamples];
     const auto width = static_cast<std::size_t>(image_.width);
     for (std::size_t i = begin; i < end; ++i) {
-        const std::size_t index = candidates_[i];
-        gridPoints(static_cast<int>(index % width), firstRow + static_cast<int>(index / width) + rowOffset_,
+        const std::size_t index = band.candidates[i];
+        gridPoints(static_cast<int>(index % width), band.firstRow + static_cast<int>(index / width) + rowOffset_,
                    points + (i - begin) * kGridSamples);
     }
     tracer_.trace(points, (end - begin) * kGridSamples, colours);
     for (std::size_t i = begin; i < end; ++i) {
-        const std::size_t index = candidates_[i];
-        smoothed_[index] =
-            gridAverage(image_.pixels[rowStart(firstRow, image_.width) + index], colours + (i - begin) * kGridSamples);
+        const std::size_t index = band.candidates[i];
+        band.smoothed[index] = gridAverage(image_.pixels[rowStart(band.firstRow, image_.width) + index],
+                                           colours + (i - begin) * kGridSamples);
     }
 }
 
 // The plain in-place order: left and upper neighbours already smoothed.
-bool ParallelPasses::decideEdges(int firstRow, int endRow)
+bool ParallelPasses::decideEdges(const CandidateBand& band)
 {
-    for (int row = firstRow; row < endRow; ++row) {
+    for (int row = band.firstRow; row < band.endRow; ++row) {
         if (observer_.shouldAbandon(RenderPass::AntiAlias)) {
             return false;
         }
@@ -277,7 +309,7 @@ bool ParallelPasses::decideEdges(int firstRow, int endRow)
             if (!isEdgePixel(image_, column, row)) {
                 continue;
             }
-            const std::uint32_t traced = smoothed_[rowStart(row - firstRow, image_.width) + column];
+            const std::uint32_t traced = band.smoothed[rowStart(row - band.firstRow, image_.width) + column];
             if (traced != kNotTraced) {
                 image_.at(column, row) = traced;
             } else {

@@ -18,8 +18,9 @@ namespace tessaform {
 // rows in batches. The anti-alias pass traces, in parallel, the grids of the
 // pixels that are edges by the values the band starts with, then makes the
 // in-place edge decisions in their plain order and traces the rare pixel
-// that only became an edge through a smoothed neighbour. Rows are reported
-// finished in order, band by band.
+// that only became an edge through a smoothed neighbour; the next band's
+// grids are traced meanwhile. Rows are reported finished in order, band by
+// band.
 class ParallelPasses {
 public:
     // Part of the image held in a buffer of rows: buffer row 0 is image row
@@ -59,14 +60,24 @@ private:
     bool traceFirstPassBand(int firstRow, int endRow);
     void traceFirstPassBatch(std::size_t begin, std::size_t end);
 
+    // One band of the anti-alias pass: the pixels that were edges when it
+    // was collected, and their grid averages.
+    struct CandidateBand {
+        int firstRow = 0;
+        int endRow = 0;
+        std::vector<std::uint32_t> smoothed;    // one band of grid averages
+        std::vector<std::uint32_t> candidates;  // indices into smoothed
+    };
+
     bool antiAliasPass(int fromRow, int toRow);
     template <typename BandWork>
     bool forEachAntiAliasBand(int fromRow, int toRow, const BandWork& work);
-    void handOverGrids(int firstRow, int endRow, const GridConsumer& take);
-    void collectCandidates(int firstRow, int endRow);
-    bool traceCandidates(int firstRow);
-    void traceCandidateBatch(std::size_t begin, std::size_t end, int firstRow);
-    bool decideEdges(int firstRow, int endRow);
+    void handOverGrids(const CandidateBand& band, const GridConsumer& take);
+    void collectCandidates(CandidateBand& band, int firstRow, int endRow);
+    bool traceCandidates(CandidateBand& band);
+    void countTraced(const CandidateBand& band);
+    void traceCandidateBatch(CandidateBand& band, std::size_t begin, std::size_t end);
+    bool decideEdges(const CandidateBand& band);
 
     const BatchTracer& tracer_;
     const PixelImage& image_;
@@ -75,8 +86,7 @@ private:
     int antiAliasBandRows_;
     int rowOffset_ = 0;
     int imageHeight_ = 0;
-    std::vector<std::uint32_t> smoothed_;    // one band of grid averages
-    std::vector<std::uint32_t> candidates_;  // indices into smoothed_
+    CandidateBand bands_[2];  // the band being decided, the next one traced
     std::vector<GridAverage> rowGrids_;
 };
 

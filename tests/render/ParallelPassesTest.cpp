@@ -86,32 +86,61 @@ TEST(ParallelPassesTest, ImageIsExactlyTheSequentialOneForAnyThreadCountAndSize)
     }
 }
 
-TEST(ParallelPassesTest, ReportsEveryRowInOrderOnlyOnceItIsFinal)
+constexpr int kReportWidth = 40;
+constexpr int kReportHeight = 420;  // several bands of each pass
+
+// A finished first-pass row is fully written; a finished anti-alias row
+// already holds its final pixels.
+void expectReportedRowsDone(const RecordingObserver& observer, const std::vector<std::uint32_t>& expected)
 {
-    constexpr int kWidth = 40;
-    constexpr int kHeight = 420;  // several bands of each pass
-    FractalParams params = defaultParams();
-    params.power = 3;
-    const auto expected = renderPixels(params, stripedGradient(), kWidth, kHeight, kReference);
-    RecordingObserver observer;
-    const auto pixels = parallelImage(params, stripedGradient(), kWidth, kHeight, 2, observer);
-    ASSERT_EQ(pixels, expected);
-    ASSERT_EQ(observer.rows.size(), static_cast<std::size_t>(2 * kHeight - 2));
     for (std::size_t i = 0; i < observer.rows.size(); ++i) {
-        const bool first = i < static_cast<std::size_t>(kHeight);
-        const int row = first ? static_cast<int>(i) : static_cast<int>(i) - kHeight + 1;
-        EXPECT_EQ(observer.rows[i].pass, first ? RenderPass::First : RenderPass::AntiAlias) << i;
-        EXPECT_EQ(observer.rows[i].row, row) << i;
-        // A finished first-pass row is fully written; a finished anti-alias
-        // row already holds its final pixels.
-        const auto begin = static_cast<std::size_t>(row * kWidth);
-        for (std::size_t index = begin; index < begin + kWidth; ++index) {
+        const RowReport& report = observer.rows[i];
+        const auto begin = static_cast<std::size_t>(report.row * kReportWidth);
+        for (std::size_t index = begin; index < begin + kReportWidth; ++index) {
             const std::uint32_t shown = observer.imageAtReport[i][index];
-            EXPECT_NE(shown, kUnwritten) << "row " << row;
-            if (!first) {
-                EXPECT_EQ(shown, expected[index]) << "row " << row;
+            EXPECT_NE(shown, kUnwritten) << "row " << report.row;
+            if (report.pass == RenderPass::AntiAlias) {
+                EXPECT_EQ(shown, expected[index]) << "row " << report.row;
             }
         }
+    }
+}
+
+FractalParams reportScene()
+{
+    FractalParams params = defaultParams();
+    params.power = 3;
+    return params;
+}
+
+TEST(ParallelPassesTest, ReportsEveryRowInOrderOnlyOnceItIsFinal)
+{
+    const auto expected = renderPixels(reportScene(), stripedGradient(), kReportWidth, kReportHeight, kReference);
+    RecordingObserver observer;
+    const auto pixels = parallelImage(reportScene(), stripedGradient(), kReportWidth, kReportHeight, 2, observer);
+    ASSERT_EQ(pixels, expected);
+    ASSERT_EQ(observer.rows.size(), static_cast<std::size_t>(2 * kReportHeight - 2));
+    for (std::size_t i = 0; i < observer.rows.size(); ++i) {
+        const bool first = i < static_cast<std::size_t>(kReportHeight);
+        EXPECT_EQ(observer.rows[i].pass, first ? RenderPass::First : RenderPass::AntiAlias) << i;
+        EXPECT_EQ(observer.rows[i].row, first ? static_cast<int>(i) : static_cast<int>(i) - kReportHeight + 1) << i;
+    }
+    expectReportedRowsDone(observer, expected);
+}
+
+// The next band's grids are traced while a band is decided: a stop that
+// lands in either still leaves every reported row final.
+TEST(ParallelPassesTest, AbandonInTheAntiAliasPassLeavesReportedRowsFinal)
+{
+    const auto expected = renderPixels(reportScene(), stripedGradient(), kReportWidth, kReportHeight, kReference);
+    for (const long allowed : {0L, 5L, 60L}) {
+        RecordingObserver observer;
+        observer.antiAliasAllowed = allowed;
+        bool finished = true;
+        parallelImage(reportScene(), stripedGradient(), kReportWidth, kReportHeight, 2, observer, &finished);
+        EXPECT_FALSE(finished) << allowed;
+        EXPECT_LT(observer.rows.size(), static_cast<std::size_t>(2 * kReportHeight - 2)) << allowed;
+        expectReportedRowsDone(observer, expected);
     }
 }
 
