@@ -2,7 +2,6 @@
 
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
-#include <tbb/task_group.h>
 
 #include <algorithm>
 #include <atomic>
@@ -206,32 +205,36 @@ bool ParallelPasses::forEachAntiAliasBand(int fromRow, int toRow, const BandWork
         return false;
     }
     countTraced(*current);
-    for (;;) {
-        const int nextRow = current->endRow;
-        const bool last = nextRow >= toRow;
-        tbb::task_group tracing;
-        bool nextTraced = true;
-        if (!last) {
-            collectCandidates(*next, nextRow, std::min(toRow, nextRow + antiAliasBandRows_));
-            handOver(&taskHandOff);
-            tracing.run([&] {
-                takeOver(&taskHandOff);
-                nextTraced = traceCandidates(*next);
-                handOver(&taskHandOff);
-            });
-        }
-        const bool worked = work(*current);
-        tracing.wait();
-        takeOver(&taskHandOff);
-        if (!worked || !nextTraced) {
+    while (current->endRow < toRow) {
+        collectCandidates(*next, current->endRow, std::min(toRow, current->endRow + antiAliasBandRows_));
+        if (!workWhileTracing(*current, *next, work)) {
             return false;
-        }
-        if (last) {
-            return true;
         }
         countTraced(*next);
         std::swap(current, next);
     }
+    return work(*current);
+}
+
+// One parallel loop whose first item is work(current), on the thread that
+// starts the loop unless another takes it first, and whose other items
+// trace next's grids.
+template <typename BandWork>
+bool ParallelPasses::workWhileTracing(const CandidateBand& current, CandidateBand& next, const BandWork& work)
+{
+    const std::size_t grids = next.candidates.size();
+    const std::size_t batches = (grids + kGridsPerBatch - 1) / kGridsPerBatch;
+    bool worked = false;
+    const bool finished =
+        forEachBatch(1 + batches, 1, observer_, RenderPass::AntiAlias, [&](std::size_t item, std::size_t) {
+            if (item == 0) {
+                worked = work(current);
+                return;
+            }
+            const std::size_t first = (item - 1) * kGridsPerBatch;
+            traceCandidateBatch(next, first, std::min(grids, first + kGridsPerBatch));
+        });
+    return finished && worked;
 }
 
 void ParallelPasses::handOverGrids(const CandidateBand& band, const GridConsumer& take)

@@ -72,6 +72,8 @@ private:
     bool antiAliasPass(int fromRow, int toRow);
     template <typename BandWork>
     bool forEachAntiAliasBand(int fromRow, int toRow, const BandWork& work);
+    template <typename BandWork>
+    bool workWhileTracing(const CandidateBand& current, CandidateBand& next, const BandWork& work);
     void handOverGrids(const CandidateBand& band, const GridConsumer& take);
     void collectCandidates(CandidateBand& band, int firstRow, int endRow);
     bool traceCandidates(CandidateBand& band);
