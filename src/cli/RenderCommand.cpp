@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "app/FrameBuffer.h"
 #include "app/ImageMetadata.h"
@@ -107,8 +106,8 @@ ExitCode run(const CliOptions& options)
 int runRenderCommand(int argc, const char* const* argv)
 {
     silenceToolkitMessages();
-    if (argc >= 2 && std::string_view(argv[1]) == "assemble") {
-        return exitStatus(runAssembleCommand(argc - 1, argv + 1));
+    if (const auto assemble = assembleArguments(argc, argv)) {
+        return exitStatus(runAssembleCommand(static_cast<int>(assemble->size()), assemble->data()));
     }
     const ParsedCommandLine parsed = parseCommandLine(argc, argv);
     if (parsed.helpText) {

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/SplitRender.h"
@@ -11,6 +12,22 @@
 #include "io/AtomicReplace.h"
 
 namespace tessaform {
+namespace {
+
+constexpr std::string_view kAssembleWord = "assemble";
+
+// How many arguments one of assemble's options spans; 0 for any other.
+int assembleOptionSpan(std::string_view argument)
+{
+    if (argument == "-o" || argument == "--output") {
+        return 2;
+    }
+    const bool alone = argument == "-q" || argument == "--quiet" || argument.starts_with("--output=") ||
+                       (argument.starts_with("-o") && argument.size() > 2);
+    return alone ? 1 : 0;
+}
+
+}  // namespace
 
 ExitCode renderTile(const CliOptions& options, const FractalParams& params,
                     const std::shared_ptr<const Gradient>& imageGradient)
@@ -70,6 +87,25 @@ ExitCode runAssembleCommand(int argc, const char* const* argv)
         return fail(ExitCode::RuntimeFailure, written.error());
     }
     return ExitCode::Success;
+}
+
+std::optional<std::vector<const char*>> assembleArguments(int argc, const char* const* argv)
+{
+    int word = 1;
+    while (word < argc && argv[word] != kAssembleWord) {
+        const int span = assembleOptionSpan(argv[word]);
+        if (span == 0) {
+            return std::nullopt;
+        }
+        word += span;
+    }
+    if (word >= argc) {
+        return std::nullopt;
+    }
+    std::vector<const char*> arguments{argv[word]};
+    arguments.insert(arguments.end(), argv + 1, argv + word);
+    arguments.insert(arguments.end(), argv + word + 1, argv + argc);
+    return arguments;
 }
 
 }  // namespace tessaform

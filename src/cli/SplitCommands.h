@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "cli/CliOptions.h"
 #include "cli/ExitCode.h"
@@ -15,5 +17,10 @@ ExitCode renderTile(const CliOptions& options, const FractalParams& params,
 
 // "tessaform-render assemble PART... -o IMAGE"; argv[0] is "assemble".
 ExitCode runAssembleCommand(int argc, const char* const* argv);
+
+// The arguments for runAssembleCommand when the command line asks for an
+// assembly: the word "assemble" first, or after nothing but assemble's own
+// options (-q, -o FILE), which then follow it. Empty for anything else.
+std::optional<std::vector<const char*>> assembleArguments(int argc, const char* const* argv);
 
 }  // namespace tessaform

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "support/CommandLineTest.h"
@@ -26,6 +27,26 @@ TEST_F(SplitCommandsTest, AssembledTilesAreByteForByteTheOneProcessImage)
     ASSERT_EQ(run("assemble -q " + parts + " -o all.tga"), 0) << read("stderr.txt");
     EXPECT_EQ(read("all.png"), read("one.png"));
     EXPECT_EQ(read("all.tga"), read("one.tga"));
+}
+
+// The assembly lines of the README's farm examples, word for word, after
+// their tiles at a small size.
+TEST_F(SplitCommandsTest, TheReadmeAssemblyLinesJoinTheTiles)
+{
+    ASSERT_EQ(run(std::string(kScene) + "-o one.png"), 0) << read("stderr.txt");
+    std::filesystem::create_directory(folder_ / "parts");
+    for (int tile = 1; tile <= 3; ++tile) {
+        ASSERT_EQ(run(std::string(kScene) + "--tile " + std::to_string(tile) + "/3 -o parts/poster_%d.tfpart"), 0)
+            << read("stderr.txt");
+    }
+    for (const char* line :
+         {"assemble parts/poster_*.tfpart -o poster.png", "-q assemble parts/poster_*.tfpart -o poster.png",
+          "assemble -q parts/poster_*.tfpart -o poster.png", "-o poster.png --quiet assemble parts/poster_*.tfpart"}) {
+        std::filesystem::remove(folder_ / "poster.png");
+        EXPECT_EQ(run(line), 0) << line << ": " << read("stderr.txt");
+        EXPECT_TRUE(read("poster.png") == read("one.png")) << line;
+    }
+    EXPECT_EQ(run("-W 8 assemble parts/poster_*.tfpart"), 2) << "only assemble's own options may come before it";
 }
 
 // A broken set of parts is one line on stderr, exit 1, and no image: an

@@ -14,7 +14,7 @@ scene="-q -W 61 -H 45 --set power=3 --set angle=0.7"
 tiles=$(sbatch --parsable --array=1-5 --chdir="$work" --output="$work/tile_%a.log" \
     --wrap "'$render' $scene --tile slurm -o part_%d.tfpart")
 sbatch --parsable --dependency="afterok:$tiles" --chdir="$work" --output="$work/assemble.log" \
-    --wrap "'$render' assemble -q part_*.tfpart -o final.png && touch assembled || touch failed" >/dev/null
+    --wrap "'$render' -q assemble part_*.tfpart -o final.png && touch assembled || touch failed" >/dev/null
 for _ in $(seq 600); do
     [ -f assembled ] || [ -f failed ] && break
     sleep 0.2
