@@ -81,11 +81,15 @@ float storedFloat(double value)
     return static_cast<float>(std::isnan(value) ? value : std::clamp(value, -kLargest, kLargest));
 }
 
+// The curve's arithmetic can land a value that lies half-way an ulp short
+// of the half (16.5 as 16.4999...); within that slack it rounds as the
+// exact half does, away from zero.
 std::int32_t storedInteger(double value)
 {
     constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
     constexpr double kHighest = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(std::clamp(std::round(value), kLowest, kHighest));
+    constexpr double kRoundingSlack = 1e-12;
+    return static_cast<std::int32_t>(std::clamp(std::round(value * (1.0 + kRoundingSlack)), kLowest, kHighest));
 }
 
 void interpolateField(const Segment& s, const ParamField& field, Interpolation mode, double frame, FractalParams& out)

@@ -31,7 +31,10 @@ double phiAt(const Animation& animation, double frame)
 TEST(AnimationTest, KeysArePassedThroughBitForBitAndHeldBeyondTheEnds)
 {
     Animation animation = animationOf({{0, 0.1f}, {10, 2.0f}, {40, -3.0f}, {50, 7.25f}});
+    // A -0 is kept only where the frame is taken from the key itself: a
+    // path from -0 towards another value starts at +0.
     animation.keys[2].params.constant.w = -0.0f;
+    animation.keys[3].params.constant.w = 0.5f;
     animation.keys[2].params.iterations = 9;
     for (const Keyframe& key : animation.keys) {
         const FractalParams at = paramsAtFrame(animation, key.frame);
@@ -76,6 +79,21 @@ TEST(AnimationTest, EachFieldMovesItsOwnWay)
     EXPECT_EQ(half.specular, 20.0f) << "a stepped field keeps the earlier key";
     EXPECT_EQ(paramsAtFrame(animation, 9).power, 2);
     EXPECT_EQ(paramsAtFrame(animation, 10).power, 5);
+}
+
+TEST(AnimationTest, IntegerFieldsFollowTheCurveRoundedToTheNearest)
+{
+    Animation animation = animationOf({{0, 0.0f}, {10, 0.0f}});
+    animation.keys[0].params.iterations = 16;
+    animation.keys[1].params.iterations = 21;
+    // The curve passes 16.5 at frame 1 and 17.5 at frame 3.
+    const struct {
+        int frame;
+        int iterations;
+    } cases[] = {{1, 17}, {2, 17}, {3, 18}, {5, 19}, {9, 21}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(paramsAtFrame(animation, c.frame).iterations, c.iterations) << "frame " << c.frame;
+    }
 }
 
 TEST(AnimationTest, FiniteKeysGiveFiniteValuesBetweenThem)
