@@ -40,7 +40,7 @@ void defineOptions(CLI::App& app, RawOptions& raw)
                    "Output image: .tga, or .png for a PNG that also carries its parameters; with --animation "
                    "a name with a frame number (julia_%05d.png) or a film (.mp4, .mkv, .webm), repeatable");
     app.add_option("--save-params", o.saveParamsFile, "Write the effective parameters to this .j4d file");
-    app.add_flag("-q,--quiet", o.quiet, "Print no progress");
+    app.add_flag("-q,--quiet", o.quiet, "Print no progress (an animation's closing Frames: line stays)");
     app.add_option("--animation", o.animationFile, "Keyframe file (.toml): render its frames");
     app.add_option("--frames", raw.frameList, "Frames to render: 0-239, 3,5-10,47-327 or 0-239:2 (default: all)");
     app.add_option("--fps", o.fps, "Frames per second of a film (default: the keyframe file's)")

@@ -61,9 +61,15 @@ TEST_F(AnimationCommandTest, SkipExistingRendersOnlyWhatIsMissing)
     ASSERT_EQ(run("--animation film.toml --frames 0-4 -W 8 -H 6 -o f_%d.tga --skip-existing"), 0);
     EXPECT_EQ(framesStarted(), 0);
     std::filesystem::remove(folder_ / "f_3.tga");
+    write("f_0.tga", "");  // an empty file is no image
     ASSERT_EQ(run("--animation film.toml --frames 0-4:3 -W 8 -H 6 -o f_%d.tga --skip-existing"), 0);
-    EXPECT_EQ(framesStarted(), 1);
+    EXPECT_EQ(framesStarted(), 2);
     EXPECT_FALSE(read("f_3.tga").empty());
+    EXPECT_FALSE(read("f_0.tga").empty());
+    // -q silences the progress, not the summary line that scripts read.
+    ASSERT_EQ(run("-q --animation film.toml --frames 0-4 -W 8 -H 6 -o f_%d.tga --skip-existing > summary.txt"), 0);
+    EXPECT_EQ(read("stderr.txt"), "");
+    EXPECT_TRUE(read("summary.txt").starts_with("Frames: 0 done, 5 skipped, ")) << read("summary.txt");
 }
 
 TEST_F(AnimationCommandTest, BadFilesAndListsStopBeforeAnyFrame)
