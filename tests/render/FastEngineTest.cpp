@@ -18,6 +18,7 @@
 #include "render/Quantize.h"
 #include "render/Renderer.h"
 #include "render/SimdTracer.h"
+#include "support/ForcedSimdTarget.h"
 #include "support/RecordingObserver.h"
 #include "support/RenderToPixels.h"
 
@@ -214,20 +215,6 @@ TEST_P(FastEngineAgreement, MatchesTheReference)
 
 INSTANTIATE_TEST_SUITE_P(Scenes, FastEngineAgreement, ::testing::ValuesIn(scenes()),
                          [](const ::testing::TestParamInfo<Scene>& info) { return info.param.name; });
-
-// Puts the best instruction set back even when an assertion fails.
-class ForcedSimdTarget {
-public:
-    explicit ForcedSimdTarget(const std::string& name) : forced_(useSimdTarget(name)) {}
-    ~ForcedSimdTarget() { useSimdTarget(""); }
-    ForcedSimdTarget(const ForcedSimdTarget&) = delete;
-    ForcedSimdTarget& operator=(const ForcedSimdTarget&) = delete;
-
-    bool forced() const { return forced_; }
-
-private:
-    bool forced_;
-};
 
 TEST(FastEngineTest, EveryInstructionSetMatchesTheReference)
 {
