@@ -23,6 +23,7 @@
 #include "render/Renderer.h"
 #include "support/RenderToPixels.h"
 #include "support/ScratchFolder.h"
+#include "support/Watchdog.h"
 #include "support/WatchedRenderer.h"
 
 // The program's real render path under load: the scheduler driving the
@@ -59,7 +60,7 @@ protected:
 
     void TearDown() override
     {
-        scheduler_.shutdown();
+        underWatchdog("the scheduler to shut down", [this] { scheduler_.shutdown(); });
         EXPECT_EQ(watched_.mostAtOnce(), 1) << "two renders drew at once";
     }
 
@@ -90,7 +91,7 @@ protected:
     std::chrono::microseconds highQuality(std::optional<std::chrono::microseconds> wait,
                                           const std::filesystem::path& output)
     {
-        RenderClaim claim = scheduler_.stopRenderAndWait();
+        RenderClaim claim = underWatchdog("the preview to stop", [this] { return scheduler_.stopRenderAndWait(); });
         renderer_.setHighQualityTarget(SharedFrame::create(kHighQualityWidth, kHighQualityHeight), output.string());
         const auto start = std::chrono::steady_clock::now();
         scheduler_.launch(std::move(claim), RenderMode::HighQuality);
@@ -100,7 +101,7 @@ protected:
             }
             scheduler_.abandonRender();
         }
-        scheduler_.waitForLaunchedRender();
+        underWatchdog("the High quality render to end", [this] { scheduler_.waitForLaunchedRender(); });
         scheduler_.abandonRender();
         return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     }

@@ -15,6 +15,7 @@
 
 #include "params/FractalParams.h"
 #include "support/RenderSchedulerProbe.h"
+#include "support/Watchdog.h"
 
 namespace tessaform {
 namespace {
@@ -126,7 +127,11 @@ private:
 
 class RenderSchedulerTest : public testing::Test {
 protected:
-    void TearDown() override { EXPECT_LE(render_.mostAtOnce(), 1) << "two renders drew at once"; }
+    void TearDown() override
+    {
+        underWatchdog("the scheduler to shut down", [this] { scheduler_.shutdown(); });
+        EXPECT_LE(render_.mostAtOnce(), 1) << "two renders drew at once";
+    }
 
     void setIterations(int iterations)
     {
@@ -134,6 +139,16 @@ protected:
     }
 
     bool waitUntilIdle() { return scheduler_.waitUntilIdle(kPatience); }
+
+    RenderClaim stopRenderAndWait()
+    {
+        return underWatchdog("the running render to stop", [this] { return scheduler_.stopRenderAndWait(); });
+    }
+
+    void waitForLaunchedRender()
+    {
+        underWatchdog("the launched render to end", [this] { scheduler_.waitForLaunchedRender(); });
+    }
 
     // Holds a preview in its first pass while the live record takes each
     // value in turn, each change followed by a request.
@@ -204,9 +219,9 @@ TEST_F(RenderSchedulerTest, KeepRenderingOffAbandonsFirstPassAndItsEndServesUnre
 
 TEST_F(RenderSchedulerTest, StopWhenIdleReturnsAClaimThatHoldsRequestsBackUntilDropped)
 {
-    scheduler_.waitForLaunchedRender();  // nothing launched yet: must not block
+    waitForLaunchedRender();  // nothing launched yet: must not block
     {
-        RenderClaim claim = scheduler_.stopRenderAndWait();
+        RenderClaim claim = stopRenderAndWait();
         EXPECT_TRUE(claim.held());
         EXPECT_FALSE(probe_.restartRequested());
         // All of these come before the waiting starter copies the record, so
@@ -229,7 +244,7 @@ TEST_F(RenderSchedulerTest, RefusedHighQualityWakesThePreviewStartAsleepBehindIt
 {
     {
         // A High quality command that then refuses its size drops the claim.
-        RenderClaim claim = scheduler_.stopRenderAndWait();
+        RenderClaim claim = stopRenderAndWait();
         setIterations(101);
         scheduler_.requestRender();
         ASSERT_TRUE(probe_.waitForSleepingStarter(kPatience));
@@ -242,8 +257,8 @@ TEST_F(RenderSchedulerTest, HighQualityBeforeAnyPreviewCopiedTheRecordRendersThe
 {
     params_.clearSnapshot();  // as at program start
     setIterations(101);
-    scheduler_.launch(scheduler_.stopRenderAndWait(), RenderMode::HighQuality);
-    scheduler_.waitForLaunchedRender();
+    scheduler_.launch(stopRenderAndWait(), RenderMode::HighQuality);
+    waitForLaunchedRender();
 
     const std::vector<RenderRecord> records = render_.records();
     ASSERT_EQ(1u, records.size()) << "High quality drew nothing";
@@ -301,7 +316,7 @@ TEST_F(RenderSchedulerTest, UnsupportedPowerStartsNothingButLaterRequestsStillRe
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_TRUE(probe_.keepRendering());
 
-    scheduler_.launch(scheduler_.stopRenderAndWait(), RenderMode::HighQuality);
+    scheduler_.launch(stopRenderAndWait(), RenderMode::HighQuality);
     EXPECT_FALSE(probe_.renderBusy());
     EXPECT_TRUE(render_.records().empty());
 
@@ -317,19 +332,19 @@ TEST_F(RenderSchedulerTest, UnsupportedPowerStartsNothingButLaterRequestsStillRe
 TEST_F(RenderSchedulerTest, ShutdownEndsHeldRenderAndWaitingStarterThenRefusesRequests)
 {
     render_.hold(RenderPass::First);
-    scheduler_.launch(scheduler_.stopRenderAndWait(), RenderMode::HighQuality);
+    scheduler_.launch(stopRenderAndWait(), RenderMode::HighQuality);
     ASSERT_TRUE(render_.waitForPixels(RenderPass::First, 1));
     setIterations(101);
     scheduler_.requestRender();  // its starter waits behind the high-quality render
 
-    scheduler_.shutdown();
+    underWatchdog("the held render to end at shutdown", [this] { scheduler_.shutdown(); });
     const std::vector<RenderRecord> records = render_.records();
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ(RenderPass::First, records[0].abandonedIn);
 
     scheduler_.requestRender();
     EXPECT_FALSE(probe_.startInFlight());
-    EXPECT_FALSE(scheduler_.stopRenderAndWait().held());
+    EXPECT_FALSE(stopRenderAndWait().held());
 }
 
 TEST_F(RenderSchedulerTest, ManyRequestsAndHighQualityLaunchesNeverOverlapAndEndOnNewestValues)
@@ -343,7 +358,7 @@ TEST_F(RenderSchedulerTest, ManyRequestsAndHighQualityLaunchesNeverOverlapAndEnd
         // cannot stall; it lets the changes land all through the renders.
         ASSERT_TRUE(render_.waitForPixelsChecked(RenderPass::First, pixelsBefore + 1));
         if (value % 64 == 0) {
-            RenderClaim claim = scheduler_.stopRenderAndWait();
+            RenderClaim claim = stopRenderAndWait();
             scheduler_.launch(std::move(claim), RenderMode::HighQuality);
         }
     }

@@ -11,18 +11,29 @@
 #include <vector>
 
 #include "support/ScratchFolder.h"
+#include "support/Watchdog.h"
 
 namespace tessaform {
 
 // Runs the real executable in a fresh folder, as a user would.
 class CommandLineTest : public ::testing::Test {
 protected:
+    // A run that hangs is stopped after the watchdog's patience and fails
+    // the test, naming its arguments.
     int run(const std::string& arguments)
     {
-        const std::string command =
-            "cd '" + folder_.string() + "' && '" TESSAFORM_RENDER_EXE "' " + arguments + " 2> stderr.txt";
+        const std::string command = "cd '" + folder_.string() + "' && timeout -k 5 " +
+                                    std::to_string(kWatchdogPatience.count()) + " '" TESSAFORM_RENDER_EXE "' " +
+                                    arguments + " 2> stderr.txt";
         const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        constexpr int kTimedOut = 124;
+        constexpr int kKilled = 128 + 9;
+        if (exitCode == kTimedOut || exitCode == kKilled) {
+            ADD_FAILURE() << "Watchdog: gave up after " << kWatchdogPatience.count()
+                          << " s waiting for tessaform-render " << arguments;
+        }
+        return exitCode;
     }
 
     std::string read(const std::string& name) const

@@ -24,6 +24,7 @@
 #include "support/RenderSchedulerProbe.h"
 #include "support/ScratchFolder.h"
 #include "support/VisibleHighQualityWindow.h"
+#include "support/Watchdog.h"
 #include "support/WatchedRenderer.h"
 #include "ui/AnimationWindow.h"
 #include "ui/PreviewPanel.h"
@@ -51,7 +52,10 @@ struct RenderingFixture {
         renderer.setPreviewFrame(dialog.previewFrame());
         view.setPreviewWidget(dialog.previewPanel());
     }
-    ~RenderingFixture() { scheduler.shutdown(); }
+    ~RenderingFixture()
+    {
+        underWatchdog("the scheduler to shut down", [this] { scheduler.shutdown(); });
+    }
 };
 
 AnimationWindow& openWindow(Commands& commands)
@@ -143,7 +147,7 @@ void renderWhile(AnimationWindow& window, const std::function<void(HighQualityWi
         }
     });
     ticker.start(2);
-    window.renderAnimation();
+    underWatchdog("the film render to end", [&window] { window.renderAnimation(); });
 }
 
 std::set<std::string> filesIn(const ScratchFolder& folder)

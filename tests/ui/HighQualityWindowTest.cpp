@@ -14,6 +14,7 @@
 #include "support/RenderSchedulerProbe.h"
 #include "support/ScratchFolder.h"
 #include "support/VisibleHighQualityWindow.h"
+#include "support/Watchdog.h"
 #include "ui/HighQualityWindow.h"
 #include "ui/UiTestRegistry.h"
 
@@ -63,7 +64,7 @@ private slots:
 
     void cleanup()
     {
-        scheduler_.reset();
+        underWatchdog("the scheduler to shut down", [this] { scheduler_.reset(); });
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             delete widget;
         }
@@ -221,7 +222,10 @@ private:
             }
         });
         ticker.start(5);
-        return runHighQualityRender(scheduler_->stopRenderAndWait(), services(), {width, height, output.toStdString()});
+        return underWatchdog("the High quality window's render to end", [&] {
+            return runHighQualityRender(scheduler_->stopRenderAndWait(), services(),
+                                        {width, height, output.toStdString()});
+        });
     }
 
     const ScratchFolder folder_;

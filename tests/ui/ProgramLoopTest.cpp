@@ -13,6 +13,7 @@
 #include "support/ScratchFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VisibleHighQualityWindow.h"
+#include "support/Watchdog.h"
 #include "ui/AnimationWindow.h"
 #include "ui/CommandIds.h"
 #include "ui/HighQualityWindow.h"
@@ -112,7 +113,8 @@ private slots:
             }
             requestClose(dialog);
         });
-        // Should the loop never end, the test fails instead of hanging.
+        // Should the render never end, closing its window fails the test
+        // before the watchdog gives up on the loop.
         QTimer failSafe;
         failSafe.setSingleShot(true);
         connect(&failSafe, &QTimer::timeout, [] {
@@ -120,9 +122,10 @@ private slots:
                 window->close();
             }
         });
-        failSafe.start(60'000);
+        failSafe.start(std::chrono::milliseconds(kWatchdogPatience) / 2);
 
-        QCOMPARE(program.run(), idNumber(CommandId::Cancel));
+        QCOMPARE(underWatchdog("the program's loop to end", [&program] { return program.run(); }),
+                 idNumber(CommandId::Cancel));
         QVERIFY(requested);
         QVERIFY(failSafe.isActive());
         QCOMPARE(QFile::exists(output), waitForSave);
@@ -154,7 +157,8 @@ private slots:
             requestClose(*window);
             requestClose(dialog);
         });
-        QCOMPARE(program.run(), idNumber(CommandId::Cancel));
+        QCOMPARE(underWatchdog("the program's loop to end", [&program] { return program.run(); }),
+                 idNumber(CommandId::Cancel));
         QCOMPARE(keyCounts, (std::vector<std::size_t>{1, 0}));
         QCOMPARE(phiAfterUndo, 1.0f);
     }
