@@ -29,14 +29,16 @@ TEST_F(SplitCommandsTest, AssembledTilesAreByteForByteTheOneProcessImage)
     EXPECT_EQ(read("all.tga"), read("one.tga"));
 }
 
-// The assembly lines of the README's farm examples, word for word, after
-// their tiles at a small size.
+// The README's farm examples: its tile lines at a small size, and its
+// assembly lines word for word.
 TEST_F(SplitCommandsTest, TheReadmeAssemblyLinesJoinTheTiles)
 {
-    ASSERT_EQ(run(std::string(kScene) + "-o one.png"), 0) << read("stderr.txt");
+    ASSERT_EQ(run(std::string(kScene) + "--save-params poster.j4d"), 0) << read("stderr.txt");
+    ASSERT_EQ(run("-q -p poster.j4d -W 37 -H 23 -o one.png"), 0) << read("stderr.txt");
     std::filesystem::create_directory(folder_ / "parts");
     for (int tile = 1; tile <= 3; ++tile) {
-        ASSERT_EQ(run(std::string(kScene) + "--tile " + std::to_string(tile) + "/3 -o parts/poster_%d.tfpart"), 0)
+        ASSERT_EQ(run("-q -p poster.j4d -W 37 -H 23 --tile " + std::to_string(tile) + "/3 -o parts/poster_%d.tfpart"),
+                  0)
             << read("stderr.txt");
     }
     for (const char* line :
