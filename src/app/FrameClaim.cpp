@@ -3,9 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -84,6 +84,15 @@ bool createClaim(const std::string& path)
     return writeNewFile(path, owner);
 }
 
+// Any two times a claim file can hold, even the most negative, without
+// overflowing.
+bool fartherApartThan(long long first, long long second, long long limit)
+{
+    const auto low = static_cast<unsigned long long>(std::min(first, second));
+    const auto high = static_cast<unsigned long long>(std::max(first, second));
+    return high - low > static_cast<unsigned long long>(limit);
+}
+
 // A claim names its process and when it was made. On this host the process
 // is looked up; elsewhere only the claim's age (either way, for clocks that
 // disagree) can tell. One that does not read as a claim is stale.
@@ -93,8 +102,7 @@ bool isStale(const std::string& text, std::chrono::seconds staleAfter)
     if (!owner) {
         return true;
     }
-    const long long age = static_cast<long long>(std::time(nullptr)) - owner->claimedAt;
-    return hasEnded(owner->process) || std::llabs(age) > staleAfter.count();
+    return hasEnded(owner->process) || fartherApartThan(std::time(nullptr), owner->claimedAt, staleAfter.count());
 }
 
 // Moved aside first, so that of two runs that both find it stale only one

@@ -54,6 +54,8 @@ TEST(FrameClaimTest, OneRunHoldsAFrameUntilItsClaimEndsOrGoesStale)
         {claimText("elsewhere", 1, 5, 7200), true},
         {claimText("elsewhere", 1, 5, -7200), true},
         {claimText("elsewhere", -1, 5), true},
+        {"elsewhere 1 5 -9223372036854775808\n", true},
+        {"elsewhere 1 5 9223372036854775807\n", true},
         // Cut short, of the older three-word kind, or with words after it.
         {"cut", true},
         {"", true},
