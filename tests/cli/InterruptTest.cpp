@@ -24,14 +24,19 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The renderer as a process of its own, with its stderr on a descriptor
-// the test chooses, so that it can be signalled mid-render.
+std::vector<std::string> renderer(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), TESSAFORM_RENDER_EXE);
+    return arguments;
+}
+
+// A render as a process of its own, with its stderr on a descriptor the
+// test chooses, so that it can be signalled mid-render.
 class RenderProcess {
 public:
-    RenderProcess(const std::vector<std::string>& arguments, int errorOutput)
+    RenderProcess(const std::vector<std::string>& command, int errorOutput)
     {
-        std::vector<std::string> words{TESSAFORM_RENDER_EXE};
-        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<std::string> words = command;
         std::vector<char*> argv;
         for (std::string& word : words) {
             argv.push_back(word.data());
@@ -105,11 +110,11 @@ protected:
 
     // Starts a render that logs into the scratch folder, and waits for its
     // first row.
-    RenderProcess startLoggedRender(const std::vector<std::string>& arguments)
+    RenderProcess startLoggedRender(const std::vector<std::string>& command)
     {
         const std::string log = scratch_.filePath("log.txt");
         const int logFile = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        RenderProcess render(arguments, logFile);
+        RenderProcess render(command, logFile);
         ::close(logFile);
         EXPECT_TRUE(renderIsUnderWay(log)) << "no row was rendered within 10 s: " << fileBytes(log);
         return render;
@@ -133,11 +138,18 @@ TEST_F(InterruptTest, AHangUpOrInterruptStopsTheRenderAndLeavesNoFile)
         {SIGINT, {"--animation", film, "-W", "3000", "-H", "2000", "-o", frames, "--skip-existing"}},
     };
     for (const auto& c : cases) {
-        RenderProcess render = startLoggedRender(c.arguments);
+        RenderProcess render = startLoggedRender(renderer(c.arguments));
         render.signal(c.signal);
         EXPECT_EQ(render.status(), 1) << "signal " << c.signal << ": " << fileBytes(scratch_.filePath("log.txt"));
         EXPECT_EQ(files(), (std::vector<std::string>{"film.toml", "log.txt"})) << "signal " << c.signal;
     }
+
+    // Started to outlive its terminal, it does.
+    RenderProcess render =
+        startLoggedRender({"/usr/bin/nohup", TESSAFORM_RENDER_EXE, "-W", "800", "-H", "600", "-o", still});
+    render.signal(SIGHUP);
+    EXPECT_EQ(render.status(), 0) << fileBytes(scratch_.filePath("log.txt"));
+    EXPECT_EQ(files(), (std::vector<std::string>{"film.toml", "log.txt", "still.png"}));
 }
 
 // `2>&1 | head -1` closes the progress pipe early; the image is what the
@@ -147,7 +159,7 @@ TEST_F(InterruptTest, AClosedProgressPipeStillGivesTheImage)
     int pipeEnds[2];
     ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC), 0);
     ::close(pipeEnds[0]);
-    RenderProcess render({"-W", "64", "-H", "48", "-o", scratch_.filePath("small.png")}, pipeEnds[1]);
+    RenderProcess render(renderer({"-W", "64", "-H", "48", "-o", scratch_.filePath("small.png")}), pipeEnds[1]);
     ::close(pipeEnds[1]);
     EXPECT_EQ(render.status(), 0);
     EXPECT_EQ(files(), std::vector<std::string>{"small.png"});
@@ -156,13 +168,14 @@ TEST_F(InterruptTest, AClosedProgressPipeStillGivesTheImage)
 TEST_F(InterruptTest, WhatAKilledRenderLeftIsClearedByTheNextRunIntoItsFolder)
 {
     {
-        RenderProcess render = startLoggedRender({"-W", "3000", "-H", "2000", "-o", scratch_.filePath("big.png")});
+        RenderProcess render =
+            startLoggedRender(renderer({"-W", "3000", "-H", "2000", "-o", scratch_.filePath("big.png")}));
         render.signal(SIGKILL);
         EXPECT_EQ(render.status(), 128 + SIGKILL);
     }
     ASSERT_EQ(files().size(), 2u) << "the killed render left no temporary file";
     const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    RenderProcess next({"-W", "8", "-H", "6", "-o", scratch_.filePath("small.png")}, devNull);
+    RenderProcess next(renderer({"-W", "8", "-H", "6", "-o", scratch_.filePath("small.png")}), devNull);
     ::close(devNull);
     EXPECT_EQ(next.status(), 0);
     EXPECT_EQ(files(), (std::vector<std::string>{"log.txt", "small.png"}));
