@@ -44,6 +44,15 @@ Result<void> writeFrameImages(const std::vector<std::string>& images, const Fram
     return {};
 }
 
+// A frame that is done needs no claims; those killed runs left beside its
+// images go.
+void removeStaleClaims(const FilmFrames& film, int frame)
+{
+    for (const FrameNames& names : film.outputs.images) {
+        FrameClaim::removeIfStale(names.nameFor(frame), *film.claimsStaleAfter);
+    }
+}
+
 // Every image of the frame claimed, or none: a frame another run holds in
 // part is left to it.
 std::optional<std::vector<FrameClaim>> claimImages(const FilmFrames& film, const std::vector<std::string>& images)
@@ -71,6 +80,9 @@ void renderEachFrame(const FilmFrames& film, const Gradient& gradient, FrameBuff
         const int frame = film.frames[index];
         std::vector<std::string> images = imagesToWrite(film, frame);
         if (images.empty() && films.empty()) {
+            if (film.claimsStaleAfter) {
+                removeStaleClaims(film, frame);
+            }
             ++end.framesSkipped;
             continue;
         }

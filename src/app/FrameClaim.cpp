@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 #include "io/PartialFiles.h"
 #include "io/ProcessIdentity.h"
@@ -106,21 +107,20 @@ bool isStale(const std::string& text, std::chrono::seconds staleAfter)
 }
 
 // Moved aside first, so that of two runs that both find it stale only one
-// takes it over; the one that moved a claim other than the stale one it
-// judged puts it back.
-bool takeOver(const std::string& path, const std::string& judged)
+// removes it; the one that moved a claim other than the stale one it judged
+// puts it back. True when the name is free.
+bool removeJudged(const std::string& path, const std::string& judged)
 {
     const std::string aside = newPartialFilePath(std::filesystem::path(path).parent_path());
     if (std::rename(path.c_str(), aside.c_str()) != 0) {
-        return errno == ENOENT && createClaim(path);
+        return errno == ENOENT;
     }
-    if (claimText(aside) != judged) {
+    const bool sameClaim = claimText(aside) == judged;
+    if (!sameClaim) {
         ::link(aside.c_str(), path.c_str());
-        std::remove(aside.c_str());
-        return false;
     }
     std::remove(aside.c_str());
-    return createClaim(path);
+    return sameClaim;
 }
 
 }  // namespace
@@ -132,10 +132,22 @@ std::optional<FrameClaim> FrameClaim::take(const std::string& imagePath, std::ch
         return FrameClaim(path);
     }
     const std::string judged = claimText(path);
-    if (isStale(judged, staleAfter) && takeOver(path, judged)) {
+    if (isStale(judged, staleAfter) && removeJudged(path, judged) && createClaim(path)) {
         return FrameClaim(path);
     }
     return std::nullopt;
+}
+
+void FrameClaim::removeIfStale(const std::string& imagePath, std::chrono::seconds staleAfter)
+{
+    const std::string path = claimPathFor(imagePath);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return;
+    }
+    if (const std::string judged = claimText(path); isStale(judged, staleAfter)) {
+        removeJudged(path, judged);
+    }
 }
 
 FrameClaim::~FrameClaim()

@@ -18,6 +18,10 @@ public:
     // a claim is taken over.
     static std::optional<FrameClaim> take(const std::string& imagePath, std::chrono::seconds staleAfter);
 
+    // A run killed after writing an image, or before ending a claim on a
+    // frame no later run takes on, leaves the claim; one that is stale goes.
+    static void removeIfStale(const std::string& imagePath, std::chrono::seconds staleAfter);
+
     FrameClaim(FrameClaim&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
     FrameClaim& operator=(FrameClaim&&) = delete;
     ~FrameClaim();

@@ -89,6 +89,13 @@ TEST_F(AnimationCommandTest, FramesLeftToOtherRunsAreReportedAndFailTheRun)
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"f_0.tga", "f_1.tga", "f_2.tga", "f_3.tga", "f_4.tga.claim", "film.toml",
                                               "out.txt"}));
+
+    // A stale claim beside a finished image, as a run killed at the wrong
+    // moment leaves, goes with the next run over that frame.
+    write("f_0.tga.claim", claimNow(self.host + " 0 0"));
+    EXPECT_EQ(run("-q --animation film.toml --frames 0-4 -W 8 -H 6 -o f_%d.tga --skip-existing > out.txt"), 3);
+    EXPECT_EQ(read("out.txt"), "Frames: 0 done, 4 skipped, 0 failed, 1 claimed by others\n");
+    EXPECT_EQ(files().size(), left.size());
 }
 
 TEST_F(AnimationCommandTest, BadFilesAndListsStopBeforeAnyFrame)
