@@ -69,9 +69,8 @@ bool writeNewFile(const std::string& path, const std::string& text)
 // read is one whose writer broke off: written beside its name, then linked
 // to it, which fails when the name is taken. A file system without hard
 // links gets the claim created exclusively and then written.
-bool createClaim(const std::string& path)
+bool createClaim(const std::string& path, const std::string& owner)
 {
-    const std::string owner = ownerLine();
     const std::string draft = newPartialFilePath(std::filesystem::path(path).parent_path());
     if (!writeNewFile(draft, owner)) {
         return false;
@@ -128,12 +127,13 @@ bool removeJudged(const std::string& path, const std::string& judged)
 std::optional<FrameClaim> FrameClaim::take(const std::string& imagePath, std::chrono::seconds staleAfter)
 {
     const std::string path = claimPathFor(imagePath);
-    if (createClaim(path)) {
-        return FrameClaim(path);
+    std::string owner = ownerLine();
+    if (createClaim(path, owner)) {
+        return FrameClaim(path, std::move(owner));
     }
     const std::string judged = claimText(path);
-    if (isStale(judged, staleAfter) && removeJudged(path, judged) && createClaim(path)) {
-        return FrameClaim(path);
+    if (isStale(judged, staleAfter) && removeJudged(path, judged) && createClaim(path, owner)) {
+        return FrameClaim(path, std::move(owner));
     }
     return std::nullopt;
 }
@@ -150,9 +150,11 @@ void FrameClaim::removeIfStale(const std::string& imagePath, std::chrono::second
     }
 }
 
+// A claim held past --claim-timeout may have been taken over meanwhile;
+// the other run's claim stays.
 FrameClaim::~FrameClaim()
 {
-    if (!path_.empty()) {
+    if (!path_.empty() && claimText(path_) == owner_) {
         std::remove(path_.c_str());
     }
 }

@@ -22,16 +22,21 @@ public:
     // frame no later run takes on, leaves the claim; one that is stale goes.
     static void removeIfStale(const std::string& imagePath, std::chrono::seconds staleAfter);
 
-    FrameClaim(FrameClaim&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
+    FrameClaim(FrameClaim&& other) noexcept : path_(std::move(other.path_)), owner_(std::move(other.owner_))
+    {
+        other.path_.clear();
+    }
     FrameClaim& operator=(FrameClaim&&) = delete;
     ~FrameClaim();
 
     static std::string claimPathFor(const std::string& imagePath) { return imagePath + ".claim"; }
 
 private:
-    explicit FrameClaim(std::string path) : path_(std::move(path)) {}
+    FrameClaim(std::string path, std::string owner) : path_(std::move(path)), owner_(std::move(owner)) {}
 
     std::string path_;
+    // The claim's text as written, to tell it from a claim that replaced it.
+    std::string owner_;
 };
 
 }  // namespace tessaform

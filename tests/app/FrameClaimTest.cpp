@@ -38,6 +38,12 @@ TEST(FrameClaimTest, OneRunHoldsAFrameUntilItsClaimEndsOrGoesStale)
         EXPECT_FALSE(FrameClaim::take(image, 3600s).has_value()) << "a live claim was taken over";
     }
     EXPECT_FALSE(std::filesystem::exists(claimFile)) << "an ended claim stayed";
+    const std::string takenOverByOther = claimText("elsewhere", 1, 5);
+    {
+        const std::optional<FrameClaim> overdue = FrameClaim::take(image, 3600s);
+        writeFileBytes(claimFile, takenOverByOther);
+    }
+    EXPECT_EQ(fileBytes(claimFile), takenOverByOther) << "a claim that took over an overdue one was removed";
 
     const struct {
         std::string owner;
