@@ -70,13 +70,14 @@ public:
     int status()
     {
         int status = 0;
-        for (auto waited = 0ms; waited < 20s; waited += 10ms) {
+        for (auto waited = 0ms; waited < 30s; waited += 10ms) {
             if (::waitpid(pid_, &status, WNOHANG) == pid_) {
                 pid_ = -1;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             }
             std::this_thread::sleep_for(10ms);
         }
+        ADD_FAILURE() << "the render did not end within 30 s";
         return -1;
     }
 
@@ -146,7 +147,7 @@ TEST_F(InterruptTest, AHangUpOrInterruptStopsTheRenderAndLeavesNoFile)
 
     // Started to outlive its terminal, it does.
     RenderProcess render =
-        startLoggedRender({"/usr/bin/nohup", TESSAFORM_RENDER_EXE, "-W", "800", "-H", "600", "-o", still});
+        startLoggedRender({"/usr/bin/nohup", TESSAFORM_RENDER_EXE, "-W", "600", "-H", "450", "-o", still});
     render.signal(SIGHUP);
     EXPECT_EQ(render.status(), 0) << fileBytes(scratch_.filePath("log.txt"));
     EXPECT_EQ(files(), (std::vector<std::string>{"film.toml", "log.txt", "still.png"}));
