@@ -44,6 +44,15 @@ Result<void> writeFrameImages(const std::vector<std::string>& images, const Fram
     return {};
 }
 
+// A frame that is done needs no claims; those killed runs left beside its
+// images go.
+void removeStaleClaims(const FilmFrames& film, int frame)
+{
+    for (const FrameNames& names : film.outputs.images) {
+        FrameClaim::removeIfStale(names.nameFor(frame), *film.claimsStaleAfter);
+    }
+}
+
 // Every image of the frame claimed, or none: a frame another run holds in
 // part is left to it.
 std::optional<std::vector<FrameClaim>> claimImages(const FilmFrames& film, const std::vector<std::string>& images)
@@ -62,31 +71,33 @@ std::optional<std::vector<FrameClaim>> claimImages(const FilmFrames& film, const
     return claims;
 }
 
-}  // namespace
-
-FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
-                         const RenderSettings& settings)
+// The frames in order, until one fails to render or to be written; frames
+// another run holds are collected in heldByOthers.
+void renderEachFrame(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
+                     const RenderSettings& settings, FilmSet& films, FilmEnd& end, std::vector<int>& heldByOthers)
 {
-    FilmEnd end;
-    FilmSet films;
-    if (end.files = films.open(film.outputs.films, canvas, film.fps, film.quality); !end.files) {
-        return end;
-    }
     for (std::size_t index = 0; index < film.frames.size(); ++index) {
         const int frame = film.frames[index];
         std::vector<std::string> images = imagesToWrite(film, frame);
         if (images.empty() && films.empty()) {
+            if (film.claimsStaleAfter) {
+                removeStaleClaims(film, frame);
+            }
             ++end.framesSkipped;
             continue;
         }
         // A film needs every frame, so runs that make one share nothing.
         const std::optional<std::vector<FrameClaim>> claims =
             films.empty() ? claimImages(film, images) : std::vector<FrameClaim>();
-        if (claims && films.empty() && film.claimsStaleAfter) {
+        if (!claims) {
+            heldByOthers.push_back(frame);
+            continue;
+        }
+        if (films.empty() && film.claimsStaleAfter) {
             // Another run may have finished it between the look and the claim.
             images = imagesToWrite(film, frame);
         }
-        if (!claims || (images.empty() && films.empty())) {
+        if (images.empty() && films.empty()) {
             ++end.framesSkipped;
             continue;
         }
@@ -97,18 +108,46 @@ FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, Frame
         if (outcome != RenderOutcome::Completed) {
             end.stopped = true;
             end.files = films.finish();
-            return end;
+            return;
         }
         if (end.files = writeFrameImages(images, canvas, params, gradient); !end.files) {
-            return end;
+            return;
         }
         if (end.files = films.add(canvas); !end.files) {
-            return end;
+            return;
         }
         ++end.framesWritten;
         observer.frameWritten();
     }
     end.files = films.finish();
+}
+
+// Looked at again once this run is over: what the other runs finished by
+// now is there, what they still hold is not.
+void countFramesHeldByOthers(const FilmFrames& film, const std::vector<int>& heldByOthers, FilmEnd& end)
+{
+    for (const int frame : heldByOthers) {
+        if (imagesToWrite(film, frame).empty()) {
+            ++end.framesSkipped;
+        } else {
+            ++end.framesLeftToOthers;
+        }
+    }
+}
+
+}  // namespace
+
+FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
+                         const RenderSettings& settings)
+{
+    FilmEnd end;
+    FilmSet films;
+    if (end.files = films.open(film.outputs.films, canvas, film.fps, film.quality); !end.files) {
+        return end;
+    }
+    std::vector<int> heldByOthers;
+    renderEachFrame(film, gradient, canvas, observer, settings, films, end, heldByOthers);
+    countFramesHeldByOthers(film, heldByOthers, end);
     return end;
 }
 

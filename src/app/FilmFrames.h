@@ -48,8 +48,10 @@ struct FilmEnd {
     // film holds the frames before it.
     bool stopped = false;
     int framesWritten = 0;
-    // Already there, or held by another run.
+    // Already there, or finished by another run meanwhile.
     int framesSkipped = 0;
+    // Held by another run's claim, and still missing when this run ended.
+    int framesLeftToOthers = 0;
     // The first file that failed; nothing was rendered after it.
     Result<void> files;
 };

@@ -80,9 +80,15 @@ std::vector<int> chunkOf(const std::vector<int>& frames, const CliOptions& optio
 }
 
 // One line on stdout for whoever runs many of these: what this run did.
+// Frames left to other runs are added after the counts scripts read, and
+// only when there are some.
 void printManifest(const FilmEnd& end)
 {
-    std::printf("Frames: %d done, %d skipped, %d failed\n", end.framesWritten, end.framesSkipped, end.files ? 0 : 1);
+    std::printf("Frames: %d done, %d skipped, %d failed", end.framesWritten, end.framesSkipped, end.files ? 0 : 1);
+    if (end.framesLeftToOthers > 0) {
+        std::printf(", %d claimed by others", end.framesLeftToOthers);
+    }
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -108,6 +114,12 @@ ExitCode renderFrames(const CliOptions& options, const FilmFrames& film, const G
     }
     if (!end.files) {
         return fail(ExitCode::RuntimeFailure, end.files.error());
+    }
+    if (end.framesLeftToOthers > 0) {
+        return fail(ExitCode::FramesLeftToOthers,
+                    "frames claimed by other runs are still missing (" + std::to_string(end.framesLeftToOthers) +
+                        "); run again once those runs have ended (a claim made on another machine lapses after "
+                        "--claim-timeout)");
     }
     return ExitCode::Success;
 }

@@ -85,10 +85,18 @@ ProgressStyle progressStyleFor(std::FILE* stream, bool quiet)
     return ::isatty(::fileno(stream)) ? ProgressStyle::Bar : ProgressStyle::Lines;
 }
 
+// A closed terminal (SIGHUP) stops the render as an interrupt does, unless
+// the run was started to outlive it (nohup). A closed progress pipe
+// (SIGPIPE, as after `2>&1 | head -1`) only ends the progress: its writes
+// fail unseen, and the image is still made.
 void stopRenderingOnInterrupt()
 {
     std::signal(SIGINT, recordInterrupt);
     std::signal(SIGTERM, recordInterrupt);
+    if (std::signal(SIGHUP, recordInterrupt) == SIG_IGN) {
+        std::signal(SIGHUP, SIG_IGN);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool interruptReceived()

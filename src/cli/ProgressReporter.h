@@ -35,8 +35,9 @@ private:
 // A bar for a terminal, plain lines for a log, nothing when quiet.
 ProgressStyle progressStyleFor(std::FILE* stream, bool quiet);
 
-// From now on SIGINT and SIGTERM make reporters ask the render to stop, so
-// an interrupted run leaves no half-written file behind.
+// From now on SIGINT, SIGTERM and SIGHUP make reporters ask the render to
+// stop, so an interrupted run leaves no half-written file behind; a closed
+// progress stream no longer ends the process.
 void stopRenderingOnInterrupt();
 bool interruptReceived();
 

@@ -4,22 +4,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
+#include "io/PartialFiles.h"
+
 namespace tessaform {
 namespace {
 
 // A short hidden name in the target's folder: the rename stays within one
-// file system, and a target name near the length limit still works.
+// file system, and a target name near the length limit still works. What
+// killed runs left in that folder is cleared first.
 std::string temporaryNameFor(const std::string& target)
 {
-    static std::atomic<unsigned> counter{0};
-    const std::string name = ".tessaform-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".partial";
-    return (std::filesystem::path(target).parent_path() / name).string();
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    removeStalePartialFiles(folder);
+    return newPartialFilePath(folder);
 }
 
 // An existing target keeps its permissions; a new file gets the usual ones

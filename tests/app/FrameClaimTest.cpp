@@ -1,14 +1,16 @@
 #include "app/FrameClaim.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "io/ProcessIdentity.h"
 #include "support/FileBytes.h"
+#include "support/GoneProcess.h"
 #include "support/ScratchFolder.h"
 
 namespace tessaform {
@@ -16,22 +18,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A process id that no process has any more: a child that has been reaped.
-pid_t goneProcess()
+std::string claimText(const std::string& host, long long pid, unsigned long long start, long long age = 0)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(0);
-    }
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
-
-std::string hostName()
-{
-    char name[256] = {};
-    ::gethostname(name, sizeof name - 1);
-    return name;
+    return host + " " + std::to_string(pid) + " " + std::to_string(start) + " " +
+           std::to_string(std::time(nullptr) - age) + "\n";
 }
 
 TEST(FrameClaimTest, OneRunHoldsAFrameUntilItsClaimEndsOrGoesStale)
@@ -39,22 +29,44 @@ TEST(FrameClaimTest, OneRunHoldsAFrameUntilItsClaimEndsOrGoesStale)
     const ScratchFolder scratch("tessaform-claims");
     const std::string image = scratch.filePath("f_1.png");
     const std::string claimFile = FrameClaim::claimPathFor(image);
+    const ProcessIdentity self = thisProcess();
     {
         const std::optional<FrameClaim> first = FrameClaim::take(image, 3600s);
         ASSERT_TRUE(first.has_value());
-        EXPECT_EQ(fileBytes(claimFile).rfind(hostName() + " " + std::to_string(::getpid()) + " ", 0), 0u);
+        const std::string owner = self.host + " " + std::to_string(self.pid) + " " + std::to_string(self.startTicks);
+        EXPECT_EQ(fileBytes(claimFile).rfind(owner + " ", 0), 0u) << fileBytes(claimFile);
         EXPECT_FALSE(FrameClaim::take(image, 3600s).has_value()) << "a live claim was taken over";
     }
     EXPECT_FALSE(std::filesystem::exists(claimFile)) << "an ended claim stayed";
+    const std::string takenOverByOther = claimText("elsewhere", 1, 5);
+    {
+        const std::optional<FrameClaim> overdue = FrameClaim::take(image, 3600s);
+        writeFileBytes(claimFile, takenOverByOther);
+    }
+    EXPECT_EQ(fileBytes(claimFile), takenOverByOther) << "a claim that took over an overdue one was removed";
 
     const struct {
         std::string owner;
         bool takenOver;
     } cases[] = {
-        {hostName() + " " + std::to_string(goneProcess()) + " " + std::to_string(std::time(nullptr)) + "\n", true},
-        {"elsewhere 1 " + std::to_string(std::time(nullptr)) + "\n", false},
-        {"elsewhere 1 " + std::to_string(std::time(nullptr) - 7200) + "\n", true},
-        {"cut", false},
+        {claimText(self.host, self.pid, self.startTicks), false},
+        {claimText(self.host, goneProcess(), self.startTicks), true},
+        // A PID in use, but by a process that started at another time.
+        {claimText(self.host, self.pid, self.startTicks + 1), true},
+        {claimText(self.host, 1, 1234567890123), true},
+        {claimText(self.host, 0, 0), true},
+        {claimText(self.host, -1, 0), true},
+        {claimText("elsewhere", 1, 5), false},
+        {claimText("elsewhere", 1, 5, 7200), true},
+        {claimText("elsewhere", 1, 5, -7200), true},
+        {claimText("elsewhere", -1, 5), true},
+        {"elsewhere 1 5 -9223372036854775808\n", true},
+        {"elsewhere 1 5 9223372036854775807\n", true},
+        // Cut short, of the older three-word kind, or with words after it.
+        {"cut", true},
+        {"", true},
+        {self.host + " " + std::to_string(self.pid) + " " + std::to_string(std::time(nullptr)) + "\n", true},
+        {claimText(self.host, self.pid, self.startTicks) + "more", true},
     };
     for (const auto& c : cases) {
         writeFileBytes(claimFile, c.owner);
@@ -64,6 +76,8 @@ TEST(FrameClaimTest, OneRunHoldsAFrameUntilItsClaimEndsOrGoesStale)
             EXPECT_NE(fileBytes(claimFile), c.owner);
         }
     }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path()), {}), 0)
+        << "a claim's draft or a taken-over claim stayed beside the image";
 }
 
 }  // namespace

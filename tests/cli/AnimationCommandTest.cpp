@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "io/ProcessIdentity.h"
 #include "support/CommandLineTest.h"
 #include "support/FilmDecoding.h"
 
@@ -70,6 +72,36 @@ TEST_F(AnimationCommandTest, SkipExistingRendersOnlyWhatIsMissing)
     ASSERT_EQ(run("-q --animation film.toml --frames 0-4 -W 8 -H 6 -o f_%d.tga --skip-existing > summary.txt"), 0);
     EXPECT_EQ(read("stderr.txt"), "");
     EXPECT_TRUE(read("summary.txt").starts_with("Frames: 0 done, 5 skipped, ")) << read("summary.txt");
+}
+
+// Claims that name no process, or a process other than the one that made
+// them, are taken over; a frame that a live run may hold is left out, and
+// the summary and the exit status say so.
+TEST_F(AnimationCommandTest, FramesLeftToOtherRunsAreReportedAndFailTheRun)
+{
+    const ProcessIdentity self = thisProcess();
+    const auto claimNow = [](const std::string& owner) {
+        return owner + " " + std::to_string(std::time(nullptr)) + "\n";
+    };
+    write("f_1.tga.claim", claimNow(self.host + " 0 0"));
+    write("f_2.tga.claim", claimNow(self.host + " 1 99"));
+    write("f_3.tga.claim", "cut");
+    write("f_4.tga.claim", claimNow("elsewhere 4242 99"));
+    EXPECT_EQ(run("-q --animation film.toml --frames 0-4 -W 8 -H 6 -o f_%d.tga --skip-existing > out.txt"), 3);
+    EXPECT_EQ(read("out.txt"), "Frames: 4 done, 0 skipped, 0 failed, 1 claimed by others\n");
+    EXPECT_NE(read("stderr.txt").find("frames claimed by other runs are still missing (1)"), std::string::npos)
+        << read("stderr.txt");
+    std::vector<std::string> left = files();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"f_0.tga", "f_1.tga", "f_2.tga", "f_3.tga", "f_4.tga.claim", "film.toml",
+                                              "out.txt"}));
+
+    // A stale claim beside a finished image, as a run killed at the wrong
+    // moment leaves, goes with the next run over that frame.
+    write("f_0.tga.claim", claimNow(self.host + " 0 0"));
+    EXPECT_EQ(run("-q --animation film.toml --frames 0-4 -W 8 -H 6 -o f_%d.tga --skip-existing > out.txt"), 3);
+    EXPECT_EQ(read("out.txt"), "Frames: 0 done, 4 skipped, 0 failed, 1 claimed by others\n");
+    EXPECT_EQ(files().size(), left.size());
 }
 
 TEST_F(AnimationCommandTest, BadFilesAndListsStopBeforeAnyFrame)
