@@ -19,22 +19,19 @@ float inDegrees(float radians)
     return radians * 57.295776f;
 }
 
-Animation keyedAt(int frame, float phi)
+// Phi, theta and the angle alike.
+FractalParams turnedTo(float radians)
+{
+    FractalParams params = defaultParams();
+    params.phi = params.theta = params.angle = radians;
+    return params;
+}
+
+Animation keyedAt(int frame, float radians)
 {
     Animation animation;
     animation.interpolation = defaultInterpolation();
-    FractalParams params = defaultParams();
-    params.phi = phi;
-    return *withKeyAdded(animation, frame, params);
-}
-
-FractalParams withAngles(float phi, float theta, float angle)
-{
-    FractalParams params = defaultParams();
-    params.phi = phi;
-    params.theta = theta;
-    params.angle = angle;
-    return params;
+    return *withKeyAdded(animation, frame, turnedTo(radians));
 }
 
 // A drag that wrapped past 0 or 360 degrees is stored the way the user
@@ -49,10 +46,7 @@ TEST(KeyEditsTest, AddedKeysTurnTheShortWayFromTheKeyBefore)
         {310, 0, 360.0f}, {310, 20, 380.0f}, {20, 340, -20.0f}, {0, 200, -160.0f}, {90, 100, 100.0f}, {0, 0, 0.0f},
     };
     for (const auto& c : cases) {
-        Animation animation;
-        animation.interpolation = defaultInterpolation();
-        animation = *withKeyAdded(animation, 0, withAngles(degrees(c.before), degrees(c.before), degrees(c.before)));
-        animation = *withKeyAdded(animation, 10, withAngles(degrees(c.added), degrees(c.added), degrees(c.added)));
+        const Animation animation = *withKeyAdded(keyedAt(0, degrees(c.before)), 10, turnedTo(degrees(c.added)));
         const FractalParams& stored = animation.keys[1].params;
         for (const float angle : {stored.phi, stored.theta, stored.angle}) {
             EXPECT_NEAR(inDegrees(angle), c.expected, 1e-3) << c.before << " then " << c.added;
@@ -66,13 +60,13 @@ TEST(KeyEditsTest, AddedKeysTurnTheShortWayFromTheKeyBefore)
 TEST(KeyEditsTest, FirstKeysTurnNearTheKeyAfterAndReplacedKeysNearTheKeyBefore)
 {
     Animation animation = keyedAt(10, degrees(350));
-    animation = *withKeyAdded(animation, 0, withAngles(degrees(10), 0.0f, 0.0f));
+    animation = *withKeyAdded(animation, 0, turnedTo(degrees(10)));
     EXPECT_NEAR(inDegrees(animation.keys[0].params.phi), 370.0f, 1e-3);
 
-    animation = *withKeyAdded(animation, 20, withAngles(degrees(5), 0.0f, 0.0f));
-    animation = withKeyReplaced(animation, 1, withAngles(degrees(30), 0.0f, 0.0f));
+    animation = *withKeyAdded(animation, 20, turnedTo(degrees(5)));
+    animation = withKeyReplaced(animation, 1, turnedTo(degrees(30)));
     EXPECT_NEAR(inDegrees(animation.keys[1].params.phi), 390.0f, 1e-3);
-    animation = withKeyReplaced(animation, 0, withAngles(degrees(300), 0.0f, 0.0f));
+    animation = withKeyReplaced(animation, 0, turnedTo(degrees(300)));
     EXPECT_NEAR(inDegrees(animation.keys[0].params.phi), 300.0f, 1e-3);
 }
 
@@ -87,7 +81,7 @@ TEST(KeyEditsTest, AnglesThatNeedNoTurnKeepTheirBits)
     } cases[] = {{degrees(20), -0.0f},    {nan, degrees(20)},   {degrees(20), nan},
                  {infinity, degrees(20)}, {1e30f, degrees(20)}, {degrees(20), 1e30f}};
     for (const auto& c : cases) {
-        const Animation animation = *withKeyAdded(keyedAt(0, c.before), 10, withAngles(c.added, c.added, c.added));
+        const Animation animation = *withKeyAdded(keyedAt(0, c.before), 10, turnedTo(c.added));
         const FractalParams& stored = animation.keys[1].params;
         EXPECT_EQ(std::signbit(stored.phi), std::signbit(c.added)) << c.before;
         EXPECT_TRUE(stored.phi == c.added || (std::isnan(stored.phi) && std::isnan(c.added)))

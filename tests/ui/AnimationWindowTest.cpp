@@ -12,7 +12,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -433,41 +432,6 @@ private slots:
             QTRY_COMPARE(visibleHighQualityWindow()->windowTitle(),
                          QString("Render stopped - %1 of 6 frames written").arg(written));
         }
-    }
-
-    // Dragged on past 360 degrees between keys, and on again from a key
-    // stored past a whole turn, the film turns on the way the view did.
-    void filmTurnsOnWhereADragWrapped()
-    {
-        CommandsFixture fixture;
-        AnimationWindow& window = openWindow(fixture.commands);
-        fixture.state.params.editLive([](FractalParams& p) { p.phi = 310 * 0.0174532924f; });
-        fixture.dialog.syncControls();
-        const auto dragLeft = [&fixture](int pixels) {
-            QWidget& panel = *fixture.dialog.previewPanel();
-            const QPoint from = panel.rect().center();
-            QTest::mousePress(&panel, Qt::LeftButton, Qt::NoModifier, from);
-            QTest::mouseMove(&panel, from - QPoint(pixels, 0));
-            QTest::mouseRelease(&panel, Qt::LeftButton, Qt::NoModifier, from - QPoint(pixels, 0));
-        };
-        click(window, "addKey");
-        moveTimeline(window, 10);
-        dragLeft(50);
-        click(window, "addKey");
-        moveTimeline(window, 20);
-        dragLeft(20);
-        click(window, "addKey");
-
-        float before = paramsAtFrame(window.animation(), 0).phi;
-        for (int frame = 1; frame <= 20; ++frame) {
-            const float phi = paramsAtFrame(window.animation(), frame).phi;
-            QVERIFY2(phi > before, qPrintable(QString::number(frame)));
-            before = phi;
-        }
-        // 310 + 50 + 20, less a degree where the slider was set from a
-        // truncated value.
-        const float turned = before * 57.295776f;
-        QVERIFY2(turned > 375.0f && turned <= 380.0f, qPrintable(QString::number(turned)));
     }
 
     // Wholly on the screen, and placed anew when the settings window has
