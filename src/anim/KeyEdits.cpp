@@ -1,6 +1,9 @@
 #include "anim/KeyEdits.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
 #include <string>
 
 namespace tessaform {
@@ -23,6 +26,40 @@ void sortByFrame(Animation& animation)
               [](const Keyframe& a, const Keyframe& b) { return a.frame < b.frame; });
 }
 
+constexpr std::array<std::string_view, 3> kAngleFields{"phi", "theta", "angle"};
+constexpr double kTurn = 2 * std::numbers::pi;
+// Further from its neighbour than this, an angle has too few digits left
+// in single precision to add whole turns to it.
+constexpr double kMostTurns = 1000;
+
+// Whole turns added or taken away so that the angle lies nearest the
+// neighbour's. An untouched angle keeps its bits.
+float nearestTurnOf(float angle, float neighbour)
+{
+    const double turns = std::round((static_cast<double>(neighbour) - angle) / kTurn);
+    if (!std::isfinite(turns) || turns == 0 || std::abs(turns) > kMostTurns) {
+        return angle;
+    }
+    return static_cast<float>(angle + turns * kTurn);
+}
+
+// A drag past 0 or 360 degrees wraps the live record's angles; stored
+// nearest the key before (for a first key, the key after), they make the
+// film turn the way the user turned.
+void turnNearNeighbour(Animation& animation, std::size_t index)
+{
+    std::vector<Keyframe>& keys = animation.keys;
+    if (keys.size() < 2) {
+        return;
+    }
+    const FractalParams& neighbour = keys[index > 0 ? index - 1 : index + 1].params;
+    FractalParams& params = keys[index].params;
+    for (const std::string_view name : kAngleFields) {
+        const int slot = findParamField(name)->slot;
+        writeFloatSlot(params, slot, nearestTurnOf(readFloatSlot(params, slot), readFloatSlot(neighbour, slot)));
+    }
+}
+
 }  // namespace
 
 Result<Animation> withKeyAdded(const Animation& animation, int frame, const FractalParams& params)
@@ -33,6 +70,7 @@ Result<Animation> withKeyAdded(const Animation& animation, int frame, const Frac
     Animation edited = animation;
     edited.keys.push_back({frame, params});
     sortByFrame(edited);
+    turnNearNeighbour(edited, *keyAtFrame(edited, frame));
     return edited;
 }
 
@@ -40,6 +78,7 @@ Animation withKeyReplaced(const Animation& animation, std::size_t index, const F
 {
     Animation edited = animation;
     edited.keys.at(index).params = params;
+    turnNearNeighbour(edited, index);
     return edited;
 }
 

@@ -13,7 +13,9 @@ namespace tessaform {
 
 // Edits of an animation's keys. Each gives the edited animation, keys still
 // in rising frame order, or why the edit cannot be made; an animation may
-// have no keys while it is being made.
+// have no keys while it is being made. A key added or replaced keeps its
+// angles within half a turn of the key before (of the key after, for the
+// first key), adding or taking away whole turns.
 Result<Animation> withKeyAdded(const Animation& animation, int frame, const FractalParams& params);
 Animation withKeyReplaced(const Animation& animation, std::size_t index, const FractalParams& params);
 Animation withKeyDeleted(const Animation& animation, std::size_t index);

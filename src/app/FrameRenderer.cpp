@@ -102,6 +102,9 @@ void FrameRenderer::render(const FractalParams& snapshot, RenderMode mode, const
     if (outcome == RenderOutcome::Abandoned) {
         // Whatever the render got to, partly drawn rows included.
         target.frame->showRows(0, canvas.height());
+        if (mode == RenderMode::HighQuality) {
+            view_.showHighQualityTitle(kRenderStoppedTitle);
+        }
     }
     if (outcome != RenderOutcome::Completed) {
         return;

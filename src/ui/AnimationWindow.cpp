@@ -7,7 +7,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -28,6 +30,7 @@
 #include "ui/SystemDialogs.h"
 #include "ui/Timeline.h"
 #include "ui/UndoRedoActions.h"
+#include "ui/WindowPlacement.h"
 
 namespace tessaform {
 namespace {
@@ -37,7 +40,7 @@ namespace {
 constexpr int kTimelineSource = idNumber(CommandId::Animation);
 
 constexpr int kGapToOtherWindow = 8;
-// Room for three buttons in a row; as tall as the settings window.
+// Room for three buttons in a row; at least as tall as the settings window.
 constexpr int kFirstWidth = 420;
 
 QPushButton* makeButton(const char* name, const char* caption, QWidget* parent)
@@ -93,6 +96,9 @@ AnimationWindow::AnimationWindow(AnimationServices services)
     layout->addWidget(makeGroup("Interpolation", interpolation_), 1);
     layout->addWidget(makeGroup("Timeline", stacked({timeline_, makePlayControls()})));
     layout->addWidget(makeFileButtons());
+    // The buttons stand outside the groups' frames; without room below they
+    // would seem to sit on the window's edge.
+    layout->addSpacing(style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing));
     makeHistoryActions();
     connectParts();
     connectPreview();
@@ -178,14 +184,33 @@ void AnimationWindow::connectPreview()
 
 void AnimationWindow::showBeside(const QWidget& other)
 {
-    if (!placed_) {
-        move(other.frameGeometry().topRight() + QPoint(kGapToOtherWindow, 0));
-        resize(kFirstWidth, std::max(other.height(), minimumSizeHint().height()));
+    if (!isVisible() && !(placed_ && clearOf(other))) {
+        placeBeside(other);
         placed_ = true;
     }
     show();
     raise();
     activateWindow();
+}
+
+// The frame the window system draws is taken to be as wide as the other
+// window's, since this one has none until it is shown.
+void AnimationWindow::placeBeside(const QWidget& other)
+{
+    const QSize decoration = other.frameGeometry().size() - other.size();
+    const QSize client(kFirstWidth, std::max(other.height(), sizeHint().height()));
+    const QRect frame = placedBeside(other.frameGeometry(), client + decoration, other.screen()->availableGeometry(),
+                                     kGapToOtherWindow);
+    move(frame.topLeft());
+    resize(frame.size() - decoration);
+}
+
+// Where the user left it, unless that now covers the other window or
+// reaches off the screen.
+bool AnimationWindow::clearOf(const QWidget& other) const
+{
+    return !frameGeometry().intersects(other.frameGeometry()) &&
+           other.screen()->availableGeometry().contains(frameGeometry());
 }
 
 void AnimationWindow::addKey()

@@ -51,7 +51,9 @@ public:
 
     const Animation& animation() const { return animation_; }
 
-    // Beside the settings window the first time, then where the user left it.
+    // Beside the settings window and wholly on its screen the first time,
+    // then where the user left it while that stays clear of the settings
+    // window and on the screen.
     void showBeside(const QWidget& other);
 
     void addKey();
@@ -83,6 +85,8 @@ private:
     void makeHistoryActions();
     void connectParts();
     void connectPreview();
+    void placeBeside(const QWidget& other);
+    bool clearOf(const QWidget& other) const;
 
     void applyEdit(const Result<Animation>& edited, std::optional<int> selectedFrame);
     void restore(const std::optional<Animation>& animation);

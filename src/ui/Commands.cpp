@@ -21,6 +21,13 @@ Colour unpackedBackground(std::uint32_t rgb)
 
 }  // namespace
 
+void loadGradientOrTell(const std::string& path, GradientSlot& gradient, SystemDialogs& dialogs)
+{
+    if (const Result<void> loaded = loadGradient(path, gradient); !loaded) {
+        dialogs.showMessage(loaded.error() + "\n" + path);
+    }
+}
+
 Commands::Commands(ProgramState& state, SettingsDialog& dialog, SystemDialogs& dialogs,
                    std::function<void()> requestRender, const HighQualityServices& highQuality)
     : state_(state),
@@ -94,9 +101,7 @@ void Commands::loadGradientFromFile()
     if (!path) {
         return;
     }
-    if (const Result<void> loaded = loadGradient(*path, state_.gradient); !loaded) {
-        dialogs_.showMessage(loaded.error());
-    }
+    loadGradientOrTell(*path, state_.gradient, dialogs_);
     requestRender_();
 }
 
@@ -203,9 +208,7 @@ void Commands::openDroppedFile(const std::string& path)
         return;
     }
     state_.history.checkpoint(state_.editState());
-    if (const Result<void> loaded = loadGradient(path, state_.gradient); !loaded) {
-        dialogs_.showMessage(loaded.error());
-    }
+    loadGradientOrTell(path, state_.gradient, dialogs_);
     requestRender_();
 }
 

@@ -14,6 +14,10 @@ namespace tessaform {
 class AnimationWindow;
 class SettingsDialog;
 
+// Loads the gradient from path, or shows why not with the file's name on a
+// line of its own below; the old table then stays.
+void loadGradientOrTell(const std::string& path, GradientSlot& gradient, SystemDialogs& dialogs);
+
 // What the menu items and the two buttons do.
 class Commands {
 public:

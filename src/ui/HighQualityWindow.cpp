@@ -4,7 +4,9 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QtMath>
+#include <algorithm>
 
 #include "app/FrameBuffer.h"
 #include "app/FramePainting.h"
@@ -24,10 +26,24 @@ namespace {
 // the dialog's settings lost.
 constexpr int kPictureCopies = 3;
 
-// The client area holds the image at one device pixel per pixel.
-QSize clientSizeFor(const SharedFrame& frame, qreal devicePixelRatio)
+// Room for the frame and title bar that the window system adds, which are
+// known only once the window is shown.
+constexpr QSize kFrameAllowance(16, 48);
+
+// The image at one device pixel per pixel.
+QSize fullSizeFor(const SharedFrame& frame, qreal devicePixelRatio)
 {
     return QSize(qCeil(frame.width() / devicePixelRatio), qCeil(frame.height() / devicePixelRatio));
+}
+
+// 1, or less where the image would not fit the room.
+qreal scaleToFit(QSize size, QSize room)
+{
+    if (room.isEmpty()) {
+        return 1.0;
+    }
+    return std::min(
+        {1.0, static_cast<qreal>(room.width()) / size.width(), static_cast<qreal>(room.height()) / size.height()});
 }
 
 void releaseWindow(HighQualityWindow* window)
@@ -42,17 +58,26 @@ void releaseWindow(HighQualityWindow* window)
 
 }  // namespace
 
+// A picture larger than the screen is shown scaled down, so that the whole
+// window and its title bar stay on the screen.
 HighQualityWindow::HighQualityWindow(std::shared_ptr<SharedFrame> frame) : frame_(std::move(frame))
 {
     setWindowTitle(kProgramTitle);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFixedSize(clientSizeFor(*frame_, devicePixelRatioF()));
+    const QRect available = screen()->availableGeometry();
+    const QSize fullSize = fullSizeFor(*frame_, devicePixelRatioF());
+    scale_ = scaleToFit(fullSize, available.size() - kFrameAllowance);
+    setFixedSize((fullSize * scale_).expandedTo(QSize(1, 1)));
+    if (scale_ < 1.0) {
+        move(available.topLeft());
+    }
 }
 
 void HighQualityWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    paintFrame(painter, *frame_, QPoint(0, 0), devicePixelRatioF());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scale_ < 1.0);
+    paintFrame(painter, *frame_, QPoint(0, 0), devicePixelRatioF() / scale_);
 }
 
 void HighQualityWindow::keyPressEvent(QKeyEvent* event)

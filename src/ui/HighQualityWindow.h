@@ -17,8 +17,9 @@ class RenderScheduler;
 class SharedFrame;
 
 // The window of one high-quality render: shows the frame at its client
-// origin, one image pixel per device pixel, and asks to end its loop when
-// it is closed or a key is pressed.
+// origin, one image pixel per device pixel (scaled down to fit the screen
+// where it is larger), and asks to end its loop when it is closed or a key
+// is pressed.
 class HighQualityWindow : public QWidget {
     Q_OBJECT
 
@@ -35,6 +36,7 @@ protected:
 
 private:
     std::shared_ptr<SharedFrame> frame_;
+    qreal scale_ = 1.0;
 };
 
 // Everything a high-quality render needs besides its size and file.

@@ -16,6 +16,8 @@ constexpr std::array<std::pair<Interpolation, const char*>, 3> kModes{{
     {Interpolation::Step, "step"},
 }};
 
+constexpr int kRowsShown = 6;
+
 }  // namespace
 
 InterpolationTable::InterpolationTable(QWidget* parent) : QTableWidget(0, 2, parent)
@@ -41,6 +43,14 @@ void InterpolationTable::showModes(const Animation& animation)
                 new QTableWidgetItem(QString::fromUtf8(field.name.data(), static_cast<int>(field.name.size()))));
         setCellWidget(row, 1, modeChooser(field, animation.interpolation[static_cast<std::size_t>(field.slot)]));
     }
+}
+
+// Rows are as tall as a chooser, whether or not any is shown yet.
+QSize InterpolationTable::sizeHint() const
+{
+    const int rowHeight = QComboBox().sizeHint().height() + (showGrid() ? 1 : 0);
+    return {QTableWidget::sizeHint().width(),
+            horizontalHeader()->sizeHint().height() + kRowsShown * rowHeight + 2 * frameWidth()};
 }
 
 QWidget* InterpolationTable::modeChooser(const ParamField& field, Interpolation mode)

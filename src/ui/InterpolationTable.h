@@ -17,6 +17,9 @@ public:
 
     void showModes(const Animation& animation);
 
+    // Tall enough for six fields without scrolling.
+    QSize sizeHint() const override;
+
 signals:
     void modeChosen(const tessaform::ParamField& field, tessaform::Interpolation mode);
 

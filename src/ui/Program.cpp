@@ -7,7 +7,6 @@
 #include "app/FrameRenderer.h"
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
-#include "params/GradientLoader.h"
 #include "ui/Commands.h"
 #include "ui/PreviewPanel.h"
 #include "ui/SettingsDialog.h"
@@ -24,9 +23,7 @@ void seedFromClock(RandomGenerator& random)
 // A missing image is reported and the program goes on with no table.
 void loadStartupGradient(GradientSlot& gradient, SystemDialogs& dialogs)
 {
-    if (const Result<void> loaded = loadGradient(defaultGradientPath(), gradient); !loaded) {
-        dialogs.showMessage(loaded.error());
-    }
+    loadGradientOrTell(defaultGradientPath(), gradient, dialogs);
 }
 
 }  // namespace

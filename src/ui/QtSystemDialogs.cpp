@@ -8,17 +8,23 @@
 namespace tessaform {
 namespace {
 
-// Qt separates patterns with blanks where the description uses ';', and
-// filters with ";;".
-QString filterText(const std::vector<std::string>& filters)
+// Each pattern also in capitals, and JPEG's longer extension beside its
+// short one: names from cameras and other systems.
+QStringList patternsOf(const QString& description)
 {
-    QStringList texts;
-    for (const std::string& filter : filters) {
-        QString patterns = QString::fromStdString(filter);
-        patterns.replace(';', ' ');
-        texts.append(QString::fromStdString(filter) + " (" + patterns + ")");
+    QStringList patterns;
+    for (const QString& pattern : description.split(';')) {
+        patterns << pattern;
+        if (pattern == QStringLiteral("*.jpg")) {
+            patterns << QStringLiteral("*.jpeg");
+        }
     }
-    return texts.join(";;");
+    for (const QString& pattern : QStringList(patterns)) {
+        if (pattern.toUpper() != pattern) {
+            patterns << pattern.toUpper();
+        }
+    }
+    return patterns;
 }
 
 std::optional<std::string> chosenPath(const QString& path)
@@ -30,6 +36,18 @@ std::optional<std::string> chosenPath(const QString& path)
 }
 
 }  // namespace
+
+// Qt separates patterns with blanks where the description uses ';', and
+// filters with ";;".
+QString fileDialogFilter(const std::vector<std::string>& filters)
+{
+    QStringList texts;
+    for (const std::string& filter : filters) {
+        const QString description = QString::fromStdString(filter);
+        texts.append(description + " (" + patternsOf(description).join(' ') + ")");
+    }
+    return texts.join(";;");
+}
 
 std::optional<std::uint32_t> QtSystemDialogs::chooseColour(std::uint32_t initial,
                                                            std::array<std::uint32_t, 16>& customColours)
@@ -47,16 +65,20 @@ std::optional<std::uint32_t> QtSystemDialogs::chooseColour(std::uint32_t initial
     return chosen.rgb() & 0xFFFFFFu;
 }
 
+// The filters show their descriptions alone, without the longer pattern
+// lists behind them.
 std::optional<std::string> QtSystemDialogs::chooseFileToOpen(const FileDialogRequest& request)
 {
     return chosenPath(QFileDialog::getOpenFileName(owner_, QString(), QString::fromStdString(request.initialName),
-                                                   filterText(request.filters)));
+                                                   fileDialogFilter(request.filters), nullptr,
+                                                   QFileDialog::HideNameFilterDetails));
 }
 
 std::optional<std::string> QtSystemDialogs::chooseFileToSave(const FileDialogRequest& request)
 {
     return chosenPath(QFileDialog::getSaveFileName(owner_, QString(), QString::fromStdString(request.initialName),
-                                                   filterText(request.filters)));
+                                                   fileDialogFilter(request.filters), nullptr,
+                                                   QFileDialog::HideNameFilterDetails));
 }
 
 void QtSystemDialogs::showMessage(const std::string& text)

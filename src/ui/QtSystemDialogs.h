@@ -6,6 +6,11 @@
 
 namespace tessaform {
 
+// The filter text of a Qt file dialog for the filters of a request: each
+// description "*.bmp;*.jpg" with the patterns it stands for, which also take
+// the extensions in capitals and ".jpeg".
+QString fileDialogFilter(const std::vector<std::string>& filters);
+
 class QtSystemDialogs : public SystemDialogs {
 public:
     // owner: the window the file and colour dialogs belong to.

@@ -454,7 +454,8 @@ void SettingsDialog::stepSliders(std::initializer_list<SliderSteps> steps)
         const std::size_t index = sliderIndex(step.field);
         const SliderRow& row = sliderRows()[index];
         QSlider& slider = *controls_->sliders[index];
-        const int position = steppedPosition(row, slider.value(), step.steps);
+        const int start = stepStartPosition(row, state_.params.live(), slider.value());
+        const int position = steppedPosition(row, start, step.steps);
         showPosition(slider, position);
         positions.push_back({row, position});
     }

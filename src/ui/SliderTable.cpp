@@ -135,6 +135,16 @@ int positionFromValue(const SliderRow& row, const FractalParams& params)
     return readIntegerSlot(params, slotOf(row));
 }
 
+int stepStartPosition(const SliderRow& row, const FractalParams& params, int sliderPosition)
+{
+    if (row.scale != Degrees) {
+        return sliderPosition;
+    }
+    const int own = positionFromValue(row, params);
+    const bool beyondRange = own != INT_MIN && (own < row.minimum || own > row.maximum);
+    return beyondRange ? own : sliderPosition;
+}
+
 void storePosition(const SliderRow& row, int position, FractalParams& params)
 {
     const int slot = slotOf(row);

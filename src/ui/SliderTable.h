@@ -54,6 +54,10 @@ int steppedPosition(const SliderRow& row, int position, int steps);
 
 // The position that shows the field's value, not yet clamped to the range.
 int positionFromValue(const SliderRow& row, const FractalParams& params);
+// Where a step of the mouse starts: the slider's position, or for an angle
+// beyond its range (a key stored past a whole turn) the angle's own, so
+// that the view goes on turning from where it is.
+int stepStartPosition(const SliderRow& row, const FractalParams& params, int sliderPosition);
 // Stores the value that the position stands for into the row's field.
 void storePosition(const SliderRow& row, int position, FractalParams& params);
 // "<caption>: <number>", always with '.' as the decimal separator.

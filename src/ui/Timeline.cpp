@@ -45,11 +45,14 @@ void Timeline::setFrame(int frame)
     slider_->setValue(frame);
 }
 
+// A span of one frame leaves the slider nothing to run over: greyed out, its
+// handle at the left end says no more than that.
 void Timeline::setKeySpan(int firstFrame, int lastFrame)
 {
     const QSignalBlocker blocker(slider_);
     slider_->setRange(firstFrame, lastFrame);
     slider_->setValue(frame());
+    slider_->setEnabled(lastFrame > firstFrame);
 }
 
 }  // namespace tessaform

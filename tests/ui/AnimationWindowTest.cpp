@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -433,6 +436,53 @@ private slots:
             QTRY_COMPARE(visibleHighQualityWindow()->windowTitle(),
                          QString("Render stopped - %1 of 6 frames written").arg(written));
         }
+    }
+
+    // Wholly on the screen, and placed anew when the settings window has
+    // moved onto its old place.
+    void windowOpensOnTheScreenBesideTheSettings()
+    {
+        CommandsFixture fixture;
+        const QRect available = fixture.dialog.screen()->availableGeometry();
+        fixture.dialog.show();
+        fixture.dialog.move(available.right() - fixture.dialog.frameGeometry().width() / 2, available.top());
+        AnimationWindow& window = openWindow(fixture.commands);
+        QVERIFY(available.contains(window.frameGeometry()));
+
+        window.close();
+        const QRect oldPlace = window.frameGeometry();
+        fixture.dialog.move(oldPlace.topLeft());
+        openWindow(fixture.commands);
+        QVERIFY(available.contains(window.frameGeometry()));
+        QVERIFY(window.frameGeometry() != oldPlace);
+    }
+
+    // Five moving fields show without scrolling, a single key leaves the
+    // timeline nothing to run over, and the buttons keep off the bottom edge.
+    void partsShowWhatTheyHold()
+    {
+        const ScratchFolder folder;
+        writeFileBytes(folder.filePath("five.toml"),
+                       "[[key]]\nframe = 0\n[[key]]\nframe = 30\nphi = 5.2\nconstant.x = -0.31\n"
+                       "[[key]]\nframe = 60\ntheta = 0.23\nconstant.y = 0.56\npower = 3\n");
+        CommandsFixture fixture;
+        AnimationWindow& window = openWindow(fixture.commands);
+        window.loadAnimationFrom(folder.filePath("five.toml"));
+        auto& interpolation = *window.findChild<QTableWidget*>("interpolation");
+        QCOMPARE(interpolation.rowCount(), 5);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(interpolation.verticalScrollBar()->maximum(), 0);
+
+        const QWidget& buttons = *window.findChild<QPushButton*>("renderAnimation")->parentWidget();
+        QVERIFY(window.height() - buttons.geometry().bottom() > buttons.geometry().left() + 1);
+
+        auto& slider = *window.findChild<QSlider*>("timelineSlider");
+        QVERIFY(slider.isEnabled());
+        for (int key = 0; key < 2; ++key) {
+            selectKey(window, 0);
+            click(window, "deleteKey");
+        }
+        QVERIFY(!slider.isEnabled());
     }
 
     // Told before the file is asked for, or before anything renders.

@@ -3,8 +3,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTest>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -22,6 +24,7 @@
 #include "support/ScriptedDialogs.h"
 #include "ui/CommandIds.h"
 #include "ui/Commands.h"
+#include "ui/QtSystemDialogs.h"
 #include "ui/SettingsDialog.h"
 #include "ui/UiTestRegistry.h"
 
@@ -299,8 +302,29 @@ private slots:
         dialogs_.fileAnswer = notAnImage.toStdString();
         commands_->run(CommandId::LoadGradient);
         QCOMPARE(dialogs_.openRequest.filters, std::vector<std::string>({"*.bmp;*.gif;*.jpg;*.png"}));
-        QCOMPARE(dialogs_.messages, std::vector<std::string>{"Could not load image"});
+        QCOMPARE(dialogs_.messages, std::vector<std::string>{"Could not load image\n" + notAnImage.toStdString()});
         QCOMPARE(requests_, 1);
+    }
+
+    // The file dialog shows the description alone, and its patterns, which
+    // the system's dialog may match case by case, take every usual spelling.
+    void gradientFilterTakesEveryUsualSpelling()
+    {
+        const QString filter = fileDialogFilter({"*.bmp;*.gif;*.jpg;*.png"});
+        QVERIFY2(filter.startsWith("*.bmp;*.gif;*.jpg;*.png ("), qPrintable(filter));
+        const QStringList patterns = filter.section('(', 1).chopped(1).split(' ');
+        const auto offered = [&patterns](const QString& name) {
+            return std::any_of(patterns.begin(), patterns.end(), [&name](const QString& pattern) {
+                return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern))
+                    .match(name)
+                    .hasMatch();
+            });
+        };
+        for (const char* name :
+             {"a.bmp", "b.gif", "c.jpg", "d.jpeg", "e.png", "F.BMP", "G.GIF", "H.JPG", "I.JPEG", "J.PNG"}) {
+            QVERIFY2(offered(name), name);
+        }
+        QVERIFY(!offered("notes.txt"));
     }
 
     void cancelledHighQualityStillTakesTheTypedSize()

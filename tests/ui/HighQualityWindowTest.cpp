@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
 
 #include "app/FrameBuffer.h"
@@ -40,6 +42,14 @@ QImage imageFromTga(const QByteArray& tga, int width, int height)
         }
     }
     return image;
+}
+
+// Up to what scaling blends in from neighbouring pixels.
+bool nearlySame(QRgb a, QRgb b)
+{
+    constexpr int kBlend = 12;
+    return std::abs(qRed(a) - qRed(b)) <= kBlend && std::abs(qGreen(a) - qGreen(b)) <= kBlend &&
+           std::abs(qBlue(a) - qBlue(b)) <= kBlend;
 }
 
 }  // namespace
@@ -134,8 +144,40 @@ private slots:
         QVERIFY(!QFile::exists(output));
         HighQualityWindow* window = visibleHighQualityWindow();
         QVERIFY(window != nullptr);
-        QCOMPARE(window->size(), QSize(3000, 2000) / window->devicePixelRatioF());
         QVERIFY(lastTitle.startsWith("First pass: "));
+        QTRY_COMPARE(window->windowTitle(), QString(kRenderStoppedTitle));
+    }
+
+    // Scaled down to the screen's free area, the whole picture shows: its
+    // far corners are those of the file.
+    void pictureLargerThanTheScreenIsShownWholeOnIt_data()
+    {
+        const QSize room = QApplication::primaryScreen()->availableGeometry().size();
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("wide") << QSize(room.width() * 3, 8);
+        QTest::newRow("tall") << QSize(8, room.height() * 3);
+    }
+
+    void pictureLargerThanTheScreenIsShownWholeOnIt()
+    {
+        QFETCH(QSize, size);
+        const QString output = QString::fromStdString(folder_.filePath("large.tga"));
+        QImage shown;
+        QRect frame;
+        renderWhile(size.width(), size.height(), output, [&](HighQualityWindow& window) {
+            if (window.windowTitle() == kRenderSavedTitle) {
+                shown = window.grab().toImage();
+                frame = window.frameGeometry();
+                window.close();
+            }
+        });
+        QVERIFY(QApplication::primaryScreen()->availableGeometry().contains(frame));
+        const QImage saved = imageFromTga(fileBytes(output), size.width(), size.height());
+        QCOMPARE(fileBytes(output).size(), 18 + 3 * size.width() * size.height());
+        const QPoint shownEnd(shown.width() - 1, shown.height() - 1);
+        const QPoint savedEnd(size.width() - 1, size.height() - 1);
+        QVERIFY(nearlySame(shown.pixel(shownEnd), saved.pixel(savedEnd)));
+        QVERIFY(nearlySame(shown.pixel(0, 0), saved.pixel(0, 0)));
     }
 
     void unwritableFileIsNotReportedAsSaved()

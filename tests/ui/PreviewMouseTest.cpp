@@ -3,6 +3,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <map>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -23,12 +24,16 @@ struct Gesture {
     std::vector<QPoint> moves;
     std::map<std::string_view, int> positions;
     int renderRequests;
+    std::optional<float> startPhi{};
 };
 
 // From the defaults: phi 341, theta 0, distance 40, shifts -15 and 0.
 const std::vector<Gesture> kGestures{
     {"left drag turns", Qt::LeftButton, Qt::NoModifier, {{6, 4}, {6, 4}}, {{"phi", 329}, {"theta", 8}}, 2},
     {"left drag goes round", Qt::LeftButton, Qt::NoModifier, {{-20, -3}}, {{"phi", 1}, {"theta", 357}}, 1},
+    // 418 degrees, as a key stored past a whole turn: the slider stands at
+    // its end, but the view turns on from 418.
+    {"left drag beyond a turn goes on", Qt::LeftButton, Qt::NoModifier, {{1, 0}}, {{"phi", 57}}, 1, 7.3f},
     {"right drag shifts",
      Qt::RightButton,
      Qt::NoModifier,
@@ -91,6 +96,10 @@ private slots:
     {
         for (const Gesture& gesture : kGestures) {
             CommandsFixture fixture;
+            if (gesture.startPhi) {
+                fixture.state.params.editLive([&gesture](FractalParams& params) { params.phi = *gesture.startPhi; });
+                fixture.dialog.syncControls();
+            }
             const FractalParams start = fixture.state.params.live();
             perform(*fixture.dialog.previewPanel(), gesture);
 
