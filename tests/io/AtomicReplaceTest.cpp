@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <vector>
 
 #include "support/FullDevice.h"
@@ -88,6 +89,40 @@ TEST_F(AtomicReplaceTest, FailedWriteKeepsTheOldTargetAndRemovesThePartialFile)
             EXPECT_EQ(Names{}, entries());
         }
     }
+}
+
+// Running out of memory while writing, say: the exception passes through.
+TEST_F(AtomicReplaceTest, AnExceptionWhileWritingKeepsTheOldTargetAndRemovesThePartialFile)
+{
+    writeText(target_, "previous render");
+    EXPECT_THROW(static_cast<void>(replaceFileAtomically(target_,
+                                                         [](const std::string& path) -> Result<void> {
+                                                             writeText(path, "half");
+                                                             throw std::bad_alloc();
+                                                         })),
+                 std::bad_alloc);
+    EXPECT_EQ("previous render", contents(target_));
+    EXPECT_EQ(Names{"render.tga"}, entries());
+}
+
+// Found before a render rather than by the rename after it.
+TEST_F(AtomicReplaceTest, NamesThatCanNeverBeTheTargetAreFoundByTheCheck)
+{
+    fs::create_directory(folder_ / "folder.tga");
+    const struct {
+        std::string target;
+        std::string error;
+    } cases[] = {
+        {(folder_ / (std::string(256, 'n') + ".tga")).string(), "File name too long"},
+        {(folder_ / "folder.tga").string(), "Is a directory"},
+        {(folder_ / "folder.tga" / "").string(), "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        const Result<void> outcome = checkReplaceable(c.target);
+        EXPECT_NE(std::string::npos, outcome.error().find(c.target + ": " + c.error)) << outcome.error();
+    }
+    EXPECT_TRUE(checkReplaceable((folder_ / (std::string(251, 'n') + ".tga")).string()).ok());
+    EXPECT_EQ(Names{"folder.tga"}, entries());
 }
 
 TEST_F(AtomicReplaceTest, UnwritableLocationsAreReported)
