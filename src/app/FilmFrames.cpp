@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <new>
 #include <string>
 
 #include "app/FilmSet.h"
@@ -62,15 +63,14 @@ std::optional<std::vector<FrameClaim>> claimImages(const FilmFrames& film, const
     return claims;
 }
 
-}  // namespace
-
-FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
-                         const RenderSettings& settings)
+// The films in the set are finished only here, so that whatever ends the
+// run early, an exception too, leaves each film's target as it was.
+void renderEveryFrame(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
+                      const RenderSettings& settings, FilmEnd& end)
 {
-    FilmEnd end;
     FilmSet films;
     if (end.files = films.open(film.outputs.films, canvas, film.fps, film.quality); !end.files) {
-        return end;
+        return;
     }
     for (std::size_t index = 0; index < film.frames.size(); ++index) {
         const int frame = film.frames[index];
@@ -97,18 +97,31 @@ FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, Frame
         if (outcome != RenderOutcome::Completed) {
             end.stopped = true;
             end.files = films.finish();
-            return end;
+            return;
         }
         if (end.files = writeFrameImages(images, canvas, params, gradient); !end.files) {
-            return end;
+            return;
         }
         if (end.files = films.add(canvas); !end.files) {
-            return end;
+            return;
         }
         ++end.framesWritten;
         observer.frameWritten();
     }
     end.files = films.finish();
+}
+
+}  // namespace
+
+FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
+                         const RenderSettings& settings)
+{
+    FilmEnd end;
+    try {
+        renderEveryFrame(film, gradient, canvas, observer, settings, end);
+    } catch (const std::bad_alloc&) {
+        end.files = Failure{notEnoughMemoryText(canvas.width(), canvas.height())};
+    }
     return end;
 }
 
