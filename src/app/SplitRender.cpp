@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <new>
 
+#include "app/FrameBuffer.h"
 #include "app/ImageMetadata.h"
 #include "io/AtomicReplace.h"
 #include "io/ImageRowWriter.h"
@@ -21,6 +24,11 @@ const Gradient& tracedTable(const Gradient& gradient)
 {
     return gradient.empty() ? neutralGradient() : gradient;
 }
+
+// A part file is closed however its writing ends, an exception included.
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
 Failure writeFailure(const std::string& path, const std::string& reason)
 {
@@ -145,17 +153,22 @@ Result<void> renderTilePart(const TileRequest& request, const std::string& path,
     const TilePartHeader header{
         request.width,  request.height,     request.tile,   request.tiles,    request.firstRow,
         request.endRow, activeSimdTarget(), request.params, request.gradient, gradientHash(*request.gradient)};
-    return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> Result<void> {
-        std::FILE* file = std::fopen(temporaryPath.c_str(), "wb");
-        if (file == nullptr) {
-            return Failure{"Could not create " + temporaryPath + ": " + std::strerror(errno)};
-        }
-        const Result<void> written = writeBand(request, header, file, temporaryPath, observer);
-        if (std::fclose(file) != 0 && written.ok()) {
-            return writeFailure(temporaryPath, std::strerror(errno));
-        }
-        return written;
-    });
+    try {
+        return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> Result<void> {
+            std::FILE* file = std::fopen(temporaryPath.c_str(), "wb");
+            if (file == nullptr) {
+                return Failure{"Could not create " + temporaryPath + ": " + std::strerror(errno)};
+            }
+            std::unique_ptr<std::FILE, FileClose> closed(file);
+            const Result<void> written = writeBand(request, header, file, temporaryPath, observer);
+            if (std::fclose(closed.release()) != 0 && written.ok()) {
+                return writeFailure(temporaryPath, std::strerror(errno));
+            }
+            return written;
+        });
+    } catch (const std::bad_alloc&) {
+        return Failure{notEnoughMemoryText(request.width, request.height)};
+    }
 }
 
 Result<void> assembleTileParts(const std::vector<std::string>& paths, const std::string& output,
@@ -169,8 +182,12 @@ Result<void> assembleTileParts(const std::vector<std::string>& paths, const std:
     if (Result<void> used = useTheirInstructionSet(render.simdTarget); !used) {
         return used;
     }
-    return writeImageFileByRows(output, render.width, render.height, imageMetadata(render.params, *render.gradient),
-                                [&](ImageRowWriter& writer) { return assembleInto(writer, *parts, observer); });
+    try {
+        return writeImageFileByRows(output, render.width, render.height, imageMetadata(render.params, *render.gradient),
+                                    [&](ImageRowWriter& writer) { return assembleInto(writer, *parts, observer); });
+    } catch (const std::bad_alloc&) {
+        return Failure{notEnoughMemoryText(render.width, render.height)};
+    }
 }
 
 }  // namespace tessaform

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,6 +24,15 @@ protected:
         std::vector<std::string> names = files();
         std::sort(names.begin(), names.end());
         return names;
+    }
+
+    int runWithinAGigabyte(const std::string& arguments) const
+    {
+        const std::string command = "cd '" + folder_.string() +
+                                    "' && ulimit -v 1000000 && '" TESSAFORM_RENDER_EXE "' " + arguments +
+                                    " 2> stderr.txt";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
 
@@ -53,6 +65,26 @@ TEST_F(OutputSafetyTest, NamesThatCannotBeWrittenFailBeforeRendering)
         EXPECT_EQ("tessaform-render: " + c.message + "\n", read("stderr.txt")) << c.arguments;
     }
     EXPECT_EQ((std::vector<std::string>{"film.toml", "folder.mp4"}), sortedFiles());
+}
+
+// As a cluster's job limit sets it: 1 GB of address space, in which a
+// reference frame of 20000 x 20000 (1.6 GB) cannot be had.
+TEST_F(OutputSafetyTest, RunningOutOfMemoryIsOneLineAndLeavesNothing)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' shadow memory needs more address space than the limit";
+#else
+    if (runWithinAGigabyte("-q -W 8 -H 6 -o small.png") != 0) {
+        GTEST_SKIP() << "the program does not start within 1 GB of address space here";
+    }
+    write("keep.png", "the old image");
+    for (const char* output : {"keep.png", "new.tga"}) {
+        EXPECT_EQ(runWithinAGigabyte(std::string("-q --engine reference -W 20000 -H 20000 -o ") + output), 1);
+        EXPECT_EQ("tessaform-render: Not enough memory for a 20000 x 20000 image\n", read("stderr.txt"));
+    }
+    EXPECT_EQ((std::vector<std::string>{"keep.png", "small.png"}), sortedFiles());
+    EXPECT_EQ("the old image", read("keep.png"));
+#endif
 }
 
 }  // namespace
