@@ -1,5 +1,7 @@
 #include "app/SplitRender.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -146,6 +148,26 @@ Result<void> assembleInto(ImageRowWriter& writer, const std::vector<NamedTilePar
     return {};
 }
 
+bool sameFile(const std::string& first, const std::string& second)
+{
+    struct stat a;
+    struct stat b;
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+// The image would be written over a part it is made from; by another name,
+// a link or another path to the file too.
+Result<void> checkOutputIsNoPart(const std::vector<std::string>& paths, const std::string& output)
+{
+    for (const std::string& path : paths) {
+        if (sameFile(path, output)) {
+            return Failure{"the output " + output + " is the part " + path + "; give the image another name"};
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 Result<void> renderTilePart(const TileRequest& request, const std::string& path, RenderObserver& observer)
@@ -177,6 +199,9 @@ Result<void> assembleTileParts(const std::vector<std::string>& paths, const std:
     const Result<std::vector<NamedTilePart>> parts = orderedParts(paths);
     if (!parts) {
         return Failure{parts.error()};
+    }
+    if (Result<void> distinct = checkOutputIsNoPart(paths, output); !distinct) {
+        return distinct;
     }
     const TilePartHeader& render = parts->front().header;
     if (Result<void> used = useTheirInstructionSet(render.simdTarget); !used) {

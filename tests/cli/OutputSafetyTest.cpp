@@ -67,6 +67,24 @@ TEST_F(OutputSafetyTest, NamesThatCannotBeWrittenFailBeforeRendering)
     EXPECT_EQ((std::vector<std::string>{"film.toml", "folder.mp4"}), sortedFiles());
 }
 
+// The parts stay as they were, whatever path names them.
+TEST_F(OutputSafetyTest, AssemblyRefusesToWriteOverOneOfItsParts)
+{
+    for (const char* tile : {"1/2", "2/2"}) {
+        ASSERT_EQ(run(std::string("-q -W 8 -H 6 --tile ") + tile), 0) << read("stderr.txt");
+    }
+    const std::string part = read("part_2.tfpart");
+    fs::create_directory(folder_ / "sub");
+    fs::create_hard_link(folder_ / "part_2.tfpart", folder_ / "sub" / "linked.png");
+    for (const std::string output : {"part_2.tfpart", "./sub/../part_2.tfpart", "sub/linked.png"}) {
+        EXPECT_EQ(run("assemble -q part_1.tfpart part_2.tfpart -o " + output), 1) << output;
+        EXPECT_EQ(
+            "tessaform-render: the output " + output + " is the part part_2.tfpart; give the image another name\n",
+            read("stderr.txt"));
+        EXPECT_EQ(part, read("part_2.tfpart"));
+    }
+}
+
 // As a cluster's job limit sets it: 1 GB of address space, in which a
 // reference frame of 20000 x 20000 (1.6 GB) cannot be had.
 TEST_F(OutputSafetyTest, RunningOutOfMemoryIsOneLineAndLeavesNothing)
