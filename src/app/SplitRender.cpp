@@ -148,20 +148,22 @@ Result<void> assembleInto(ImageRowWriter& writer, const std::vector<NamedTilePar
     return {};
 }
 
-bool sameFile(const std::string& first, const std::string& second)
+// The rename at the end replaces the output's own entry (a link itself, not
+// what it points to), while a part is read through any link.
+bool replacingOutputRemovesPart(const std::string& part, const std::string& output)
 {
-    struct stat a;
-    struct stat b;
-    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+    struct stat read;
+    struct stat replaced;
+    return ::stat(part.c_str(), &read) == 0 && ::lstat(output.c_str(), &replaced) == 0 &&
+           read.st_dev == replaced.st_dev && read.st_ino == replaced.st_ino;
 }
 
-// The image would be written over a part it is made from; by another name,
-// a link or another path to the file too.
+// The image would take the place of a part it is made from, named by
+// another path or a hard link too.
 Result<void> checkOutputIsNoPart(const std::vector<std::string>& paths, const std::string& output)
 {
     for (const std::string& path : paths) {
-        if (sameFile(path, output)) {
+        if (replacingOutputRemovesPart(path, output)) {
             return Failure{"the output " + output + " is the part " + path + "; give the image another name"};
         }
     }
