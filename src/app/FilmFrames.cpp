@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <new>
 #include <string>
 
 #include "app/FilmSet.h"
@@ -72,10 +73,16 @@ std::optional<std::vector<FrameClaim>> claimImages(const FilmFrames& film, const
 }
 
 // The frames in order, until one fails to render or to be written; frames
-// another run holds are collected in heldByOthers.
-void renderEachFrame(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
-                     const RenderSettings& settings, FilmSet& films, FilmEnd& end, std::vector<int>& heldByOthers)
+// another run holds are collected in heldByOthers. The films in the set are
+// finished only here, so that whatever ends the run early, an exception too,
+// leaves each film's target as it was.
+void renderEveryFrame(const FilmFrames& film, const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
+                      const RenderSettings& settings, FilmEnd& end, std::vector<int>& heldByOthers)
 {
+    FilmSet films;
+    if (end.files = films.open(film.outputs.films, canvas, film.fps, film.quality); !end.files) {
+        return;
+    }
     for (std::size_t index = 0; index < film.frames.size(); ++index) {
         const int frame = film.frames[index];
         std::vector<std::string> images = imagesToWrite(film, frame);
@@ -141,12 +148,12 @@ FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, Frame
                          const RenderSettings& settings)
 {
     FilmEnd end;
-    FilmSet films;
-    if (end.files = films.open(film.outputs.films, canvas, film.fps, film.quality); !end.files) {
-        return end;
-    }
     std::vector<int> heldByOthers;
-    renderEachFrame(film, gradient, canvas, observer, settings, films, end, heldByOthers);
+    try {
+        renderEveryFrame(film, gradient, canvas, observer, settings, end, heldByOthers);
+    } catch (const std::bad_alloc&) {
+        end.files = Failure{notEnoughMemoryText(canvas.width(), canvas.height())};
+    }
     countFramesHeldByOthers(film, heldByOthers, end);
     return end;
 }

@@ -1,5 +1,7 @@
 #include "app/FilmOutputs.h"
 
+#include <algorithm>
+
 #include "io/AtomicReplace.h"
 #include "io/VideoWriter.h"
 
@@ -26,11 +28,16 @@ Result<FilmOutputs> planFilmOutputs(const std::vector<std::string>& names, std::
     return outputs;
 }
 
-Result<void> checkFilmOutputs(const FilmOutputs& outputs, int firstFrame)
+Result<void> checkFilmOutputs(const FilmOutputs& outputs, const std::vector<int>& frames)
 {
+    // Frame numbers are not negative, so the largest has the longest name.
+    const int firstFrame = frames.front();
+    const int largestFrame = *std::max_element(frames.begin(), frames.end());
     for (const FrameNames& images : outputs.images) {
-        if (Result<void> writable = checkReplaceable(images.nameFor(firstFrame)); !writable) {
-            return writable;
+        for (const int frame : {firstFrame, largestFrame}) {
+            if (Result<void> writable = checkReplaceable(images.nameFor(frame)); !writable) {
+                return writable;
+            }
         }
     }
     for (const std::string& film : outputs.films) {

@@ -20,7 +20,9 @@ struct FilmOutputs {
 // the name it is about.
 Result<FilmOutputs> planFilmOutputs(const std::vector<std::string>& names, std::size_t frameCount);
 
-// Tried before the first frame, so that a doomed render ends at once.
-Result<void> checkFilmOutputs(const FilmOutputs& outputs, int firstFrame);
+// Tried before the first frame, so that a doomed render ends at once: the
+// films and the images of the first frame and of the longest frame number.
+// frames is not empty.
+Result<void> checkFilmOutputs(const FilmOutputs& outputs, const std::vector<int>& frames);
 
 }  // namespace tessaform

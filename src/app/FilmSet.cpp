@@ -22,11 +22,16 @@ Result<void> FilmSet::add(const FrameBuffer& frame)
             return written;
         }
     }
+    anyFrameAdded_ = true;
     return {};
 }
 
 Result<void> FilmSet::finish()
 {
+    if (!anyFrameAdded_) {
+        writers_.clear();
+        return {};
+    }
     for (const auto& writer : writers_) {
         if (Result<void> finished = writer->finish(); !finished) {
             return finished;

@@ -1,5 +1,7 @@
 #include "app/FrameRenderer.h"
 
+#include <new>
+
 #include "app/FilmJob.h"
 #include "app/FrameBuffer.h"
 #include "app/ImageMetadata.h"
@@ -90,6 +92,21 @@ void FrameRenderer::render(const FractalParams& snapshot, RenderMode mode, const
     if (!target.frame) {
         return;
     }
+    // Left to the render thread, running out of memory would end the
+    // program, settings and all; the image is not saved instead.
+    try {
+        renderInto(target, snapshot, mode, stop);
+    } catch (const std::bad_alloc&) {
+        if (mode == RenderMode::HighQuality) {
+            const FrameBuffer& canvas = target.frame->canvas();
+            view_.showHighQualityTitle(savedTitle(Failure{notEnoughMemoryText(canvas.width(), canvas.height())}));
+        }
+    }
+}
+
+void FrameRenderer::renderInto(const Target& target, const FractalParams& snapshot, RenderMode mode,
+                               const StopSignal& stop)
+{
     FrameBuffer& canvas = target.frame->canvas();
     const std::shared_ptr<const Gradient> gradient = gradient_.current();
     if (mode == RenderMode::Film) {

@@ -45,6 +45,7 @@ private:
         std::shared_ptr<const FilmJob> film;
     };
     Target targetFor(RenderMode mode) const;
+    void renderInto(const Target& target, const FractalParams& snapshot, RenderMode mode, const StopSignal& stop);
 
     const GradientSlot& gradient_;
     RenderView& view_;

@@ -1,10 +1,15 @@
 #include "app/SplitRender.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <new>
 
+#include "app/FrameBuffer.h"
 #include "app/ImageMetadata.h"
 #include "io/AtomicReplace.h"
 #include "io/ImageRowWriter.h"
@@ -21,6 +26,11 @@ const Gradient& tracedTable(const Gradient& gradient)
 {
     return gradient.empty() ? neutralGradient() : gradient;
 }
+
+// A part file is closed however its writing ends, an exception included.
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
 Failure writeFailure(const std::string& path, const std::string& reason)
 {
@@ -138,6 +148,28 @@ Result<void> assembleInto(ImageRowWriter& writer, const std::vector<NamedTilePar
     return {};
 }
 
+// The rename at the end replaces the output's own entry (a link itself, not
+// what it points to), while a part is read through any link.
+bool replacingOutputRemovesPart(const std::string& part, const std::string& output)
+{
+    struct stat read;
+    struct stat replaced;
+    return ::stat(part.c_str(), &read) == 0 && ::lstat(output.c_str(), &replaced) == 0 &&
+           read.st_dev == replaced.st_dev && read.st_ino == replaced.st_ino;
+}
+
+// The image would take the place of a part it is made from, named by
+// another path or a hard link too.
+Result<void> checkOutputIsNoPart(const std::vector<std::string>& paths, const std::string& output)
+{
+    for (const std::string& path : paths) {
+        if (replacingOutputRemovesPart(path, output)) {
+            return Failure{"the output " + output + " is the part " + path + "; give the image another name"};
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 Result<void> renderTilePart(const TileRequest& request, const std::string& path, RenderObserver& observer)
@@ -145,17 +177,22 @@ Result<void> renderTilePart(const TileRequest& request, const std::string& path,
     const TilePartHeader header{
         request.width,  request.height,     request.tile,   request.tiles,    request.firstRow,
         request.endRow, activeSimdTarget(), request.params, request.gradient, gradientHash(*request.gradient)};
-    return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> Result<void> {
-        std::FILE* file = std::fopen(temporaryPath.c_str(), "wb");
-        if (file == nullptr) {
-            return Failure{"Could not create " + temporaryPath + ": " + std::strerror(errno)};
-        }
-        const Result<void> written = writeBand(request, header, file, temporaryPath, observer);
-        if (std::fclose(file) != 0 && written.ok()) {
-            return writeFailure(temporaryPath, std::strerror(errno));
-        }
-        return written;
-    });
+    try {
+        return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> Result<void> {
+            std::FILE* file = std::fopen(temporaryPath.c_str(), "wb");
+            if (file == nullptr) {
+                return Failure{"Could not create " + temporaryPath + ": " + std::strerror(errno)};
+            }
+            std::unique_ptr<std::FILE, FileClose> closed(file);
+            const Result<void> written = writeBand(request, header, file, temporaryPath, observer);
+            if (std::fclose(closed.release()) != 0 && written.ok()) {
+                return writeFailure(temporaryPath, std::strerror(errno));
+            }
+            return written;
+        });
+    } catch (const std::bad_alloc&) {
+        return Failure{notEnoughMemoryText(request.width, request.height)};
+    }
 }
 
 Result<void> assembleTileParts(const std::vector<std::string>& paths, const std::string& output,
@@ -165,12 +202,19 @@ Result<void> assembleTileParts(const std::vector<std::string>& paths, const std:
     if (!parts) {
         return Failure{parts.error()};
     }
+    if (Result<void> distinct = checkOutputIsNoPart(paths, output); !distinct) {
+        return distinct;
+    }
     const TilePartHeader& render = parts->front().header;
     if (Result<void> used = useTheirInstructionSet(render.simdTarget); !used) {
         return used;
     }
-    return writeImageFileByRows(output, render.width, render.height, imageMetadata(render.params, *render.gradient),
-                                [&](ImageRowWriter& writer) { return assembleInto(writer, *parts, observer); });
+    try {
+        return writeImageFileByRows(output, render.width, render.height, imageMetadata(render.params, *render.gradient),
+                                    [&](ImageRowWriter& writer) { return assembleInto(writer, *parts, observer); });
+    } catch (const std::bad_alloc&) {
+        return Failure{notEnoughMemoryText(render.width, render.height)};
+    }
 }
 
 }  // namespace tessaform

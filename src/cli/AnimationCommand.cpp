@@ -163,7 +163,7 @@ ExitCode runAnimation(const CliOptions& options)
     if (Result<void> loaded = loadGradientFor(options, nullptr, gradient); !loaded) {
         return fail(ExitCode::RuntimeFailure, loaded.error());
     }
-    if (Result<void> writable = checkFilmOutputs(*outputs, frames.front()); !writable) {
+    if (Result<void> writable = checkFilmOutputs(*outputs, frames); !writable) {
         return fail(ExitCode::RuntimeFailure, writable.error());
     }
     const auto canvas = createFrameBuffer(options.width, options.height);

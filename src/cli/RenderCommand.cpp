@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "app/FrameBuffer.h"
@@ -41,6 +42,19 @@ Result<void> renderInto(ImageRowWriter& writer, const FractalParams& params, con
     return {};
 }
 
+// The image's temporary file goes with the exception when memory runs out.
+Result<void> renderToImageFile(const CliOptions& options, const FractalParams& params, const Gradient& gradient,
+                               ProgressReporter& progress)
+{
+    try {
+        return writeImageFileByRows(
+            options.outputFile, options.width, options.height, imageMetadata(params, gradient),
+            [&](ImageRowWriter& writer) { return renderInto(writer, params, gradient, options, progress); });
+    } catch (const std::bad_alloc&) {
+        return Failure{notEnoughMemoryText(options.width, options.height)};
+    }
+}
+
 ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
                       const std::shared_ptr<const Gradient>& imageGradient)
 {
@@ -54,10 +68,7 @@ ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
     stopRenderingOnInterrupt();
-    const std::shared_ptr<const Gradient>& used = *gradient;
-    const Result<void> written = writeImageFileByRows(
-        options.outputFile, options.width, options.height, imageMetadata(params, *used),
-        [&](ImageRowWriter& writer) { return renderInto(writer, params, *used, options, progress); });
+    const Result<void> written = renderToImageFile(options, params, **gradient, progress);
     progress.finish();
     if (!written) {
         return fail(ExitCode::RuntimeFailure, written.error());

@@ -1,6 +1,7 @@
 #include "io/AtomicReplace.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "io/PartialFiles.h"
 
@@ -85,67 +87,105 @@ bool existsButIsReadOnly(const std::string& target)
            ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
-// The written temporary file is made durable and renamed over the target.
-Result<void> finishReplacing(const Result<void>& written, const std::string& temporary, const std::string& target)
-{
-    if (!written.ok()) {
-        return Failure{messageNamingTarget(written.error(), temporary, target)};
-    }
-    if (!flushToDisk(temporary)) {
-        return Failure{describeFailure("Could not write", target)};
-    }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        return Failure{describeFailure("Could not replace", target)};
-    }
-    return {};
-}
-
 bool isFolder(const std::string& target)
 {
     struct stat existing;
     return ::stat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode);
 }
 
+// The temporary name is short, so only the rename at the end would find a
+// name the file system cannot hold.
+bool nameTooLong(const std::string& target)
+{
+    const std::filesystem::path path(target);
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const std::size_t longestName = limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+    return target.size() >= PATH_MAX || path.filename().string().size() > longestName;
+}
+
 }  // namespace
 
-Result<void> checkReplaceable(const std::string& target)
+ReplacementFile::ReplacementFile(std::string target, std::string path)
+    : target_(std::move(target)), path_(std::move(path)), pending_(path_ != target_)
+{
+}
+
+ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
+    : target_(std::move(other.target_)), path_(std::move(other.path_)), pending_(std::exchange(other.pending_, false))
+{
+}
+
+ReplacementFile::~ReplacementFile()
+{
+    if (pending_) {
+        std::remove(path_.c_str());
+    }
+}
+
+Result<ReplacementFile> ReplacementFile::create(const std::string& target)
 {
     if (isSpecialFile(target)) {
-        return {};
+        return ReplacementFile(target, target);
     }
     if (existsButIsReadOnly(target)) {
         return Failure{describeFailure("Could not write", target)};
     }
-    if (isFolder(target)) {
-        errno = EISDIR;
-        return Failure{describeFailure("Could not replace", target)};
+    if (nameTooLong(target)) {
+        errno = ENAMETOOLONG;
+        return Failure{describeFailure("Could not create", target)};
     }
-    const std::string temporary = temporaryNameFor(target);
+    std::string temporary = temporaryNameFor(target);
     if (!createExclusively(temporary, target)) {
         return Failure{describeFailure("Could not create", target)};
     }
-    std::remove(temporary.c_str());
+    return ReplacementFile(target, std::move(temporary));
+}
+
+Result<void> ReplacementFile::commit()
+{
+    if (!pending_) {
+        return {};
+    }
+    if (!flushToDisk(path_)) {
+        return Failure{describeFailure("Could not write", target_)};
+    }
+    if (std::rename(path_.c_str(), target_.c_str()) != 0) {
+        return Failure{describeFailure("Could not replace", target_)};
+    }
+    pending_ = false;
     return {};
+}
+
+std::string ReplacementFile::namingTarget(std::string message) const
+{
+    return messageNamingTarget(std::move(message), path_, target_);
 }
 
 Result<void> replaceFileAtomically(const std::string& target,
                                    const std::function<Result<void>(const std::string& temporaryPath)>& write)
 {
-    if (isSpecialFile(target)) {
-        return write(target);
+    Result<ReplacementFile> file = ReplacementFile::create(target);
+    if (!file) {
+        return Failure{file.error()};
     }
-    if (existsButIsReadOnly(target)) {
-        return Failure{describeFailure("Could not write", target)};
+    ReplacementFile& replacement = file.value();
+    if (Result<void> written = write(replacement.path()); !written) {
+        return Failure{replacement.namingTarget(written.error())};
     }
-    const std::string temporary = temporaryNameFor(target);
-    if (!createExclusively(temporary, target)) {
-        return Failure{describeFailure("Could not create", target)};
+    return replacement.commit();
+}
+
+Result<void> checkReplaceable(const std::string& target)
+{
+    if (const Result<ReplacementFile> file = ReplacementFile::create(target); !file) {
+        return Failure{file.error()};
     }
-    Result<void> outcome = finishReplacing(write(temporary), temporary, target);
-    if (!outcome.ok()) {
-        std::remove(temporary.c_str());
+    if (isFolder(target)) {
+        errno = EISDIR;
+        return Failure{describeFailure("Could not replace", target)};
     }
-    return outcome;
+    return {};
 }
 
 }  // namespace tessaform

@@ -5,9 +5,11 @@
 #include <cmath>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "io/AtomicReplace.h"
 #include "io/FfmpegHandles.h"
 
 namespace tessaform {
@@ -89,6 +91,9 @@ struct VideoWriter::Encoder {
     std::string path;
     int width;
     int height;
+    // Declared before the muxer, so that the muxer closes the file before an
+    // uncommitted one is removed.
+    std::optional<ReplacementFile> file;
     ffmpeg::OutputFormat output;
     ffmpeg::CodecContext codec;
     AVStream* stream = nullptr;
@@ -105,6 +110,7 @@ struct VideoWriter::Encoder {
     }
 
     Result<void> start(const Container& container, const VideoSettings& settings);
+    Result<void> createTemporaryFile();
     Result<void> allocateOutput(const Container& container);
     Result<void> openCodec(const Container& container, const VideoSettings& settings);
     Result<void> addStream();
@@ -116,10 +122,15 @@ struct VideoWriter::Encoder {
     int encode(const AVFrame* picture);
 };
 
-// The file is created last, so that a failure before leaves none behind.
+// The film is written to a temporary file beside the target, which becomes
+// the target only when finish has written the trailer: a failure or a kill
+// leaves an existing film as it was.
 Result<void> VideoWriter::Encoder::start(const Container& container, const VideoSettings& settings)
 {
-    Result<void> ready = allocateOutput(container);
+    Result<void> ready = createTemporaryFile();
+    if (ready) {
+        ready = allocateOutput(container);
+    }
     if (ready) {
         ready = openCodec(container, settings);
     }
@@ -135,10 +146,22 @@ Result<void> VideoWriter::Encoder::start(const Container& container, const Video
     return ready;
 }
 
+Result<void> VideoWriter::Encoder::createTemporaryFile()
+{
+    Result<ReplacementFile> created = ReplacementFile::create(path);
+    if (!created) {
+        return Failure{created.error()};
+    }
+    file.emplace(std::move(created).value());
+    return {};
+}
+
+// The muxer is named, so the temporary file's name need not end in the
+// film's extension; an MP4's trailer reads the file back under that name.
 Result<void> VideoWriter::Encoder::allocateOutput(const Container& container)
 {
     AVFormatContext* context = nullptr;
-    const int error = avformat_alloc_output_context2(&context, nullptr, container.muxer, path.c_str());
+    const int error = avformat_alloc_output_context2(&context, nullptr, container.muxer, file->path().c_str());
     output.reset(context);
     if (error < 0) {
         return failure(error);
@@ -227,7 +250,7 @@ Result<void> VideoWriter::Encoder::prepareFrames()
 
 Result<void> VideoWriter::Encoder::createFile(const Container& container)
 {
-    if (const int error = avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE); error < 0) {
+    if (const int error = avio_open(&output->pb, file->path().c_str(), AVIO_FLAG_WRITE); error < 0) {
         return Failure{"Could not create " + path + ": " + ffmpeg::errorText(error)};
     }
     ffmpeg::Options options(container.options);
@@ -338,7 +361,7 @@ Result<void> VideoWriter::finish()
     if (error < 0) {
         return encoder.failure(error);
     }
-    return {};
+    return encoder.file->commit();
 }
 
 }  // namespace tessaform

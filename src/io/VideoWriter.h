@@ -22,7 +22,8 @@ struct VideoSettings {
 // True when the name ends in .mp4, .mkv or .webm, in any case.
 bool namesVideo(const std::string& path);
 
-// Encodes frames one at a time into a film. Both codecs store YUV 4:2:0,
+// Encodes frames one at a time into a film, through a temporary file beside
+// the target (as images are written). Both codecs store YUV 4:2:0,
 // which needs even sides: an odd width or height is encoded one larger, its
 // last column or row repeated.
 class VideoWriter {
@@ -35,9 +36,10 @@ public:
 
     // One frame of 0x00RRGGBB pixels, top row first, width * height of them.
     Result<void> writeFrame(const std::uint32_t* pixels);
-    // Flushes the encoder and writes the trailer: a playable film of the
-    // frames written so far, so it also ends an interrupted render. Without
-    // it the destructor only releases everything, leaving the file as it is.
+    // Flushes the encoder, writes the trailer and puts the film in place of
+    // the target: a playable film of the frames written so far, so it also
+    // ends an interrupted render. Without it the destructor releases
+    // everything and removes the unfinished film; the target is untouched.
     Result<void> finish();
 
 private:

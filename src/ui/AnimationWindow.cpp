@@ -461,7 +461,7 @@ Result<std::shared_ptr<const FilmJob>> AnimationWindow::planFilm(const std::stri
     if (!outputs) {
         return Failure{outputs.error()};
     }
-    if (Result<void> writable = checkFilmOutputs(*outputs, frames->front()); !writable) {
+    if (Result<void> writable = checkFilmOutputs(*outputs, *frames); !writable) {
         return Failure{writable.error()};
     }
     return std::make_shared<const FilmJob>(FilmJob{animation_, std::move(frames).value(), *outputs});

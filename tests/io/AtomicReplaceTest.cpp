@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <vector>
 
 #include "support/FullDevice.h"
@@ -88,6 +89,29 @@ TEST_F(AtomicReplaceTest, FailedWriteKeepsTheOldTargetAndRemovesThePartialFile)
             EXPECT_EQ(Names{}, entries());
         }
     }
+}
+
+// Running out of memory while writing, say: the exception passes through.
+TEST_F(AtomicReplaceTest, AnExceptionWhileWritingKeepsTheOldTargetAndRemovesThePartialFile)
+{
+    writeText(target_, "previous render");
+    EXPECT_THROW(static_cast<void>(replaceFileAtomically(target_,
+                                                         [](const std::string& path) -> Result<void> {
+                                                             writeText(path, "half");
+                                                             throw std::bad_alloc();
+                                                         })),
+                 std::bad_alloc);
+    EXPECT_EQ("previous render", contents(target_));
+    EXPECT_EQ(Names{"render.tga"}, entries());
+}
+
+// Found before a render rather than by the rename after it.
+TEST_F(AtomicReplaceTest, ANameTheFileSystemCannotHoldIsRefusedBeforeWriting)
+{
+    const std::string tooLong = (folder_ / (std::string(256, 'n') + ".tga")).string();
+    EXPECT_EQ("Could not create " + tooLong + ": File name too long", checkReplaceable(tooLong).error());
+    EXPECT_TRUE(checkReplaceable((folder_ / (std::string(251, 'n') + ".tga")).string()).ok());
+    EXPECT_EQ(Names{}, entries());
 }
 
 TEST_F(AtomicReplaceTest, UnwritableLocationsAreReported)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <vector>
 
@@ -82,6 +83,22 @@ void expectColourIn(std::uint32_t expected, const Pixels& pixels, int width, Reg
 class VideoWriterTest : public testing::Test {
 protected:
     std::string path(const char* name) const { return scratch_.filePath(name); }
+
+    static std::string fileText(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    std::vector<std::string> sortedEntries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(scratch_.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     const ScratchFolder scratch_{"tessaform-video"};
 };
@@ -166,7 +183,9 @@ TEST_F(VideoWriterTest, FailuresAreOneLineNamingTheFile)
     EXPECT_FALSE(fs::exists(path("empty.mkv")));
 }
 
-TEST_F(VideoWriterTest, WriterDroppedWithoutFinishLetsGoOfItsFile)
+// A writer dropped without finish is a failed or killed run: until finish
+// the old film of that name is untouched, and after the drop it still is.
+TEST_F(VideoWriterTest, WriterDroppedWithoutFinishLetsGoOfItsFileAndKeepsTheOldFilm)
 {
     const auto openDescriptors = [] {
         return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
@@ -174,12 +193,31 @@ TEST_F(VideoWriterTest, WriterDroppedWithoutFinishLetsGoOfItsFile)
     const auto before = openDescriptors();
     const Pixels frame = twoColourFrame(32, 24, 0);
     for (const char* name : {"dropped.mp4", "dropped.webm"}) {
+        std::ofstream(path(name)) << "the old film";
         const Result<std::unique_ptr<VideoWriter>> writer = VideoWriter::open({path(name), 32, 24});
         ASSERT_TRUE(writer.ok()) << writer.error();
         ASSERT_TRUE((*writer)->writeFrame(frame.data()).ok());
+        EXPECT_EQ("the old film", fileText(path(name)));
     }
     EXPECT_EQ(before, openDescriptors());
-    EXPECT_TRUE(fs::exists(path("dropped.mp4")));
+    EXPECT_EQ((std::vector<std::string>{"dropped.mp4", "dropped.webm"}), sortedEntries());
+    EXPECT_EQ("the old film", fileText(path("dropped.mp4")));
+
+    ASSERT_TRUE(writeFilm({path("dropped.mp4"), 32, 24}, {frame}).ok());
+    EXPECT_EQ(1u, decodeFilm(path("dropped.mp4")).frames.size());
+    EXPECT_EQ((std::vector<std::string>{"dropped.mp4", "dropped.webm"}), sortedEntries());
+}
+
+// The muxer fails on a rate it cannot time (a frame a day) once the film is
+// under way; the old film stays and nothing else is left.
+TEST_F(VideoWriterTest, AFilmTheEncoderRefusesLeavesTheOldOne)
+{
+    std::ofstream(path("film.mp4")) << "the old film";
+    const Result<void> outcome =
+        writeFilm({path("film.mp4"), 32, 24, 1e-5}, std::vector<Pixels>(10, twoColourFrame(32, 24, 0)));
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ("the old film", fileText(path("film.mp4")));
+    EXPECT_EQ(std::vector<std::string>{"film.mp4"}, sortedEntries());
 }
 
 }  // namespace
