@@ -17,7 +17,8 @@ namespace {
 
 std::string partialName(const std::string& host, long pid, unsigned long long start)
 {
-    return ".tessaform-" + host + "-" + std::to_string(pid) + "-" + std::to_string(start) + "-0.partial";
+    return ".tessaform-" + host + "-" + std::to_string(pid) + "-" + std::to_string(start) +
+           "-999999.partial";  // an index this run never reaches
 }
 
 TEST(PartialFilesTest, ANameTellsItsWriter)
