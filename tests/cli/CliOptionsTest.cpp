@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,39 @@ TEST(CliOptions, RefusesWhatCannotBeRendered)
     EXPECT_TRUE(refused({"--set", "power=1"}));
     EXPECT_TRUE(refused({"--set", "power=6"}));
     EXPECT_FALSE(refused({"-W", "65535", "-H", "1"}));
+}
+
+// A frame rate the film's encoders cannot take is refused with the range in
+// short numbers, before any file is read.
+TEST(CliOptions, FrameRatesOutsideTheFilmRangeAreRefused)
+{
+    for (const char* fps : {"nan", "inf", "1e300", "1e-300", "1e-5", "0", "-30", "1000.5", "30x"}) {
+        const ParsedCommandLine parsed = parse({"--animation", "a.toml", "--fps", fps});
+        ASSERT_FALSE(parsed.options) << fps;
+        EXPECT_EQ(parsed.options.error(), std::string("--fps: must be a number from 0.001 to 1000, not ") + fps);
+    }
+    for (const char* fps : {"0.001", "29.97", "1000"}) {
+        EXPECT_FALSE(refused({"--animation", "a.toml", "--fps", fps})) << fps;
+    }
+}
+
+// A NaN is read as the keyframe and PNG readers read it: with its bits, in
+// the one spelling they write.
+TEST(CliOptions, NanValuesKeepTheirBits)
+{
+    for (const std::uint32_t bits : {0x7FC01234u, 0xFFC00000u, 0x7F800001u}) {
+        char text[32];
+        std::snprintf(text, sizeof text, "phi=nan(0x%08x)", bits);
+        const ParsedCommandLine parsed = parse({"--set", text});
+        ASSERT_TRUE(parsed.options) << text << ": " << parsed.options.error();
+        FractalParams params = defaultParams();
+        applyFieldAssignment(params, parsed.options->assignments.front());
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(params.phi), bits) << text;
+    }
+    for (const char* text : {"phi=nan", "phi=NaN", "phi=-nan", "phi=nan(abc)", "phi=nan(0x7fc0123)", "phi=nan(0x1)",
+                             "phi=-nan(0x7fc01234)", "phi=nan(0x3f800000)"}) {
+        EXPECT_TRUE(refused({"--set", text})) << text;
+    }
 }
 
 TEST(CliOptions, AssignmentsKeepTheirOrderAndUnits)
