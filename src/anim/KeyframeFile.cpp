@@ -135,7 +135,7 @@ Result<void> Reader::storeField(const std::string& name, const toml::node& value
     }
     // Text carries what a TOML number cannot: a NaN's bit pattern.
     if (const std::optional<std::string_view> text = value.value<std::string_view>()) {
-        const Result<float> number = parseExactFloat(*text);
+        const Result<float> number = parseTypedFloat(*text);
         if (!number) {
             return failureAt(value, name + ": " + number.error());
         }

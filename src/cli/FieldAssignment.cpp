@@ -59,8 +59,8 @@ Result<FieldAssignment> parseIntegerField(const ParamField& field, std::string_v
     return FieldAssignment{field.slot, number.value};
 }
 
-// A NaN is read as every other reader of the program reads one, with its
-// bits; the spellings from_chars also takes ("nan", "nan(x)") are refused.
+// A NaN keeps the bits its text names, read as keyframe files read it; of
+// the other spellings from_chars takes, only the plain nan and -nan are kept.
 Result<FieldAssignment> parseFloatField(const ParamField& field, std::string_view text)
 {
     const auto number = parseWhole<float>(text);
@@ -70,10 +70,10 @@ Result<FieldAssignment> parseFloatField(const ParamField& field, std::string_vie
     if (!std::isnan(number.value)) {
         return FieldAssignment{field.slot, number.value};
     }
-    const Result<float> nan = parseExactFloat(text);
+    const Result<float> nan = parseTypedFloat(text);
     if (!nan) {
         return Failure{std::string(field.name) + " takes a number, not " + quoted(text) +
-                       " (a NaN is written with its bits, as " +
+                       " (a NaN is written nan, or with its bits, as " +
                        exactFloatText(std::numeric_limits<float>::quiet_NaN()) + ")"};
     }
     return FieldAssignment{field.slot, *nan};

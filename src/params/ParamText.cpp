@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "params/ParamFields.h"
 #include "params/PrintableText.h"
@@ -106,6 +107,15 @@ Result<float> parseExactFloat(std::string_view text)
         return Failure{"bad number '" + printableText(text) + "'"};
     }
     return value;
+}
+
+Result<float> parseTypedFloat(std::string_view text)
+{
+    if (text == "nan" || text == "-nan") {
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        return text.front() == '-' ? -nan : nan;
+    }
+    return parseExactFloat(text);
 }
 
 std::string paramsAsText(const FractalParams& params)
