@@ -513,6 +513,10 @@ def keyframe_seeds():
     write("keyframe_file", "frames-out-of-order.toml", "[[key]]\nframe = 5\n[[key]]\nframe = 5\n")
     write("keyframe_file", "from-file.toml", '[[key]]\nframe = 0\nfrom = "start.j4d"\n')
     write("keyframe_file", "broken.toml", "[[key]\nframe = = 0\n")
+    # Nesting deep enough to overflow the TOML reader's recursion, refused
+    # before it: a dotted key of 20,000 parts, and arrays 300 deep.
+    write("keyframe_file", "deep-key.toml", "[[key]]\nframe = 0\n" + ".".join(["a"] * 20000) + " = 1\n")
+    write("keyframe_file", "deep-arrays.toml", "[[key]]\nframe = 0\nphi = " + "[" * 300 + "]" * 300 + "\n")
 
 
 def keyframe_dictionary():

@@ -1,6 +1,8 @@
 #include "anim/Animation.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -119,6 +121,20 @@ void interpolateField(const Segment& s, const ParamField& field, Interpolation m
 }
 
 }  // namespace
+
+bool isFilmFrameRate(double fps)
+{
+    return fps >= kSlowestFilmFps && fps <= kFastestFilmFps;
+}
+
+std::string filmFrameRateRangeText()
+{
+    const auto shortest = [](double value) {
+        std::array<char, 32> text{};
+        return std::string(text.data(), std::to_chars(text.data(), text.data() + text.size(), value).ptr);
+    };
+    return "a number from " + shortest(kSlowestFilmFps) + " to " + shortest(kFastestFilmFps);
+}
 
 std::array<Interpolation, kParamSlotCount> defaultInterpolation()
 {

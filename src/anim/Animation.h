@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "params/FractalParams.h"
@@ -16,6 +17,16 @@ struct Keyframe {
     // carries from the key before.
     FractalParams params;
 };
+
+// The frame rates a film is written at: both of its encoders take every
+// one of them.
+inline constexpr double kSlowestFilmFps = 0.001;
+inline constexpr double kFastestFilmFps = 1000.0;
+
+bool isFilmFrameRate(double fps);
+
+// "a number from 0.001 to 1000", for messages.
+std::string filmFrameRateRangeText();
 
 struct Animation {
     double fps = 30.0;

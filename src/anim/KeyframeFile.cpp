@@ -8,12 +8,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string_view>
 
+#include "anim/TomlNesting.h"
+#include "params/BoundedFileRead.h"
 #include "params/ParamFields.h"
 #include "params/ParamText.h"
+#include "params/PrintableText.h"
 
 namespace tessaform {
 namespace {
@@ -82,8 +83,8 @@ Result<void> Reader::forEachField(const toml::table& table, const std::string& p
 Result<void> Reader::readFps(const toml::node& node, Animation& animation) const
 {
     const std::optional<double> fps = node.value<double>();
-    if (!fps || !(*fps > 0.0) || !std::isfinite(*fps)) {
-        return failureAt(node, "fps must be a number above 0");
+    if (!fps || !isFilmFrameRate(*fps)) {
+        return failureAt(node, "fps must be " + filmFrameRateRangeText());
     }
     animation.fps = *fps;
     return {};
@@ -98,7 +99,7 @@ Result<void> Reader::readInterpolation(const toml::node& node, Animation& animat
     return forEachField(*table, "", [&](const std::string& name, const toml::node& value) -> Result<void> {
         const ParamField* field = findParamField(name);
         if (field == nullptr) {
-            return failureAt(value, "unknown field '" + name + "'");
+            return failureAt(value, "unknown field '" + printableText(name) + "'");
         }
         const std::optional<std::string_view> text = value.value<std::string_view>();
         const auto mode = std::find_if(kModeNames.begin(), kModeNames.end(),
@@ -118,7 +119,7 @@ Result<void> Reader::storeField(const std::string& name, const toml::node& value
 {
     const ParamField* field = findParamField(name);
     if (field == nullptr) {
-        return failureAt(value, "unknown field '" + name + "'");
+        return failureAt(value, "unknown field '" + printableText(name) + "'");
     }
     if (field->kind == FieldKind::Integer) {
         const std::optional<std::int64_t> number = value.value_exact<std::int64_t>();
@@ -134,7 +135,7 @@ Result<void> Reader::storeField(const std::string& name, const toml::node& value
     }
     // Text carries what a TOML number cannot: a NaN's bit pattern.
     if (const std::optional<std::string_view> text = value.value<std::string_view>()) {
-        const Result<float> number = parseExactFloat(*text);
+        const Result<float> number = parseTypedFloat(*text);
         if (!number) {
             return failureAt(value, name + ": " + number.error());
         }
@@ -153,8 +154,9 @@ Result<Keyframe> Reader::readKey(const toml::table& table, const Keyframe* previ
     const toml::node* frameNode = table.get("frame");
     const std::optional<std::int64_t> frame = frameNode ? frameNode->value_exact<std::int64_t>() : std::nullopt;
     if (!frame || *frame < 0 || *frame > std::numeric_limits<int>::max()) {
-        return failureAt(frameNode ? frameNode->source() : table.source(),
-                         "each key needs a frame, a whole number from 0");
+        return failureAt(
+            frameNode ? frameNode->source() : table.source(),
+            "each key needs a frame, a whole number from 0 to " + std::to_string(std::numeric_limits<int>::max()));
     }
     if (previous != nullptr && *frame <= previous->frame) {
         return failureAt(*frameNode, "frame " + std::to_string(*frame) + " does not come after frame " +
@@ -212,7 +214,7 @@ KeyframeLoad Reader::read(const toml::table& file)
                             : name == "interpolation" ? readInterpolation(node, animation)
                             : name == "key"
                                 ? readKeys(node, animation)
-                                : Result<void>(failureAt(node, "unknown entry '" + std::string(name.str()) + "'"));
+                                : Result<void>(failureAt(node, "unknown entry '" + printableText(name.str()) + "'"));
         if (!done) {
             return {Failure{done.error()}, unreadable_ ? KeyframeProblem::Unreadable : KeyframeProblem::Invalid};
         }
@@ -275,6 +277,11 @@ std::string modeName(Interpolation mode)
 KeyframeLoad parseKeyframeText(std::string_view text, const std::string& sourceName, const std::string& folder,
                                const ParamsFileLoader& loadFrom)
 {
+    if (const std::optional<NestingProblem> nesting = findTooDeepNesting(text)) {
+        return {Failure{sourceName + ":" + std::to_string(nesting->line) + ":" + std::to_string(nesting->column) +
+                        ": " + nesting->what},
+                KeyframeProblem::Invalid};
+    }
     toml::table file;
     try {
         file = toml::parse(text, sourceName);
@@ -290,17 +297,11 @@ KeyframeLoad parseKeyframeText(std::string_view text, const std::string& sourceN
 
 KeyframeLoad readKeyframeFile(const std::string& path, const ParamsFileLoader& loadFrom)
 {
-    std::error_code error;
-    std::ifstream in(path, std::ios::binary);
-    if (std::filesystem::is_directory(path, error) || !in) {
-        return {Failure{"Could not read keyframe file " + path}, KeyframeProblem::Unreadable};
+    const Result<std::string> text = readBoundedFile(path);
+    if (!text) {
+        return {Failure{"Could not read keyframe file " + path + ": " + text.error()}, KeyframeProblem::Unreadable};
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        return {Failure{"Could not read keyframe file " + path}, KeyframeProblem::Unreadable};
-    }
-    return parseKeyframeText(text.str(), path, std::filesystem::path(path).parent_path().string(), loadFrom);
+    return parseKeyframeText(*text, path, std::filesystem::path(path).parent_path().string(), loadFrom);
 }
 
 std::string keyframeFileText(const Animation& animation)

@@ -4,11 +4,13 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string_view>
 #include <system_error>
 
 #include "app/ImageMetadata.h"
 #include "io/AtomicReplace.h"
+#include "params/BoundedFileRead.h"
 #include "params/ParamFile.h"
 
 namespace tessaform {
@@ -33,17 +35,29 @@ Result<int> readParamsFile(const std::string& path, FractalParams& params)
     return lines;
 }
 
+namespace {
+
+std::string shortParamsFileText(const std::string& path, int linesRead)
+{
+    return "Parameter file " + path + ": only " + std::to_string(linesRead) + " of its " +
+           std::to_string(kParamFileLines) + " lines could be read";
+}
+
+}  // namespace
+
 std::string shortParamsFileWarning(const std::string& path, int linesRead)
 {
     if (linesRead < kParamFileLines) {
-        return "Parameter file " + path + ": only " + std::to_string(linesRead) + " of its " +
-               std::to_string(kParamFileLines) + " lines could be read; the other values are unchanged";
+        return shortParamsFileText(path, linesRead) + "; the other values are unchanged";
     }
     return {};
 }
 
 Result<FractalParams> readParamsOnto(const std::string& path, const FractalParams& base)
 {
+    if (const std::string reason = notRegularFileReason(path); !reason.empty()) {
+        return Failure{"Could not read parameter file " + path + ": " + reason};
+    }
     if (isPngFile(path)) {
         const Result<ImageParams> image = readImageParams(path);
         if (!image) {
@@ -51,9 +65,14 @@ Result<FractalParams> readParamsOnto(const std::string& path, const FractalParam
         }
         return image->params;
     }
+    const Result<std::string> text = readBoundedFile(path);
+    if (!text) {
+        return Failure{"Could not read parameter file " + path + ": " + text.error()};
+    }
+    std::istringstream in(*text);
     FractalParams params = base;
-    if (const Result<int> linesRead = readParamsFile(path, params); !linesRead) {
-        return Failure{linesRead.error()};
+    if (const int linesRead = loadParams(in, params); linesRead < kParamFileLines) {
+        return Failure{shortParamsFileText(path, linesRead)};
     }
     return params;
 }

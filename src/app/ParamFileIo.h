@@ -16,8 +16,11 @@ Result<int> readParamsFile(const std::string& path, FractalParams& params);
 // lines; empty when every line was read.
 std::string shortParamsFileWarning(const std::string& path, int linesRead);
 
-// The record a .j4d file (onto base) or a PNG carrying parameters gives;
-// fails when the file cannot be read or a PNG's parameters do not load.
+// The record a .j4d file (onto base) or a PNG carrying parameters gives, as
+// a keyframe's "from" file: it must be a regular file and whole. Fails when
+// the file cannot be read, a .j4d file is over kLargestTextFile or stops
+// short of its seven lines (another kind of file reads as none), or a PNG's
+// parameters do not load.
 Result<FractalParams> readParamsOnto(const std::string& path, const FractalParams& base);
 
 // True when the name ends in ".j4d", in any case.

@@ -1,8 +1,10 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <map>
 
+#include "anim/Animation.h"
 #include "anim/FrameList.h"
 #include "app/FrameNames.h"
 #include "io/TgaWriter.h"
@@ -19,6 +21,21 @@ struct RawOptions {
     std::optional<std::string> tile;
     std::optional<long> claimTimeout;
 };
+
+// CLI11's own range check prints its bounds as long decimals and lets a NaN
+// through.
+CLI::Validator filmFrameRate()
+{
+    return CLI::Validator(
+        [](const std::string& text) -> std::string {
+            double fps = 0.0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), fps);
+            const bool whole = error == std::errc() && end == text.data() + text.size();
+            return whole && isFilmFrameRate(fps) ? std::string{}
+                                                 : "must be " + filmFrameRateRangeText() + ", not " + text;
+        },
+        "FPS");
+}
 
 void defineOptions(CLI::App& app, RawOptions& raw)
 {
@@ -44,7 +61,7 @@ void defineOptions(CLI::App& app, RawOptions& raw)
     app.add_option("--animation", o.animationFile, "Keyframe file (.toml): render its frames");
     app.add_option("--frames", raw.frameList, "Frames to render: 0-239, 3,5-10,47-327 or 0-239:2 (default: all)");
     app.add_option("--fps", o.fps, "Frames per second of a film (default: the keyframe file's)")
-        ->check(CLI::PositiveNumber);
+        ->check(filmFrameRate());
     app.add_option("--quality", o.quality, "A film's constant quality, 0 (best) to 63 (default 23)")
         ->check(CLI::Range(0, 63));
     app.add_flag("--skip-existing", o.skipExisting, "Do not render frames whose images are already there");

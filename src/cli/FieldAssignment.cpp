@@ -1,8 +1,11 @@
 #include "cli/FieldAssignment.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 
 #include "params/ParamFields.h"
+#include "params/ParamText.h"
 #include "render/Renderer.h"
 
 namespace tessaform {
@@ -56,13 +59,24 @@ Result<FieldAssignment> parseIntegerField(const ParamField& field, std::string_v
     return FieldAssignment{field.slot, number.value};
 }
 
+// A NaN keeps the bits its text names, read as keyframe files read it; of
+// the other spellings from_chars takes, only the plain nan and -nan are kept.
 Result<FieldAssignment> parseFloatField(const ParamField& field, std::string_view text)
 {
     const auto number = parseWhole<float>(text);
     if (number.error != std::errc()) {
         return Failure{describeBadNumber(field, text, number)};
     }
-    return FieldAssignment{field.slot, number.value};
+    if (!std::isnan(number.value)) {
+        return FieldAssignment{field.slot, number.value};
+    }
+    const Result<float> nan = parseTypedFloat(text);
+    if (!nan) {
+        return Failure{std::string(field.name) + " takes a number, not " + quoted(text) +
+                       " (a NaN is written nan, or with its bits, as " +
+                       exactFloatText(std::numeric_limits<float>::quiet_NaN()) + ")"};
+    }
+    return FieldAssignment{field.slot, *nan};
 }
 
 }  // namespace

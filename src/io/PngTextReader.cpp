@@ -37,7 +37,7 @@ bool readExactly(std::FILE* stream, void* into, std::size_t count)
     return std::fread(into, 1, count, stream) == count;
 }
 
-// False at the end of the stream or when the length is beyond what PNG allows.
+// False at the end of the stream.
 bool readChunkHeader(std::FILE* stream, ChunkHeader& header)
 {
     std::array<unsigned char, 8> bytes{};
@@ -46,7 +46,7 @@ bool readChunkHeader(std::FILE* stream, ChunkHeader& header)
     }
     header.length = bigEndian(bytes.data());
     std::memcpy(header.type.data(), bytes.data() + 4, 4);
-    return header.length <= kLongestChunk;
+    return true;
 }
 
 // Read block by block, so that a length the file does not hold costs no
@@ -167,7 +167,8 @@ Result<std::vector<PngText>> readPngTexts(std::FILE* stream)
     ChunkHeader header;
     while (readChunkHeader(stream, header) && !header.is("IEND")) {
         if (!header.is("tEXt") && !header.is("zTXt")) {
-            if (!skipChunk(stream, header)) {
+            // A length beyond what PNG allows ends the chunks the image has.
+            if (header.length > kLongestChunk || !skipChunk(stream, header)) {
                 break;
             }
             continue;

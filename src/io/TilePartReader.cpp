@@ -26,6 +26,15 @@ bool sizeAndBandPossible(const TilePartHeader& header)
            inRange(header.firstRow, 0, header.height - 1) && inRange(header.endRow, header.firstRow + 1, header.height);
 }
 
+// Instruction set names are words such as AVX3_DL; the name reaches
+// messages, so damaged bytes must not.
+bool isInstructionSetName(std::string_view name)
+{
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    });
+}
+
 // Grids exist only for pixels off the image's border.
 std::uint32_t mostGridsIn(int row, const TilePartHeader& header)
 {
@@ -63,6 +72,9 @@ Result<TilePartHeader> TilePartReader::readHeader()
     Result<std::string> target = getString(kLargestSimdTargetName, "instruction set");
     if (!target) {
         return Failure{target.error()};
+    }
+    if (!isInstructionSetName(*target)) {
+        return damaged("bad instruction set name");
     }
     header.simdTarget = std::move(target).value();
     const Result<std::string> paramsText = getString(kLargestParamsText, "record");

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "params/AllocationLimit.h"
 #include "params/BmpCompleteness.h"
 #include "params/GifCompleteness.h"
 #include "params/JpegCompleteness.h"
@@ -54,20 +55,6 @@ bool checkedFromStart(QFile& file, bool (*check)(QIODevice&))
     }
     const bool passed = check(file);
     return file.seek(0) && passed;
-}
-
-// The reader's allocation limit guards against decompression bombs, but a
-// handler that honours a clip rectangle only allocates the clipped part, so
-// the limit is applied to the full image size here as well.
-bool fitsAllocationLimit(const QSize& size)
-{
-    const int limitMegabytes = QImageReader::allocationLimit();
-    if (limitMegabytes <= 0) {
-        return true;
-    }
-    constexpr qint64 kBytesPerPixel = 4;
-    const qint64 bytes = qint64{size.width()} * size.height() * kBytesPerPixel;
-    return bytes <= qint64{limitMegabytes} * 1024 * 1024;
 }
 
 // Only the top row is wanted; a handler that supports clipping (JPEG) then

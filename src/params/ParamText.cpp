@@ -5,8 +5,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "params/ParamFields.h"
+#include "params/PrintableText.h"
 
 namespace tessaform {
 namespace {
@@ -25,7 +27,7 @@ std::string nanText(float value)
 Result<float> parseNanText(std::string_view text)
 {
     if (text.size() != kNanPrefix.size() + kNanDigits + 1 || text.back() != ')') {
-        return Failure{"bad number '" + std::string(text) + "'"};
+        return Failure{"bad number '" + printableText(text) + "'"};
     }
     std::uint32_t bits = 0;
     const char* begin = text.data() + kNanPrefix.size();
@@ -33,7 +35,7 @@ Result<float> parseNanText(std::string_view text)
     const auto [stop, error] = std::from_chars(begin, end, bits, 16);
     const float value = std::bit_cast<float>(bits);
     if (error != std::errc() || stop != end || !std::isnan(value)) {
-        return Failure{"bad number '" + std::string(text) + "'"};
+        return Failure{"bad number '" + printableText(text) + "'"};
     }
     return value;
 }
@@ -44,7 +46,7 @@ Result<std::int32_t> parseExactInteger(std::string_view text)
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (error != std::errc() || stop != end) {
-        return Failure{"bad whole number '" + std::string(text) + "'"};
+        return Failure{"bad whole number '" + printableText(text) + "'"};
     }
     return value;
 }
@@ -102,9 +104,18 @@ Result<float> parseExactFloat(std::string_view text)
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (error != std::errc() || stop != end || std::isnan(value)) {
-        return Failure{"bad number '" + std::string(text) + "'"};
+        return Failure{"bad number '" + printableText(text) + "'"};
     }
     return value;
+}
+
+Result<float> parseTypedFloat(std::string_view text)
+{
+    if (text == "nan" || text == "-nan") {
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        return text.front() == '-' ? -nan : nan;
+    }
+    return parseExactFloat(text);
 }
 
 std::string paramsAsText(const FractalParams& params)
@@ -133,7 +144,7 @@ Result<FractalParams> paramsFromText(std::string_view text)
         const std::size_t equals = line.find('=');
         const ParamField* field = equals == std::string_view::npos ? nullptr : findParamField(line.substr(0, equals));
         if (field == nullptr) {
-            return Failure{"unknown parameter line '" + std::string(line.substr(0, 40)) + "'"};
+            return Failure{"unknown parameter line '" + printableText(line.substr(0, 40)) + "'"};
         }
         if (seen[static_cast<std::size_t>(field->slot)]) {
             return Failure{std::string(field->name) + " is given twice"};

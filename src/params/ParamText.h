@@ -18,6 +18,10 @@ std::string exactFloatText(float value);
 // Reads what exactFloatText writes, and any other decimal from_chars takes.
 Result<float> parseExactFloat(std::string_view text);
 
+// The same, and "nan" or "-nan" for the quiet NaN of either sign, as C's
+// strtof reads them (and so .j4d files): for values a person types.
+Result<float> parseTypedFloat(std::string_view text);
+
 // Every slot of the record as a "name=value" line, in slot order.
 std::string paramsAsText(const FractalParams& params);
 

@@ -143,7 +143,7 @@ QWidget* AnimationWindow::makePlayControls()
     play_ = makeButton("play", "Play", this);
     fps_ = new QDoubleSpinBox(this);
     fps_->setObjectName(QStringLiteral("fps"));
-    fps_->setRange(0.001, 1000.0);
+    fps_->setRange(kSlowestFilmFps, kFastestFilmFps);
     fps_->setDecimals(3);
     fps_->setKeyboardTracking(false);
     connect(play_, &QPushButton::clicked, this, &AnimationWindow::togglePlaying);

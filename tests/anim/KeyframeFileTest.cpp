@@ -86,8 +86,18 @@ TEST(KeyframeFileTest, ErrorsPointAtTheirLineAndColumn)
          KeyframeProblem::Invalid},
         {"[interpolation]\nphi = \"cubic\"\n[[key]]\nframe = 0\n", "film.toml:2:7: phi must be",
          KeyframeProblem::Invalid},
-        {"fps = 0\n[[key]]\nframe = 0\n", "film.toml:1:7: fps must be a number above 0", KeyframeProblem::Invalid},
+        {"fps = 0\n[[key]]\nframe = 0\n", "film.toml:1:7: fps must be a number from 0.001 to 1000",
+         KeyframeProblem::Invalid},
+        {"fps = 1e300\n[[key]]\nframe = 0\n", "film.toml:1:7: fps must be a number from 0.001 to 1000",
+         KeyframeProblem::Invalid},
+        {"fps = 1e-300\n[[key]]\nframe = 0\n", "film.toml:1:7: fps must be a number from 0.001 to 1000",
+         KeyframeProblem::Invalid},
+        {"fps = nan\n[[key]]\nframe = 0\n", "film.toml:1:7: fps must be", KeyframeProblem::Invalid},
+        {"[[key]]\nframe = 2147483648\n", "film.toml:2:9: each key needs a frame, a whole number from 0 to 2147483647",
+         KeyframeProblem::Invalid},
         {"speed = 2\n[[key]]\nframe = 0\n", "film.toml:1:9: unknown entry 'speed'", KeyframeProblem::Invalid},
+        {"[[key]]\nframe = 0\n\"\\u001b[2J\" = 1\n", "film.toml:3:15: unknown field '\\x1b[2J'",
+         KeyframeProblem::Invalid},
         {"fps = 30\n", "film.toml: the file has no [[key]]", KeyframeProblem::Invalid},
         {"[[key]]\nframe = 0\nfrom = \"gone.j4d\"\n", "film.toml:3:8: Could not read parameter file films/gone.j4d",
          KeyframeProblem::Unreadable},
@@ -99,6 +109,41 @@ TEST(KeyframeFileTest, ErrorsPointAtTheirLineAndColumn)
         EXPECT_EQ(load.problem, c.problem) << c.text;
     }
     EXPECT_EQ(readKeyframeFile("/no/such/film.toml", fakeLoader).problem, KeyframeProblem::Unreadable);
+}
+
+// Dotted keys and nested tables make the TOML reader recurse once a level;
+// too many of either are refused before it runs, with the place.
+TEST(KeyframeFileTest, DeepNestingIsRefusedBeforeTheTomlReader)
+{
+    const auto dotted = [](int parts, std::string text = "") {
+        text += "a";
+        for (int i = 1; i < parts; ++i) text += ".a";
+        return text;
+    };
+    const struct {
+        std::string text;
+        std::string reason;
+    } cases[] = {
+        {dotted(20000, "[[key]]\nframe = 0\n") + " = 1\n", "film.toml:3:1: a key of more than 16 dotted parts"},
+        {dotted(16, "[[key]]\nframe = 0\n  \"q\" . ") + " = 1\n", "film.toml:3:3: a key of more than 16 dotted parts"},
+        {dotted(17, "[") + "]\n", "film.toml:1:2: a key of more than 16 dotted parts"},
+        {dotted(17, "x = 'é' # .\n") + " = 1\n", "film.toml:2:1: a key of more than 16 dotted parts"},
+        {std::string("x = {y = ").append(20000, '['), "film.toml:1:25: tables and arrays nested more than 16 deep"},
+        {"x = [\n[[[[[[[[[[[[[[[[\n", "film.toml:2:16: tables and arrays nested more than 16 deep"},
+    };
+    for (const auto& c : cases) {
+        const KeyframeLoad load = parsed(c.text);
+        ASSERT_FALSE(load.animation.ok());
+        EXPECT_EQ(load.animation.error(), c.reason);
+        EXPECT_EQ(load.problem, KeyframeProblem::Invalid);
+    }
+    // Dots and brackets inside strings and comments are text, not nesting.
+    const std::string text = dotted(40, "# ") + "{{{{{{{{{{{{{{{{{{\n[[key]]\nframe = 0\n" + dotted(40, "\"") +
+                             "[[[[[[[[[[[[[[[[[[\" = 1\n" + dotted(40, "phi = '''") + "'''\n" +
+                             dotted(40, "theta = \"\"\"\n") + "\"\"\"\n" + dotted(40, "distance = 1.5 # ") + "\n";
+    const KeyframeLoad load = parsed(text);
+    ASSERT_FALSE(load.animation.ok());
+    EXPECT_EQ(load.animation.error().rfind("film.toml:4:103: unknown field 'a.a.a", 0), 0u) << load.animation.error();
 }
 
 TEST(KeyframeFileTest, WrittenFileReadsBackToTheSameBits)

@@ -117,6 +117,27 @@ TEST_F(ParamFileIoTest, BadFilesLoadWhatTheyCanAndSayHowFarTheyGot)
     }
 }
 
+// A keyframe's "from" file must be whole: a file of another kind reads as
+// no lines at all, which would otherwise give a film of the defaults.
+TEST_F(ParamFileIoTest, FromFilesMustBeWholeRegularFiles)
+{
+    const struct {
+        std::string path;
+        std::string reason;  // empty: loads
+    } cases[] = {
+        {write("whole.j4d", kWholeFile), ""},
+        {write("film.toml", "[[key]]\nframe = 0\n"), "Parameter file {}: only 0 of its 7 lines could be read"},
+        {write("three.j4d", kWholeFile.substr(0, kWholeFile.find("<constant"))),
+         "Parameter file {}: only 3 of its 7 lines could be read"},
+        {"/dev/zero", "Could not read parameter file {}: not a regular file"},
+        {folder_.string(), "Could not read parameter file {}: not a regular file"},
+    };
+    for (const auto& c : cases) {
+        const Result<FractalParams> loaded = readParamsOnto(c.path, startingRecord());
+        EXPECT_EQ(loaded.error(), c.reason.empty() ? "" : replaced(c.reason, "{}", c.path)) << c.path;
+    }
+}
+
 // Permissions do not stop root, which reads any file.
 TEST_F(ParamFileIoTest, UnreadableFileChangesNothing)
 {

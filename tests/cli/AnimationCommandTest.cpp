@@ -135,6 +135,35 @@ TEST_F(AnimationCommandTest, BadFilesAndListsStopBeforeAnyFrame)
     EXPECT_EQ(left, (std::vector<std::string>{"bad.toml", "film.toml", "from.toml"}));
 }
 
+// Input that cannot end, would crash the TOML reader, is not parameters or
+// names a rate no encoder takes: one line with its place, nothing rendered.
+TEST_F(AnimationCommandTest, HostileKeyframeInputStopsBeforeAnyFrame)
+{
+    std::string deepKey = "a";
+    for (int i = 0; i < 20000; ++i) deepKey += ".a";
+    write("deep.toml", "[[key]]\nframe = 0\n" + deepKey + " = 1\n");
+    write("other.toml", "[[key]]\nframe = 0\nfrom = \"film.toml\"\n");
+    write("zero.toml", "[[key]]\nframe = 0\nfrom = \"/dev/zero\"\n");
+    write("fast.toml", "fps = 1e300\n[[key]]\nframe = 0\n");
+    const struct {
+        std::string arguments;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {"--animation /dev/zero", 1, "Could not read keyframe file /dev/zero: not a regular file"},
+        {"--animation deep.toml", 2, "deep.toml:3:1: a key of more than 16 dotted parts"},
+        {"--animation other.toml", 1, "other.toml:3:8: Parameter file film.toml: only 0 of its 7 lines could be read"},
+        {"--animation zero.toml", 1, "zero.toml:3:8: Could not read parameter file /dev/zero: not a regular file"},
+        {"--animation fast.toml", 2, "fast.toml:1:7: fps must be a number from 0.001 to 1000\n"},
+        {"--animation film.toml --fps nan", 2, "--fps: must be a number from 0.001 to 1000, not nan"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run("-q -W 8 -H 6 -o f_%d.png " + c.arguments), c.exitCode) << c.arguments;
+        EXPECT_NE(read("stderr.txt").find(c.message), std::string::npos) << c.arguments << ": " << read("stderr.txt");
+    }
+    EXPECT_EQ(files().size(), 5u) << "nothing rendered";
+}
+
 TEST_F(AnimationCommandTest, SavedAnimationRendersTheSameFrames)
 {
     ASSERT_EQ(run("-q --animation film.toml --save-animation back.toml"), 0);

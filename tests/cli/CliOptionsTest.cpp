@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,45 @@ TEST(CliOptions, RefusesWhatCannotBeRendered)
     EXPECT_TRUE(refused({"--set", "power=1"}));
     EXPECT_TRUE(refused({"--set", "power=6"}));
     EXPECT_FALSE(refused({"-W", "65535", "-H", "1"}));
+}
+
+// A frame rate the film's encoders cannot take is refused with the range in
+// short numbers, before any file is read.
+TEST(CliOptions, FrameRatesOutsideTheFilmRangeAreRefused)
+{
+    for (const char* fps : {"nan", "inf", "1e300", "1e-300", "1e-5", "0", "-30", "1000.5", "30x"}) {
+        const ParsedCommandLine parsed = parse({"--animation", "a.toml", "--fps", fps});
+        ASSERT_FALSE(parsed.options) << fps;
+        EXPECT_EQ(parsed.options.error(), std::string("--fps: must be a number from 0.001 to 1000, not ") + fps);
+    }
+    for (const char* fps : {"0.001", "29.97", "1000"}) {
+        EXPECT_FALSE(refused({"--animation", "a.toml", "--fps", fps})) << fps;
+    }
+}
+
+// A NaN is read as the keyframe and PNG readers read it: with its bits, or
+// as TOML's plain nan and -nan.
+TEST(CliOptions, NanValuesKeepTheirBits)
+{
+    const struct {
+        const char* text;
+        std::uint32_t bits;
+    } accepted[] = {{"phi=nan(0x7fc01234)", 0x7FC01234u},
+                    {"phi=nan(0xffc00000)", 0xFFC00000u},
+                    {"phi=nan(0x7f800001)", 0x7F800001u},
+                    {"phi=nan", 0x7FC00000u},
+                    {"phi=-nan", 0xFFC00000u}};
+    for (const auto& [text, bits] : accepted) {
+        const ParsedCommandLine parsed = parse({"--set", text});
+        ASSERT_TRUE(parsed.options) << text << ": " << parsed.options.error();
+        FractalParams params = defaultParams();
+        applyFieldAssignment(params, parsed.options->assignments.front());
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(params.phi), bits) << text;
+    }
+    for (const char* text : {"phi=NaN", "phi=NAN(0x7fc01234)", "phi=nan(abc)", "phi=nan(0x7fc0123)", "phi=nan(0x1)",
+                             "phi=-nan(0x7fc01234)", "phi=nan(0x3f800000)"}) {
+        EXPECT_TRUE(refused({"--set", text})) << text;
+    }
 }
 
 TEST(CliOptions, AssignmentsKeepTheirOrderAndUnits)

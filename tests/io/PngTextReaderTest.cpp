@@ -82,6 +82,9 @@ TEST_F(PngTextReaderTest, DamagedTextChunksFailTheWholeRead)
     // Lengths the file does not hold: refused without making room for them.
     std::string hugeLength = png_;
     hugeLength[plain - 4] = 0x58;
+    // Beyond what PNG allows: still a text chunk that is too long.
+    std::string lengthOf2To31 = png_;
+    lengthOf2To31.replace(plain - 4, 4, std::string("\x80\0\0\0", 4));
     std::string longerThanTheFile = png_.substr(0, plain + 20);
     longerThanTheFile[plain - 2] = 0x10;
     std::string noKeyword = png_;
@@ -97,6 +100,7 @@ TEST_F(PngTextReaderTest, DamagedTextChunksFailTheWholeRead)
         {badDeflate, "damaged"},
         {noKeyword, "bad keyword"},
         {hugeLength, "too long"},
+        {lengthOf2To31, "a text chunk is too long"},
         {longerThanTheFile, "cut short"},
         {"GIF89a", "not a PNG"},
         {"", "not a PNG"},

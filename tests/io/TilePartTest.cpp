@@ -109,6 +109,23 @@ TEST(TilePartTest, EveryCutAndEveryChangedByteIsRefused)
     EXPECT_EQ(readPart(bytes + "x").error(), "damaged: data after its end");
 }
 
+// The header is read before the checksum at the end can be checked, so its
+// text reaches a message only as a name or escaped.
+TEST(TilePartTest, DamagedHeaderTextNeverReachesTheTerminalRaw)
+{
+    TilePartHeader header = smallHeader();
+    header.simdTarget = "AVX\x1b]0;title\x07";
+    EXPECT_EQ(readPart(partBytes(header, kRows)).error(), "damaged: bad instruction set name");
+    header.simdTarget = "";
+    EXPECT_EQ(readPart(partBytes(header, kRows)).error(), "damaged: bad instruction set name");
+
+    std::string bytes = partBytes(smallHeader(), kRows);
+    bytes[bytes.find("distance=") + 9] = '\x1b';
+    const std::string error = readPart(bytes).error();
+    EXPECT_EQ(error.rfind("damaged: record: distance: bad number '\\x1b", 0), 0u) << error;
+    EXPECT_EQ(error.find('\x1b'), std::string::npos);
+}
+
 TEST(TilePartTest, GridsOnTheBorderOrOutOfOrderAreRefused)
 {
     const std::vector<std::vector<GridAverage>> badGrids = {

@@ -99,6 +99,20 @@ QByteArray bombPng(quint32 width, quint32 height)
            pngChunk("IDAT", zlibStream) + pngChunk("IEND", {});
 }
 
+QByteArray deflated(const QByteArray& bytes)
+{
+    return qCompress(bytes).mid(4);  // less Qt's length prefix
+}
+
+// A 2 x 1 PNG of 8 bits per channel with the compressed data given, its
+// chunks whole and their checksums right.
+QByteArray twoPixelPng(char colourType, const QByteArray& compressedRows)
+{
+    const QByteArray header = QByteArray("\0\0\0\x02\0\0\0\x01\x08", 9) + colourType + QByteArray(3, '\0');
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", compressedRows) +
+           pngChunk("IEND", {});
+}
+
 void appendLittleEndianWord(QByteArray& bytes, int value)
 {
     bytes.append(static_cast<char>(value & 0xff)).append(static_cast<char>(value >> 8));
@@ -321,6 +335,11 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
     const QByteArray jpegBytes = contentsOf(save(noise(64, 64), "whole.jpg", "jpeg"));
     const qsizetype scanData = jpegBytes.indexOf("\xff\xda") + 14;  // past the scan header of three components
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir_.filePath("folder.png"))));
+    const QByteArray rgbRow("\0\1\2\3\4\5\6", 7);
+    QByteArray wrongDataChecksum = twoPixelPng(2, deflated(rgbRow));
+    wrongDataChecksum[wrongDataChecksum.indexOf("IEND") - 5] ^= 1;
+    QByteArray damagedData = deflated(rgbRow);
+    damagedData[2] = static_cast<char>(0xFF);
 
     const struct {
         const char* what;
@@ -358,6 +377,11 @@ TEST_F(GradientImageTest, UnusableFilesGiveNothing)
         {"GIF without a frame", write("empty.gif", QByteArray("GIF89a\x02\0\x01\0\0\0\0;", 14))},
         {"format not offered", save(rampWithRowsBelow(qRgb(0, 0, 0)), "ramp.ppm", "ppm")},
         {"NUL inside the path", png + std::string(1, '\0') + "tail"},
+        // Whole chunks, damaged inside: only decoding finds these.
+        {"PNG with a wrong data checksum", write("crc.png", wrongDataChecksum)},
+        {"PNG with damaged compressed data", write("inflate.png", twoPixelPng(2, damagedData))},
+        {"PNG with too little data", write("little.png", twoPixelPng(2, deflated(rgbRow.left(3))))},
+        {"palette PNG without its palette", write("palette.png", twoPixelPng(3, deflated(QByteArray(3, '\0'))))},
     };
     // The decoders' own complaints must not reach the terminal either.
     ::testing::internal::CaptureStderr();
