@@ -46,11 +46,13 @@ qreal scaleToFit(QSize size, QSize room)
         {1.0, static_cast<qreal>(room.width()) / size.width(), static_cast<qreal>(room.height()) / size.height()});
 }
 
-void releaseWindow(HighQualityWindow* window)
+// A window left open by a key press goes when the user closes it, or with
+// the program, whose end would otherwise leave it undeleted.
+void releaseWindow(HighQualityWindow* window, QObject& program)
 {
     if (window->isVisible()) {
-        // Left open by a key press: it goes when the user closes it.
         window->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(&program, &QObject::destroyed, window, [window] { delete window; });
     } else {
         window->deleteLater();
     }
@@ -146,7 +148,7 @@ void runInRenderWindow(RenderClaim claim, const HighQualityServices& services, s
     services.scheduler.abandonRender();
     services.scheduler.waitForLaunchedRender();
     QObject::disconnect(window, nullptr, &loop, nullptr);
-    releaseWindow(window);
+    releaseWindow(window, services.view);
 }
 
 }  // namespace tessaform

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -146,6 +147,13 @@ private slots:
         QVERIFY(window != nullptr);
         QVERIFY(lastTitle.startsWith("First pass: "));
         QTRY_COMPARE(window->windowTitle(), QString(kRenderStoppedTitle));
+
+        // It goes with the program at the latest.
+        const QPointer<HighQualityWindow> leftOpen(window);
+        underWatchdog("the scheduler to shut down", [this] { scheduler_.reset(); });
+        renderer_.reset();
+        view_.reset();
+        QVERIFY(leftOpen.isNull());
     }
 
     // Scaled down to the screen's free area, the whole picture shows: its
