@@ -79,6 +79,38 @@ bool isSpecialFile(const std::string& target)
     return ::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode);
 }
 
+bool liesInProcessFolder(const std::filesystem::path& folder)
+{
+    const std::string text = folder.string();
+    return text == "/proc" || text.starts_with("/proc/");
+}
+
+// /dev/stdout, /dev/fd/N and /proc/self/fd/N lead to a file the process has
+// open, through links in /proc: renaming over such a name would put a file
+// in place of the link (as root, /dev/stdout itself), so it is written in
+// place, as the user means.
+bool namesAnOpenDescriptor(const std::string& target)
+{
+    constexpr int kMostLinks = 40;
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(target, error);
+    for (int link = 0; link < kMostLinks && !error; ++link) {
+        const std::filesystem::path folder = std::filesystem::canonical(path.parent_path(), error);
+        if (error) {
+            return false;
+        }
+        if (liesInProcessFolder(folder)) {
+            return true;
+        }
+        if (!std::filesystem::is_symlink(path, error)) {
+            return false;
+        }
+        const std::filesystem::path next = std::filesystem::read_symlink(path, error);
+        path = next.is_absolute() ? next : folder / next;
+    }
+    return false;
+}
+
 // The rename needs only the folder's permission; a file the user may not
 // write must not be replaced behind its back.
 bool existsButIsReadOnly(const std::string& target)
@@ -125,7 +157,7 @@ ReplacementFile::~ReplacementFile()
 
 Result<ReplacementFile> ReplacementFile::create(const std::string& target)
 {
-    if (isSpecialFile(target)) {
+    if (isSpecialFile(target) || namesAnOpenDescriptor(target)) {
         return ReplacementFile(target, target);
     }
     if (existsButIsReadOnly(target)) {

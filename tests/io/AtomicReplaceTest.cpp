@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "support/FullDevice.h"
@@ -155,6 +158,34 @@ TEST_F(AtomicReplaceTest, DevicesAreWrittenInPlace)
     struct stat status {};
     ASSERT_EQ(0, ::stat(device.c_str(), &status));
     EXPECT_TRUE(S_ISCHR(status.st_mode));
+}
+
+// /dev/stdout and its kin name a file the process has open: it is written
+// through the name, which stays what it was (a link into /proc).
+TEST_F(AtomicReplaceTest, AnOpenDescriptorIsWrittenThroughItsName)
+{
+    const std::string opened = (folder_ / "stdout.tga").string();
+    std::FILE* const stream = std::fopen(opened.c_str(), "w");
+    ASSERT_NE(stream, nullptr);
+    const std::string descriptor = "/proc/self/fd/" + std::to_string(::fileno(stream));
+    const std::string link = (folder_ / "stdout-link").string();
+    fs::create_symlink(descriptor, link);
+    for (const std::string& target : {link, "/dev/fd/" + std::to_string(::fileno(stream)), descriptor}) {
+        SCOPED_TRACE(target);
+        const Result<void> outcome = replaceFileAtomically(target, [&](const std::string& path) -> Result<void> {
+            writeText(path, "picture of " + target);
+            return {};
+        });
+        EXPECT_TRUE(outcome.ok()) << outcome.error();
+        EXPECT_EQ("picture of " + target, contents(opened));
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ((Names{"stdout-link", "stdout.tga"}), [&] {
+            Names names = entries();
+            std::sort(names.begin(), names.end());
+            return names;
+        }());
+    }
+    std::fclose(stream);
 }
 
 TEST_F(AtomicReplaceTest, ReadOnlyFileIsNotReplaced)
