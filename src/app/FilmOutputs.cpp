@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "io/AtomicReplace.h"
+#include "io/ImageFormats.h"
 #include "io/VideoWriter.h"
 
 namespace tessaform {
@@ -26,6 +27,14 @@ Result<FilmOutputs> planFilmOutputs(const std::vector<std::string>& names, std::
         outputs.images.push_back(*pattern);
     }
     return outputs;
+}
+
+std::vector<std::string> filmOutputSaveFilters(const std::string& initialName)
+{
+    std::vector<std::string> filters = imageSaveFilters(initialName);
+    const std::vector<std::string> films = filmSaveFilters();
+    filters.insert(filters.end(), films.begin(), films.end());
+    return filters;
 }
 
 Result<void> checkFilmOutputs(const FilmOutputs& outputs, const std::vector<int>& frames)

@@ -20,6 +20,10 @@ struct FilmOutputs {
 // the name it is about.
 Result<FilmOutputs> planFilmOutputs(const std::vector<std::string>& names, std::size_t frameCount);
 
+// The save dialog's filters for an animation: every image format, the one
+// initialName is written in first, then every film.
+std::vector<std::string> filmOutputSaveFilters(const std::string& initialName);
+
 // Tried before the first frame, so that a doomed render ends at once: the
 // films and the images of the first frame and of the longest frame number.
 // frames is not empty.

@@ -12,7 +12,7 @@
 #include "app/FrameBuffer.h"
 #include "app/ImageMetadata.h"
 #include "io/AtomicReplace.h"
-#include "io/ImageRowWriter.h"
+#include "io/ImageOutput.h"
 #include "io/TilePart.h"
 #include "io/TilePartSet.h"
 #include "render/BandRender.h"

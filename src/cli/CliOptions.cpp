@@ -7,6 +7,7 @@
 #include "anim/Animation.h"
 #include "anim/FrameList.h"
 #include "app/FrameNames.h"
+#include "io/ImageFormats.h"
 #include "io/TgaWriter.h"
 
 namespace tessaform {
@@ -54,8 +55,9 @@ void defineOptions(CLI::App& app, RawOptions& raw)
                    "fast: every core and vector lane; reference: the plain one-thread engine")
         ->transform(CLI::CheckedTransformer(engines));
     app.add_option("-o,--output", raw.outputs,
-                   "Output image: .tga, or .png for a PNG that also carries its parameters; with --animation "
-                   "a name with a frame number (julia_%05d.png) or a film (.mp4, .mkv, .webm), repeatable");
+                   "Output image: " + imageOutputChoices() +
+                       "; with --animation a name with a frame number (julia_%05d.png) or a film (.mp4, .mkv, "
+                       ".webm), repeatable");
     app.add_option("--save-params", o.saveParamsFile, "Write the effective parameters to this .j4d file");
     app.add_flag("-q,--quiet", o.quiet, "Print no progress (an animation's closing Frames: line stays)");
     app.add_option("--animation", o.animationFile, "Keyframe file (.toml): render its frames");

@@ -17,7 +17,6 @@
 #include "cli/SplitCommands.h"
 #include "cli/ToolkitMessages.h"
 #include "io/ImageOutput.h"
-#include "io/ImageRowWriter.h"
 #include "render/Renderer.h"
 
 namespace tessaform {

@@ -10,6 +10,7 @@
 #include "cli/GradientChoice.h"
 #include "cli/ProgressReporter.h"
 #include "io/AtomicReplace.h"
+#include "io/ImageFormats.h"
 
 namespace tessaform {
 namespace {
@@ -66,7 +67,7 @@ ExitCode runAssembleCommand(int argc, const char* const* argv)
     std::string output = "Julia.tga";
     bool quiet = false;
     app.add_option("PART", parts, "Part files, every tile of one render once, in any order")->required();
-    app.add_option("-o,--output", output, "Output image: .tga, or .png for a PNG that also carries its parameters");
+    app.add_option("-o,--output", output, "Output image: " + imageOutputChoices());
     app.add_flag("-q,--quiet", quiet, "Print no progress");
     try {
         app.parse(argc, argv);

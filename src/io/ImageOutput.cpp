@@ -1,31 +1,59 @@
 #include "io/ImageOutput.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "io/AtomicReplace.h"
-#include "io/PngWriter.h"
-#include "io/TgaWriter.h"
 
 namespace tessaform {
+namespace {
 
-bool namesPng(const std::string& fileName)
+Result<void> writeEveryRow(ImageRowWriter& writer, RowOrder order, const std::uint32_t* pixels, int width, int height)
 {
-    constexpr std::string_view kExtension = ".png";
-    if (fileName.size() < kExtension.size()) {
-        return false;
+    for (int index = 0; index < height; ++index) {
+        const int row = order == RowOrder::TopFirst ? index : height - 1 - index;
+        if (Result<void> written = writer.writeRow(pixels + static_cast<std::size_t>(row) * width); !written) {
+            return written;
+        }
     }
-    return std::equal(kExtension.begin(), kExtension.end(), fileName.end() - kExtension.size(),
-                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    return {};
+}
+
+Result<void> writeRows(const ImageFormat& format, const std::string& fileName, const ImageShape& shape,
+                       std::span<const PngText> texts, const std::function<Result<void>(ImageRowWriter&)>& produce)
+{
+    Result<std::unique_ptr<ImageRowWriter>> writer = format.openRowWriter(fileName, shape, texts);
+    if (!writer) {
+        return Failure{writer.error()};
+    }
+    if (Result<void> produced = produce(**writer); !produced) {
+        return produced;
+    }
+    return (*writer)->finish();
+}
+
+}  // namespace
+
+Result<void> writeImage(const ImageFormat& format, const std::string& fileName, const std::uint32_t* pixels, int width,
+                        int height, std::span<const PngText> texts)
+{
+    const ImageShape shape{width, height, format.storedOrder};
+    return writeRows(format, fileName, shape, texts,
+                     [&](ImageRowWriter& writer) { return writeEveryRow(writer, shape.order, pixels, width, height); });
 }
 
 Result<void> writeImageFile(const std::string& fileName, const std::uint32_t* pixels, int width, int height,
                             std::span<const PngText> texts)
 {
-    const bool png = namesPng(fileName);
+    const ImageFormat& format = imageFormatFor(fileName);
     return replaceFileAtomically(fileName, [&](const std::string& temporaryPath) {
-        return png ? writePng(temporaryPath, pixels, width, height, texts)
-                   : writeTga(temporaryPath, pixels, width, height);
+        return writeImage(format, temporaryPath, pixels, width, height, texts);
+    });
+}
+
+Result<void> writeImageFileByRows(const std::string& fileName, int width, int height, std::span<const PngText> texts,
+                                  const std::function<Result<void>(ImageRowWriter& writer)>& produce)
+{
+    const ImageFormat& format = imageFormatFor(fileName);
+    return replaceFileAtomically(fileName, [&](const std::string& temporaryPath) {
+        return writeRows(format, temporaryPath, {width, height, RowOrder::TopFirst}, texts, produce);
     });
 }
 

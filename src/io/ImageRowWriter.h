@@ -1,35 +1,25 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <span>
-#include <string>
 
-#include "io/PngWriter.h"
 #include "params/Result.h"
 
 namespace tessaform {
 
-// Writes an image row by row, top row first, so that it never has to be
-// whole in memory: a PNG (with the texts) row after row, or a TGA whose
-// bottom-up rows are each put in place by their offset.
+// The order rows reach a writer in. A writer fed in the order its format
+// stores them writes straight on, so it also fills a pipe; fed otherwise it
+// puts each row in place by its offset.
+enum class RowOrder { TopFirst, BottomFirst };
+
+// Writes an image row by row, so that it never has to be whole in memory.
 class ImageRowWriter {
 public:
     virtual ~ImageRowWriter() = default;
 
-    // A PNG when the name ends in ".png", a TGA otherwise.
-    static Result<std::unique_ptr<ImageRowWriter>> open(const std::string& fileName, bool png, int width, int height,
-                                                        std::span<const PngText> texts);
-
-    // Rows of 0x00RRGGBB pixels, from the top, one call each.
+    // The next row of 0x00RRGGBB pixels in the order the writer was opened for.
     virtual Result<void> writeRow(const std::uint32_t* pixels) = 0;
+    // After the last row: the file complete and closed.
     virtual Result<void> finish() = 0;
 };
-
-// Lets produce write every row of fileName, through a temporary file that
-// replaces the target only when produce and the writer both succeeded.
-Result<void> writeImageFileByRows(const std::string& fileName, int width, int height, std::span<const PngText> texts,
-                                  const std::function<Result<void>(ImageRowWriter& writer)>& produce);
 
 }  // namespace tessaform

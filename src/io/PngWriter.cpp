@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "io/ImageFormats.h"
+
 namespace tessaform {
 namespace {
 
@@ -19,7 +21,31 @@ namespace {
 
 void ignoreWarning(png_structp, png_const_charp) {}
 
-}  // namespace
+// 8-bit RGB, top row first, the text chunks before the pixels.
+class PngRowWriter : public ImageRowWriter {
+public:
+    ~PngRowWriter() override;
+    PngRowWriter(const PngRowWriter&) = delete;
+    PngRowWriter& operator=(const PngRowWriter&) = delete;
+
+    static Result<std::unique_ptr<ImageRowWriter>> open(const std::string& fileName, const ImageShape& shape,
+                                                        std::span<const PngText> texts);
+
+    Result<void> writeRow(const std::uint32_t* pixels) override;
+    // The end chunk, and the file closed.
+    Result<void> finish() override;
+
+private:
+    struct Codec;
+
+    PngRowWriter(std::string fileName, std::FILE* file, int width);
+    Failure failure(const char* what) const;
+
+    std::string fileName_;
+    std::FILE* file_;
+    std::unique_ptr<Codec> codec_;
+    int width_;
+};
 
 struct PngRowWriter::Codec {
     png_structp png = nullptr;
@@ -60,9 +86,14 @@ Failure PngRowWriter::failure(const char* what) const
     return Failure{std::string(what) + " " + fileName_ + (error != 0 ? std::string(": ") + std::strerror(error) : "")};
 }
 
-Result<std::unique_ptr<PngRowWriter>> PngRowWriter::open(const std::string& fileName, int width, int height,
-                                                         std::span<const PngText> texts)
+Result<std::unique_ptr<ImageRowWriter>> PngRowWriter::open(const std::string& fileName, const ImageShape& shape,
+                                                           std::span<const PngText> texts)
 {
+    if (shape.order != RowOrder::TopFirst) {
+        return Failure{"Could not write PNG image " + fileName + ": its rows go top first"};
+    }
+    const int width = shape.width;
+    const int height = shape.height;
     std::FILE* file = std::fopen(fileName.c_str(), "wb");
     if (file == nullptr) {
         return Failure{"Could not create " + fileName + ": " + std::strerror(errno)};
@@ -92,7 +123,7 @@ Result<std::unique_ptr<PngRowWriter>> PngRowWriter::open(const std::string& file
     if (!started) {
         return writer->failure("Could not write PNG image");
     }
-    return writer;
+    return std::unique_ptr<ImageRowWriter>(std::move(writer));
 }
 
 Result<void> PngRowWriter::writeRow(const std::uint32_t* pixels)
@@ -132,19 +163,12 @@ Result<void> PngRowWriter::finish()
     return {};
 }
 
-Result<void> writePng(const std::string& fileName, const std::uint32_t* pixels, int width, int height,
-                      std::span<const PngText> texts)
+}  // namespace
+
+const ImageFormat& pngImageFormat()
 {
-    Result<std::unique_ptr<PngRowWriter>> writer = PngRowWriter::open(fileName, width, height, texts);
-    if (!writer) {
-        return Failure{writer.error()};
-    }
-    for (int y = 0; y < height; ++y) {
-        if (Result<void> written = (*writer)->writeRow(pixels + static_cast<std::size_t>(y) * width); !written) {
-            return written;
-        }
-    }
-    return (*writer)->finish();
+    static const ImageFormat format{"PNG", ".png", true, RowOrder::TopFirst, PngRowWriter::open};
+    return format;
 }
 
 }  // namespace tessaform

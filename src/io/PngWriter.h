@@ -1,12 +1,6 @@
 #pragma once
 
-#include <cstdint>
-#include <cstdio>
-#include <memory>
-#include <span>
 #include <string>
-
-#include "params/Result.h"
 
 namespace tessaform {
 
@@ -18,36 +12,10 @@ struct PngText {
     bool compressed = false;
 };
 
-// Writes an 8-bit RGB PNG row by row, top row first, so that an image need
-// never be whole in memory. The text chunks come before the pixels.
-class PngRowWriter {
-public:
-    ~PngRowWriter();
-    PngRowWriter(const PngRowWriter&) = delete;
-    PngRowWriter& operator=(const PngRowWriter&) = delete;
+struct ImageFormat;
 
-    static Result<std::unique_ptr<PngRowWriter>> open(const std::string& fileName, int width, int height,
-                                                      std::span<const PngText> texts);
-
-    // One row of 0x00RRGGBB pixels.
-    Result<void> writeRow(const std::uint32_t* pixels);
-    // After the last row: the end chunk, and the file closed.
-    Result<void> finish();
-
-private:
-    struct Codec;
-
-    PngRowWriter(std::string fileName, std::FILE* file, int width);
-    Failure failure(const char* what) const;
-
-    std::string fileName_;
-    std::FILE* file_;
-    std::unique_ptr<Codec> codec_;
-    int width_;
-};
-
-// The frame buffer's top-row-first pixels as an 8-bit RGB PNG.
-Result<void> writePng(const std::string& fileName, const std::uint32_t* pixels, int width, int height,
-                      std::span<const PngText> texts = {});
+// 8-bit RGB, written row by row, top row first, with the text chunks before
+// the pixels: the format that carries an image's parameters.
+const ImageFormat& pngImageFormat();
 
 }  // namespace tessaform

@@ -312,6 +312,17 @@ bool namesVideo(const std::string& path)
     return containerFor(path) != nullptr;
 }
 
+std::vector<std::string> filmSaveFilters()
+{
+    std::vector<std::string> filters;
+    for (const Container& container : kContainers) {
+        std::string filter = "*";
+        filter += container.extension;
+        filters.push_back(std::move(filter));
+    }
+    return filters;
+}
+
 VideoWriter::VideoWriter(std::unique_ptr<Encoder> encoder) : encoder_(std::move(encoder)) {}
 
 VideoWriter::~VideoWriter() = default;

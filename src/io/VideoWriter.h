@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "params/Result.h"
 
@@ -21,6 +22,9 @@ struct VideoSettings {
 
 // True when the name ends in .mp4, .mkv or .webm, in any case.
 bool namesVideo(const std::string& path);
+
+// The save dialog's filters for films, one a container: "*.mp4", ...
+std::vector<std::string> filmSaveFilters();
 
 // Encodes frames one at a time into a film, through a temporary file beside
 // the target (as images are written). Both codecs store YUV 4:2:0,

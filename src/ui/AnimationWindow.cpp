@@ -17,6 +17,7 @@
 #include "anim/KeyEdits.h"
 #include "anim/KeyframeFile.h"
 #include "app/FilmJob.h"
+#include "app/FilmOutputs.h"
 #include "app/KeyframeFileIo.h"
 #include "app/ParamFileIo.h"
 #include "app/QtRenderView.h"
@@ -432,8 +433,8 @@ void AnimationWindow::renderAnimation()
         services_.dialogs.showMessage(problem);
         return;
     }
-    const auto output =
-        services_.dialogs.chooseFileToSave({{"*.png", "*.tga", "*.mp4", "*.mkv", "*.webm"}, "julia_%05d.png"});
+    const std::string initialName = "julia_%05d.png";
+    const auto output = services_.dialogs.chooseFileToSave({filmOutputSaveFilters(initialName), initialName});
     if (!output) {
         return;
     }

@@ -4,6 +4,7 @@
 #include "app/KeyframeFileIo.h"
 #include "app/ParamFileIo.h"
 #include "app/RenderScheduler.h"
+#include "io/ImageFormats.h"
 #include "params/GradientLoader.h"
 #include "render/Quantize.h"
 #include "ui/AnimationWindow.h"
@@ -114,7 +115,8 @@ void Commands::renderHighQuality()
         dialogs_.showMessage(problem);
         return;
     }
-    if (const auto path = dialogs_.chooseFileToSave({{"*.tga", "*.png"}, "Julia.tga"})) {
+    const std::string initialName = "Julia.tga";
+    if (const auto path = dialogs_.chooseFileToSave({imageSaveFilters(initialName), initialName})) {
         state_.outputPath = *path;
     }
     if (state_.outputPath.empty()) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "io/PngWriter.h"
+#include "io/ImageOutput.h"
 #include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
 
@@ -33,7 +33,7 @@ protected:
     void SetUp() override
     {
         const std::vector<std::uint32_t> pixels{0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0x00123456u};
-        ASSERT_TRUE(writePng(path_, pixels.data(), 2, 2, texts_).ok());
+        ASSERT_TRUE(writeImage(pngImageFormat(), path_, pixels.data(), 2, 2, texts_).ok());
         png_ = fileBytes(path_);
     }
 

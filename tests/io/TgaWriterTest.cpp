@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "io/ImageOutput.h"
 #include "support/ScratchFolder.h"
 
 namespace tessaform {
@@ -41,7 +42,7 @@ TEST_F(TgaWriterTest, OnePixelFileIsHeaderThenBlueGreenRed)
     // The top byte is not part of the colour and must not reach the file.
     for (std::uint32_t pixel : {0x00FF8000u, 0xABFF8000u}) {
         const std::string file = path("one.tga");
-        ASSERT_TRUE(writeTga(file, &pixel, 1, 1).ok());
+        ASSERT_TRUE(writeImage(tgaImageFormat(), file, &pixel, 1, 1).ok());
         const Bytes expected{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0, 0, 128, 255};
         EXPECT_EQ(expected, readAll(file)) << std::hex << pixel;
     }
@@ -55,7 +56,7 @@ TEST_F(TgaWriterTest, RowsRunBottomUpAndPixelsLeftToRight)
     const std::uint32_t bottomRight = 0x00313233u;
     const std::uint32_t pixels[] = {topLeft, topRight, bottomLeft, bottomRight};
     const std::string file = path("square.tga");
-    ASSERT_TRUE(writeTga(file, pixels, 2, 2).ok());
+    ASSERT_TRUE(writeImage(tgaImageFormat(), file, pixels, 2, 2).ok());
 
     Bytes expected = header(2, 0, 2, 0);
     expected.insert(expected.end(), {0x23, 0x22, 0x21, 0x33, 0x32, 0x31, 0x03, 0x02, 0x01, 0x13, 0x12, 0x11});
@@ -66,7 +67,7 @@ TEST_F(TgaWriterTest, SizesAreStoredLowByteFirst)
 {
     const std::vector<std::uint32_t> pixels(1024 * 768, 0x00404040u);
     const std::string file = path("large.tga");
-    ASSERT_TRUE(writeTga(file, pixels.data(), 1024, 768).ok());
+    ASSERT_TRUE(writeImage(tgaImageFormat(), file, pixels.data(), 1024, 768).ok());
     const Bytes written = readAll(file);
     ASSERT_EQ(18u + 3u * 1024u * 768u, written.size());
     EXPECT_EQ(header(0, 4, 0, 3), Bytes(written.begin(), written.begin() + 18));
@@ -83,7 +84,7 @@ TEST_F(TgaWriterTest, EmptyImageIsHeaderOnly)
     const Case cases[] = {{0, 0, header(0, 0, 0, 0)}, {0, 300, header(0, 0, 44, 1)}, {300, 0, header(44, 1, 0, 0)}};
     for (const Case& c : cases) {
         const std::string file = path("empty.tga");
-        ASSERT_TRUE(writeTga(file, &unused, c.width, c.height).ok());
+        ASSERT_TRUE(writeImage(tgaImageFormat(), file, &unused, c.width, c.height).ok());
         EXPECT_EQ(c.expected, readAll(file)) << c.width << " x " << c.height;
     }
 }
@@ -93,7 +94,7 @@ TEST_F(TgaWriterTest, ExistingFileIsReplacedNotAppendedTo)
     const std::string file = path("existing.tga");
     std::ofstream(file, std::ios::binary) << std::string(1000, 'x');
     const std::uint32_t pixel = 0x00FF8000u;
-    ASSERT_TRUE(writeTga(file, &pixel, 1, 1).ok());
+    ASSERT_TRUE(writeImage(tgaImageFormat(), file, &pixel, 1, 1).ok());
     EXPECT_EQ(21u, fs::file_size(file));
 }
 
@@ -114,7 +115,7 @@ TEST_F(TgaWriterTest, FailuresAreReportedWithTheFileName)
         cases.push_back({"/dev/full", 200, 200});  // fails while the pixels are written
     }
     for (const Case& c : cases) {
-        const Result<void> outcome = writeTga(c.file, pixels.data(), c.width, c.height);
+        const Result<void> outcome = writeImage(tgaImageFormat(), c.file, pixels.data(), c.width, c.height);
         EXPECT_FALSE(outcome.ok()) << c.file << " " << c.width << " x " << c.height;
         EXPECT_NE(std::string::npos, outcome.error().find(c.file)) << outcome.error();
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "io/ImageOutput.h"
 #include "io/TgaWriter.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
@@ -60,12 +61,12 @@ TEST_P(GoldenRenderTest, ReferenceEngineDrawsThePinnedImage)
         renderPixels(paramsFor(GetParam()), neutralGradient(), kWidth, kHeight, kReference);
     const std::string golden = std::string(TESSAFORM_GOLDEN_DIR) + "/" + GetParam().name + ".tga";
     if (std::getenv("TESSAFORM_WRITE_GOLDEN") != nullptr) {
-        ASSERT_TRUE(writeTga(golden, pixels.data(), kWidth, kHeight).ok());
+        ASSERT_TRUE(writeImage(tgaImageFormat(), golden, pixels.data(), kWidth, kHeight).ok());
         return;
     }
     const ScratchFolder scratch("tessaform-golden");
     const std::string rendered = scratch.filePath("rendered.tga");
-    ASSERT_TRUE(writeTga(rendered, pixels.data(), kWidth, kHeight).ok());
+    ASSERT_TRUE(writeImage(tgaImageFormat(), rendered, pixels.data(), kWidth, kHeight).ok());
     const std::string expected = fileBytes(golden);
     ASSERT_FALSE(expected.empty()) << golden;
     EXPECT_TRUE(fileBytes(rendered) == expected) << GetParam().name << " differs from " << golden;

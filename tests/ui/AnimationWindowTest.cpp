@@ -366,6 +366,9 @@ private slots:
             }
         });
         QVERIFY(fixture.dialogs.messages.empty());
+        QCOMPARE(fixture.dialogs.saveRequest.filters,
+                 (std::vector<std::string>{"*.png", "*.tga", "*.mp4", "*.mkv", "*.webm"}));
+        QCOMPARE(fixture.dialogs.saveRequest.initialName, std::string("julia_%05d.png"));
         QCOMPARE(lastTitle, QString(kRenderSavedTitle));
         QVERIFY(othersGreyedOut && highQuality.isEnabled());
         // The slot is free again, for the preview waiting meanwhile.

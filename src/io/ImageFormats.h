@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "io/ImageRowWriter.h"
+#include "io/PngWriter.h"
+#include "params/Result.h"
+
+namespace tessaform {
+
+struct ImageShape {
+    int width = 0;
+    int height = 0;
+    RowOrder order = RowOrder::TopFirst;
+};
+
+using RowWriterOpener = Result<std::unique_ptr<ImageRowWriter>> (*)(const std::string& fileName,
+                                                                    const ImageShape& shape,
+                                                                    std::span<const PngText> texts);
+
+// One image file format the programs write.
+struct ImageFormat {
+    std::string_view name;
+    // With its dot, in lower case; names match it in any case.
+    std::string_view extension;
+    // Whether the texts given to the writer (the parameters) reach the file.
+    bool carriesParameters = false;
+    RowOrder storedOrder = RowOrder::TopFirst;
+    RowWriterOpener openRowWriter = nullptr;
+
+    // The save dialog's filter, e.g. "*.tga".
+    std::string dialogFilter() const;
+};
+
+// Every format, the one a name of no known extension is written in first.
+std::span<const ImageFormat* const> imageFormats();
+
+// The format fileName's extension names, or the first format.
+const ImageFormat& imageFormatFor(const std::string& fileName);
+
+// Every format's filter, the one initialName is written in first, so that
+// the dialog starts on it.
+std::vector<std::string> imageSaveFilters(const std::string& initialName);
+
+// The output names an option takes, for help texts: ".tga, or .png for a
+// PNG that also carries its parameters".
+std::string imageOutputChoices();
+
+}  // namespace tessaform
