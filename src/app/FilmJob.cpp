@@ -1,6 +1,6 @@
 #include "app/FilmJob.h"
 
-#include "app/FrameRenderer.h"
+#include "app/RenderTitles.h"
 #include "app/SharedFrame.h"
 
 namespace tessaform {

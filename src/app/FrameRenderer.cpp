@@ -5,6 +5,7 @@
 #include "app/FilmJob.h"
 #include "app/FrameBuffer.h"
 #include "app/ImageMetadata.h"
+#include "app/RenderTitles.h"
 #include "app/SharedFrame.h"
 #include "io/ImageOutput.h"
 #include "params/Gradient.h"
@@ -48,11 +49,6 @@ Result<void> saveImage(const std::string& path, const FrameBuffer& frame, const 
 }
 
 }  // namespace
-
-std::string savedTitle(const Result<void>& written)
-{
-    return written.ok() ? kRenderSavedTitle : "Render not saved - " + written.error();
-}
 
 void FrameRenderer::setPreviewFrame(std::shared_ptr<SharedFrame> frame)
 {

@@ -6,21 +6,12 @@
 
 #include "app/RenderProcedure.h"
 #include "app/RenderView.h"
-#include "params/Result.h"
 
 namespace tessaform {
 
 class GradientSlot;
 class SharedFrame;
 struct FilmJob;
-
-inline constexpr const char* kRenderSavedTitle = "Render saved - You can close this window";
-// A window left open by a key must not go on showing the last progress.
-inline constexpr const char* kRenderStoppedTitle = "Render stopped - No file was written";
-
-// The title a high-quality window shows once its file was written, or
-// what went wrong instead.
-std::string savedTitle(const Result<void>& written);
 
 // The program's render: draws into the preview or the high-quality frame,
 // shows each row once the render has left it, reports progress to the

@@ -20,6 +20,7 @@
 #include "anim/KeyframeFile.h"
 #include "app/ImageMetadata.h"
 #include "app/RenderScheduler.h"
+#include "app/RenderTitles.h"
 #include "params/GradientLoader.h"
 #include "support/CommandsFixture.h"
 #include "support/FileBytes.h"

@@ -12,6 +12,7 @@
 #include "app/FrameRenderer.h"
 #include "app/QtRenderView.h"
 #include "app/RenderScheduler.h"
+#include "app/RenderTitles.h"
 #include "params/GradientLoader.h"
 #include "support/FullDevice.h"
 #include "support/RenderSchedulerProbe.h"

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "app/FrameRenderer.h"
+#include "app/RenderTitles.h"
 #include "support/ScratchFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VisibleHighQualityWindow.h"
