@@ -7,7 +7,7 @@
 #include <string>
 
 #include "anim/Animation.h"
-#include "anim/AnimationHistory.h"
+#include "anim/SnapshotHistory.h"
 #include "params/ParamFields.h"
 #include "params/Result.h"
 #include "ui/HighQualityWindow.h"
@@ -103,7 +103,7 @@ private:
 
     AnimationServices services_;
     Animation animation_;
-    AnimationHistory history_;
+    SnapshotHistory<Animation, NeverSame> history_;
     Playback playback_;
     bool placed_ = false;
 
