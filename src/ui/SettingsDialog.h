@@ -7,6 +7,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "ui/CommandIds.h"
 #include "ui/ProgramState.h"
@@ -52,10 +54,6 @@ public:
     void syncControls();
     void updateAllLabels();
 
-    // Reads the two size fields into renderWidth and renderHeight; an empty
-    // field or a number beyond 32 bits reads as 0.
-    void takeRenderSize();
-
     // Greys out "High quality" while a high-quality render runs.
     void setHighQualityEnabled(bool enabled);
 
@@ -69,8 +67,7 @@ public:
     void reject() override;
     void accept() override;
 
-    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y: one step of the edit history,
-    // shown as a load is.
+    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y: one step of the edit history.
     void undo();
     void redo();
 
@@ -97,7 +94,10 @@ private:
     void storePositions(std::span<const SliderPosition> positions);
     void markStep();
     void markBurstStep(int source);
-    void showEditState(const std::optional<EditState>& state);
+    void showChange(const RecordChange& change);
+    void updateFieldLabels(const std::vector<std::string_view>& fields);
+    void requestPreview(const RecordChange& change);
+    void takeRenderSize();
     void updateLabel(int labelId);
     void runCommand(CommandId commandId);
 
