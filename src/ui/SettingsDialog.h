@@ -4,7 +4,6 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,6 +32,8 @@ class SettingsDialog : public QDialog {
 public:
     using CommandHandler = std::function<void(CommandId commandId)>;
 
+    // Shows every change the live record announces; requestRender asks for
+    // a preview of it where one is needed.
     SettingsDialog(ProgramState& state, std::function<void()> requestRender, QWidget* parent = nullptr);
     ~SettingsDialog() override;
 
