@@ -27,7 +27,6 @@
 #include "ui/InterpolationTable.h"
 #include "ui/KeyTable.h"
 #include "ui/ProgramState.h"
-#include "ui/SettingsDialog.h"
 #include "ui/SystemDialogs.h"
 #include "ui/Timeline.h"
 #include "ui/UndoRedoActions.h"
@@ -121,7 +120,7 @@ void AnimationWindow::connectParts()
     connect(timeline_, &Timeline::frameChosen, this, [this](int frame) {
         stopPlaying();
         selectKeyAt(frame);
-        showFrame(frame, PreviewRequest::IfChanged);
+        showFrame(frame, LiveRecord::Redraw::IfChanged);
     });
     connect(&playback_, &Playback::nextFrameDue, this, &AnimationWindow::playNextFrame);
 }
@@ -177,7 +176,7 @@ void AnimationWindow::makeHistoryActions()
 void AnimationWindow::connectPreview()
 {
     connect(&services_.render.view, &QtRenderView::previewDrawn, this, [this](const FractalParams& drawn) {
-        if (playback_.playing() && !paramsDiffer(drawn, services_.state.params.live())) {
+        if (playback_.playing() && !paramsDiffer(drawn, services_.state.record.live())) {
             playback_.previewDrawn();
         }
     });
@@ -217,13 +216,13 @@ bool AnimationWindow::clearOf(const QWidget& other) const
 void AnimationWindow::addKey()
 {
     const int frame = timeline_->frame();
-    applyEdit(withKeyAdded(animation_, frame, services_.state.params.live()), frame);
+    applyEdit(withKeyAdded(animation_, frame, services_.state.record.live()), frame);
 }
 
 void AnimationWindow::replaceKey()
 {
     if (const std::optional<std::size_t> key = keys_->selectedKey()) {
-        applyEdit(withKeyReplaced(animation_, *key, services_.state.params.live()), animation_.keys[*key].frame);
+        applyEdit(withKeyReplaced(animation_, *key, services_.state.record.live()), animation_.keys[*key].frame);
     }
 }
 
@@ -315,30 +314,23 @@ void AnimationWindow::updateKeyButtons()
     deleteKey_->setEnabled(selected);
 }
 
-// As a load does: the record goes into the live record, the settings
-// window's controls follow and the preview renders it.
-void AnimationWindow::showFrame(int frame, PreviewRequest request)
+// As a load does: the record at the frame replaces the live record, which
+// the settings window and the preview follow.
+void AnimationWindow::showFrame(int frame, LiveRecord::Redraw redraw)
 {
     if (animation_.keys.empty()) {
         return;
     }
-    ProgramState& state = services_.state;
-    state.history.checkpointBurst(kTimelineSource, EditHistory::Clock::now(), state.editState());
-    const FractalParams record = paramsAtFrame(animation_, frame);
-    state.params.editLive([&record](FractalParams& live) { live = record; });
-    // What was typed into the size fields stays.
-    services_.dialog.takeRenderSize();
-    services_.dialog.syncControls();
-    if (request == PreviewRequest::Always || state.params.liveDiffersFromSnapshot()) {
-        services_.requestRender();
-    }
+    LiveRecord& record = services_.state.record;
+    record.markBurstStep(kTimelineSource);
+    record.loadRecord(paramsAtFrame(animation_, frame), redraw);
 }
 
 void AnimationWindow::jumpToFrame(int frame)
 {
     stopPlaying();
     timeline_->setFrame(frame);
-    showFrame(frame, PreviewRequest::IfChanged);
+    showFrame(frame, LiveRecord::Redraw::IfChanged);
 }
 
 // From the timeline's frame, or from the first key when it stands at or
@@ -364,7 +356,7 @@ void AnimationWindow::playFrame(int frame)
 {
     timeline_->setFrame(frame);
     selectKeyAt(frame);
-    showFrame(frame, PreviewRequest::Always);
+    showFrame(frame, LiveRecord::Redraw::Always);
     playback_.frameShown();
 }
 
@@ -427,8 +419,7 @@ void AnimationWindow::renderAnimation()
         services_.dialogs.showMessage("An animation needs a key; add one first");
         return;
     }
-    ProgramState& state = services_.state;
-    services_.dialog.takeRenderSize();
+    const ProgramState& state = services_.state;
     if (const std::string problem = highQualitySizeProblem(state.renderWidth, state.renderHeight); !problem.empty()) {
         services_.dialogs.showMessage(problem);
         return;

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "anim/Animation.h"
-#include "anim/AnimationHistory.h"
+#include "anim/SnapshotHistory.h"
+#include "app/LiveRecord.h"
 #include "params/ParamFields.h"
 #include "params/Result.h"
 #include "ui/HighQualityWindow.h"
@@ -20,19 +21,16 @@ namespace tessaform {
 
 class InterpolationTable;
 class KeyTable;
-class SettingsDialog;
 class SystemDialogs;
 class Timeline;
 struct FilmJob;
 struct ProgramState;
 
-// What the animation window works with: the live record and the settings
-// window that shows it, the system dialogs, and the render machinery.
+// What the animation window works with: the live record, the system
+// dialogs, and the render machinery.
 struct AnimationServices {
     ProgramState& state;
-    SettingsDialog& dialog;
     SystemDialogs& dialogs;
-    std::function<void()> requestRender;
     HighQualityServices render;
     // Told when a film render takes the scheduler's slot and gives it back.
     std::function<void(bool running)> ownRenderRunning;
@@ -77,8 +75,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    enum class PreviewRequest { IfChanged, Always };
-
     QWidget* makeKeyButtons();
     QWidget* makePlayControls();
     QWidget* makeFileButtons();
@@ -93,7 +89,7 @@ private:
     void showAnimation(std::optional<int> selectedFrame);
     void selectKeyAt(int frame);
     void updateKeyButtons();
-    void showFrame(int frame, PreviewRequest request);
+    void showFrame(int frame, LiveRecord::Redraw redraw);
     void jumpToFrame(int frame);
     void playFrame(int frame);
     void playNextFrame();
@@ -103,7 +99,7 @@ private:
 
     AnimationServices services_;
     Animation animation_;
-    AnimationHistory history_;
+    SnapshotHistory<Animation, NeverSame> history_;
     Playback playback_;
     bool placed_ = false;
 

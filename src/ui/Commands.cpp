@@ -22,20 +22,18 @@ Colour unpackedBackground(std::uint32_t rgb)
 
 }  // namespace
 
-void loadGradientOrTell(const std::string& path, GradientSlot& gradient, SystemDialogs& dialogs)
+void loadGradientOrTell(const std::string& path, LiveRecord& record, SystemDialogs& dialogs)
 {
-    if (const Result<void> loaded = loadGradient(path, gradient); !loaded) {
-        dialogs.showMessage(loaded.error() + "\n" + path);
-    }
+    record.loadGradient([&](GradientSlot& slot) {
+        if (const Result<void> loaded = loadGradient(path, slot); !loaded) {
+            dialogs.showMessage(loaded.error() + "\n" + path);
+        }
+    });
 }
 
 Commands::Commands(ProgramState& state, SettingsDialog& dialog, SystemDialogs& dialogs,
-                   std::function<void()> requestRender, const HighQualityServices& highQuality)
-    : state_(state),
-      dialog_(dialog),
-      dialogs_(dialogs),
-      requestRender_(std::move(requestRender)),
-      highQuality_(highQuality)
+                   const HighQualityServices& highQuality)
+    : state_(state), dialog_(dialog), dialogs_(dialogs), highQuality_(highQuality)
 {
 }
 
@@ -77,38 +75,31 @@ void Commands::run(CommandId commandId)
     }
 }
 
-void Commands::requestRenderIfChanged()
-{
-    if (state_.params.liveDiffersFromSnapshot()) {
-        requestRender_();
-    }
-}
-
+// A cancelled dialog still announces the background, so that a change not
+// yet drawn is drawn now.
 void Commands::chooseBackgroundColour()
 {
-    state_.history.checkpoint(state_.editState());
+    state_.record.markStep();
     // The dialog starts from the background as bytes, quantized as pixels are.
-    const std::uint32_t initial = quantizeColour(state_.params.live().background);
-    if (const auto chosen = dialogs_.chooseColour(initial, state_.customColours)) {
-        state_.params.editLive([&](FractalParams& params) { params.background = unpackedBackground(*chosen); });
-    }
-    requestRenderIfChanged();
+    const Colour current = state_.record.live().background;
+    const auto chosen = dialogs_.chooseColour(quantizeColour(current), state_.customColours);
+    const Colour background = chosen ? unpackedBackground(*chosen) : current;
+    state_.record.setFields({"background.r", "background.g", "background.b"},
+                            [&](FractalParams& params) { params.background = background; });
 }
 
 void Commands::loadGradientFromFile()
 {
-    state_.history.checkpoint(state_.editState());
+    state_.record.markStep();
     const auto path = dialogs_.chooseFileToOpen({{"*.bmp;*.gif;*.jpg;*.png"}, ""});
     if (!path) {
         return;
     }
-    loadGradientOrTell(*path, state_.gradient, dialogs_);
-    requestRender_();
+    loadGradientOrTell(*path, state_.record, dialogs_);
 }
 
 void Commands::renderHighQuality()
 {
-    dialog_.takeRenderSize();
     state_.outputPath.clear();
     // Refused before the user picks a file for it.
     if (const std::string problem = highQualitySizeProblem(state_.renderWidth, state_.renderHeight); !problem.empty()) {
@@ -140,21 +131,19 @@ void Commands::loadParameters()
 
 void Commands::loadParametersFrom(const std::string& path)
 {
-    state_.history.checkpoint(state_.editState());
+    state_.record.markStep();
     if (isPngFile(path)) {
         loadImageParameters(path);
         return;
     }
-    FractalParams loaded = state_.params.live();
+    FractalParams loaded = state_.record.live();
     const Result<int> linesRead = readParamsFile(path, loaded);
     const std::string problem = linesRead ? shortParamsFileWarning(path, *linesRead) : linesRead.error();
-    if (!linesRead && !paramsDiffer(loaded, state_.params.live())) {
+    if (!linesRead && !paramsDiffer(loaded, state_.record.live())) {
         dialogs_.showMessage(problem);
         return;
     }
-    state_.params.editLive([&](FractalParams& params) { params = loaded; });
-    dialog_.syncControls();
-    requestRender_();
+    state_.record.loadRecord(loaded, LiveRecord::Redraw::Always);
     // Shown once the controls hold what did load, which the message speaks of.
     if (!problem.empty()) {
         dialogs_.showMessage(problem);
@@ -169,10 +158,7 @@ void Commands::loadImageParameters(const std::string& path)
         dialogs_.showMessage(image.error());
         return;
     }
-    state_.gradient.publish(image->gradient);
-    state_.params.editLive([&](FractalParams& params) { params = image->params; });
-    dialog_.syncControls();
-    requestRender_();
+    state_.record.loadRecordAndGradient(image->params, image->gradient);
 }
 
 void Commands::markOwnRenderRunning(bool running)
@@ -188,8 +174,7 @@ void Commands::openAnimationWindow()
 {
     if (!animation_) {
         animation_ = std::make_unique<AnimationWindow>(
-            AnimationServices{state_, dialog_, dialogs_, requestRender_, highQuality_,
-                              [this](bool running) { markOwnRenderRunning(running); }});
+            AnimationServices{state_, dialogs_, highQuality_, [this](bool running) { markOwnRenderRunning(running); }});
         animation_->setRenderEnabled(!ownRenderRunning_);
     }
     animation_->showBeside(dialog_);
@@ -209,9 +194,8 @@ void Commands::openDroppedFile(const std::string& path)
         loadParametersFrom(path);
         return;
     }
-    state_.history.checkpoint(state_.editState());
-    loadGradientOrTell(path, state_.gradient, dialogs_);
-    requestRender_();
+    state_.record.markStep();
+    loadGradientOrTell(path, state_.record, dialogs_);
 }
 
 void Commands::saveParameters()
@@ -220,25 +204,25 @@ void Commands::saveParameters()
     if (!path) {
         return;
     }
-    if (const Result<void> written = writeParamsFile(*path, state_.params.live()); !written.ok()) {
+    if (const Result<void> written = writeParamsFile(*path, state_.record.live()); !written.ok()) {
         dialogs_.showMessage(written.error());
     }
 }
 
 void Commands::randomParameters()
 {
-    state_.history.checkpoint(state_.editState());
-    state_.params.editLive([this](FractalParams& params) { randomizeConstant(params, state_.random); });
-    dialog_.syncControls();
-    requestRender_();
+    state_.record.markStep();
+    FractalParams record = state_.record.live();
+    randomizeConstant(record, state_.random);
+    state_.record.loadRecord(record, LiveRecord::Redraw::Always);
 }
 
 void Commands::resetParameters()
 {
-    state_.history.checkpoint(state_.editState());
-    state_.params.editLive([](FractalParams& params) { resetParams(params); });
-    dialog_.syncControls();
-    requestRender_();
+    state_.record.markStep();
+    FractalParams record = state_.record.live();
+    resetParams(record);
+    state_.record.loadRecord(record, LiveRecord::Redraw::Always);
 }
 
 }  // namespace tessaform

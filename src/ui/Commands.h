@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,14 +13,15 @@ namespace tessaform {
 class AnimationWindow;
 class SettingsDialog;
 
-// Loads the gradient from path, or shows why not with the file's name on a
-// line of its own below; the old table then stays.
-void loadGradientOrTell(const std::string& path, GradientSlot& gradient, SystemDialogs& dialogs);
+// Loads the gradient from path into the live record, or shows why not with
+// the file's name on a line of its own below; the old table then stays.
+// Either way the record announces the attempt.
+void loadGradientOrTell(const std::string& path, LiveRecord& record, SystemDialogs& dialogs);
 
 // What the menu items and the two buttons do.
 class Commands {
 public:
-    Commands(ProgramState& state, SettingsDialog& dialog, SystemDialogs& dialogs, std::function<void()> requestRender,
+    Commands(ProgramState& state, SettingsDialog& dialog, SystemDialogs& dialogs,
              const HighQualityServices& highQuality);
     ~Commands();
 
@@ -48,7 +48,6 @@ public:
     AnimationWindow* animationWindow() const { return animation_.get(); }
 
 private:
-    void requestRenderIfChanged();
     void loadImageParameters(const std::string& path);
     // A high-quality or film render holds the scheduler's slot; starting a
     // second would block until it ends, so both commands are greyed out.
@@ -57,7 +56,6 @@ private:
     ProgramState& state_;
     SettingsDialog& dialog_;
     SystemDialogs& dialogs_;
-    std::function<void()> requestRender_;
     HighQualityServices highQuality_;
     std::unique_ptr<AnimationWindow> animation_;
     bool ownRenderRunning_ = false;

@@ -20,10 +20,11 @@ void seedFromClock(RandomGenerator& random)
     random.seed(static_cast<std::uint32_t>(std::time(nullptr)));
 }
 
-// A missing image is reported and the program goes on with no table.
-void loadStartupGradient(GradientSlot& gradient, SystemDialogs& dialogs)
+// A missing image is reported and the program goes on with no table; the
+// attempt draws the first preview either way.
+void loadStartupGradient(LiveRecord& record, SystemDialogs& dialogs)
 {
-    loadGradientOrTell(defaultGradientPath(), gradient, dialogs);
+    loadGradientOrTell(defaultGradientPath(), record, dialogs);
 }
 
 }  // namespace
@@ -31,14 +32,14 @@ void loadStartupGradient(GradientSlot& gradient, SystemDialogs& dialogs)
 Program::Program(const DialogsFactory& makeDialogs)
 {
     seedFromClock(state_.random);
-    state_.params.clearSnapshot();
+    state_.record.shared().clearSnapshot();
     view_ = std::make_unique<QtRenderView>();
-    renderer_ = std::make_unique<FrameRenderer>(state_.gradient, *view_);
-    scheduler_ = std::make_unique<RenderScheduler>(state_.params, *renderer_);
+    renderer_ = std::make_unique<FrameRenderer>(state_.record.gradientSlot(), *view_);
+    scheduler_ = std::make_unique<RenderScheduler>(state_.record.shared(), *renderer_);
     dialog_ = std::make_unique<SettingsDialog>(state_, [this] { requestRender(); });
     dialogs_ = makeDialogs(dialog_.get());
-    commands_ = std::make_unique<Commands>(
-        state_, *dialog_, *dialogs_, [this] { requestRender(); }, HighQualityServices{*scheduler_, *renderer_, *view_});
+    commands_ =
+        std::make_unique<Commands>(state_, *dialog_, *dialogs_, HighQualityServices{*scheduler_, *renderer_, *view_});
     dialog_->setCommandHandler([this](CommandId commandId) { commands_->run(commandId); });
     dialog_->setDropHandler([this](const std::string& path) { commands_->openDroppedFile(path); });
 }
@@ -56,8 +57,7 @@ int Program::run()
     QApplication::setWindowIcon(dialog_->windowIcon());
     renderer_->setPreviewFrame(dialog_->previewFrame());
     view_->setPreviewWidget(dialog_->previewPanel());
-    loadStartupGradient(state_.gradient, *dialogs_);
-    requestRender();
+    loadStartupGradient(state_.record, *dialogs_);
     const int result = dialog_->runUntilDone();
     scheduler_->shutdown();
     return result;

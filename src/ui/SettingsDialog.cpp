@@ -177,6 +177,7 @@ SettingsDialog::SettingsDialog(ProgramState& state, std::function<void()> reques
     makeClientControls(client, base);
     makeHistoryActions();
     connectPreviewMouse();
+    connect(&state_.record, &LiveRecord::changed, this, &SettingsDialog::showChange);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -239,11 +240,14 @@ PreviewPanel* SettingsDialog::previewPanel() const
 
 void SettingsDialog::syncControls()
 {
-    const FractalParams& params = state_.params.live();
+    const FractalParams& params = state_.record.live();
     const std::span<const SliderRow> rows = sliderRows();
     for (std::size_t index = 0; index < rows.size(); ++index) {
         showPosition(*controls_->sliders[index], positionFromValue(rows[index], params));
     }
+    // Showing the size is no edit of it.
+    const QSignalBlocker widthBlocker(controls_->widthField);
+    const QSignalBlocker heightBlocker(controls_->heightField);
     controls_->widthField->setText(QString::number(state_.renderWidth));
     controls_->heightField->setText(QString::number(state_.renderHeight));
     updateAllLabels();
@@ -256,6 +260,7 @@ void SettingsDialog::updateAllLabels()
     }
 }
 
+// An empty field or a number beyond 32 bits reads as 0.
 void SettingsDialog::takeRenderSize()
 {
     state_.renderWidth = readUnsigned(*controls_->widthField);
@@ -285,12 +290,12 @@ void SettingsDialog::accept() {}
 
 void SettingsDialog::undo()
 {
-    showEditState(state_.history.undo(state_.editState()));
+    state_.record.undo();
 }
 
 void SettingsDialog::redo()
 {
-    showEditState(state_.history.redo(state_.editState()));
+    state_.record.redo();
 }
 
 // Only sliders are watched. Whatever a slider does while a mouse button
@@ -412,10 +417,15 @@ void SettingsDialog::makeSliderGroup(QWidget* client, const DialogBaseUnits& bas
     }
 }
 
+// The render size follows every edit of the fields, so that whoever
+// renders reads it without asking this window.
 void SettingsDialog::makeSizeFields(QWidget* client, const DialogBaseUnits& base)
 {
     controls_->widthField = makeSizeField(client, base, kWidthField);
     controls_->heightField = makeSizeField(client, base, kHeightField);
+    for (QLineEdit* field : {controls_->widthField, controls_->heightField}) {
+        connect(field, &QLineEdit::textChanged, this, &SettingsDialog::takeRenderSize);
+    }
 }
 
 void SettingsDialog::createPreviewFrame()
@@ -454,7 +464,7 @@ void SettingsDialog::stepSliders(std::initializer_list<SliderSteps> steps)
         const std::size_t index = sliderIndex(step.field);
         const SliderRow& row = sliderRows()[index];
         QSlider& slider = *controls_->sliders[index];
-        const int start = stepStartPosition(row, state_.params.live(), slider.value());
+        const int start = stepStartPosition(row, state_.record.live(), slider.value());
         const int position = steppedPosition(row, start, step.steps);
         showPosition(slider, position);
         positions.push_back({row, position});
@@ -462,50 +472,66 @@ void SettingsDialog::stepSliders(std::initializer_list<SliderSteps> steps)
     storePositions(positions);
 }
 
-// One record write, the labels and one difference test per notification.
+// One record write, so one change and one difference test per notification.
 void SettingsDialog::storePositions(std::span<const SliderPosition> positions)
 {
-    state_.params.editLive([&](FractalParams& params) {
+    std::vector<std::string_view> fields;
+    for (const SliderPosition& moved : positions) {
+        fields.push_back(moved.row.field);
+    }
+    state_.record.setFields(std::move(fields), [&](FractalParams& params) {
         for (const auto& [row, position] : positions) {
             storePosition(row, position, params);
         }
     });
-    for (const SliderPosition& moved : positions) {
-        updateLabel(moved.row.labelId);
-    }
-    if (state_.params.liveDiffersFromSnapshot()) {
-        requestRender_();
-    }
 }
 
 void SettingsDialog::markStep()
 {
-    state_.history.checkpoint(state_.editState());
+    state_.record.markStep();
 }
 
 void SettingsDialog::markBurstStep(int source)
 {
-    state_.history.checkpointBurst(source, EditHistory::Clock::now(), state_.editState());
+    state_.record.markBurstStep(source);
 }
 
-// As after a load: controls from the record, then one render. The size
-// fields are no part of the history; what was typed there stays.
-void SettingsDialog::showEditState(const std::optional<EditState>& state)
+// Fields set in place already show on their sliders; a replaced record is
+// shown whole. The size fields are no part of the record; what was typed
+// there stays.
+void SettingsDialog::showChange(const RecordChange& change)
 {
-    if (!state) {
-        return;
+    if (change.wholeRecord) {
+        syncControls();
+    } else {
+        updateFieldLabels(change.fields);
     }
-    state_.restore(*state);
-    takeRenderSize();
-    syncControls();
-    requestRender_();
+    requestPreview(change);
+}
+
+void SettingsDialog::updateFieldLabels(const std::vector<std::string_view>& fields)
+{
+    for (const SliderRow& row : sliderRows()) {
+        if (std::find(fields.begin(), fields.end(), row.field) != fields.end()) {
+            updateLabel(row.labelId);
+        }
+    }
+}
+
+// A new gradient, or a change that asks for it, is drawn even where the
+// record's bits are those drawn last.
+void SettingsDialog::requestPreview(const RecordChange& change)
+{
+    if (change.gradient || change.redraw || state_.record.shared().liveDiffersFromSnapshot()) {
+        requestRender_();
+    }
 }
 
 // A label is as wide as the layout says, or wider when its text needs it
 // (three-digit angles, values loaded from a file), so that no digit is cut.
 void SettingsDialog::updateLabel(int labelId)
 {
-    const std::string text = labelUpdaters().at(labelId)(state_.params.live());
+    const std::string text = labelUpdaters().at(labelId)(state_.record.live());
     QLabel& label = *controls_->labels.at(labelId);
     label.setText(QString::fromStdString(text));
     label.resize(std::max(controls_->labelWidth, label.sizeHint().width()), label.height());

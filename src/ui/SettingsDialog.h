@@ -4,9 +4,10 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "ui/CommandIds.h"
 #include "ui/ProgramState.h"
@@ -31,6 +32,8 @@ class SettingsDialog : public QDialog {
 public:
     using CommandHandler = std::function<void(CommandId commandId)>;
 
+    // Shows every change the live record announces; requestRender asks for
+    // a preview of it where one is needed.
     SettingsDialog(ProgramState& state, std::function<void()> requestRender, QWidget* parent = nullptr);
     ~SettingsDialog() override;
 
@@ -52,10 +55,6 @@ public:
     void syncControls();
     void updateAllLabels();
 
-    // Reads the two size fields into renderWidth and renderHeight; an empty
-    // field or a number beyond 32 bits reads as 0.
-    void takeRenderSize();
-
     // Greys out "High quality" while a high-quality render runs.
     void setHighQualityEnabled(bool enabled);
 
@@ -69,8 +68,7 @@ public:
     void reject() override;
     void accept() override;
 
-    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y: one step of the edit history,
-    // shown as a load is.
+    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y: one step of the edit history.
     void undo();
     void redo();
 
@@ -97,7 +95,10 @@ private:
     void storePositions(std::span<const SliderPosition> positions);
     void markStep();
     void markBurstStep(int source);
-    void showEditState(const std::optional<EditState>& state);
+    void showChange(const RecordChange& change);
+    void updateFieldLabels(const std::vector<std::string_view>& fields);
+    void requestPreview(const RecordChange& change);
+    void takeRenderSize();
     void updateLabel(int labelId);
     void runCommand(CommandId commandId);
 

@@ -17,25 +17,24 @@ namespace tessaform {
 struct CommandsFixture {
     ProgramState state;
     QtRenderView view;
-    FrameRenderer renderer{state.gradient, view};
-    RenderScheduler scheduler{state.params, renderer};
+    FrameRenderer renderer{state.record.gradientSlot(), view};
+    RenderScheduler scheduler{state.record.shared(), renderer};
     ScriptedDialogs dialogs;
     int renderRequests = 0;
     SettingsDialog dialog{state, [this] { requestRender(); }};
-    Commands commands{state, dialog, dialogs, [this] { requestRender(); },
-                      HighQualityServices{scheduler, renderer, view}};
+    Commands commands{state, dialog, dialogs, HighQualityServices{scheduler, renderer, view}};
 
     CommandsFixture()
     {
         dialog.setCommandHandler([this](CommandId commandId) { commands.run(commandId); });
         dialog.initialize();
-        state.params.takeSnapshot();
+        state.record.shared().takeSnapshot();
     }
 
     void requestRender()
     {
         ++renderRequests;
-        state.params.takeSnapshot();
+        state.record.shared().takeSnapshot();
     }
 
     QSlider& slider(int id) { return *dialog.findChild<QSlider*>(QStringLiteral("trackbar%1").arg(id)); }

@@ -42,13 +42,12 @@ namespace {
 struct RenderingFixture {
     ProgramState state;
     QtRenderView view;
-    FrameRenderer renderer{state.gradient, view};
+    FrameRenderer renderer{state.record.gradientSlot(), view};
     WatchedRenderer watched{renderer};
-    RenderScheduler scheduler{state.params, watched};
+    RenderScheduler scheduler{state.record.shared(), watched};
     ScriptedDialogs dialogs;
     SettingsDialog dialog{state, [this] { scheduler.requestRender(); }};
-    Commands commands{state, dialog, dialogs, [this] { scheduler.requestRender(); },
-                      HighQualityServices{scheduler, renderer, view}};
+    Commands commands{state, dialog, dialogs, HighQualityServices{scheduler, renderer, view}};
 
     RenderingFixture()
     {
@@ -97,7 +96,7 @@ void addKeys(ProgramState& state, AnimationWindow& window,
 {
     for (const auto& [frame, edit] : keys) {
         moveTimeline(window, frame);
-        state.params.editLive(edit);
+        state.record.shared().editLive(edit);
         click(window, "addKey");
     }
 }
@@ -188,7 +187,7 @@ private slots:
         CommandsFixture fixture;
         AnimationWindow& window = openWindow(fixture.commands);
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        auto& params = fixture.state.params;
+        SharedParams& params = fixture.state.record.shared();
         const struct Step {
             std::function<void()> act;
             QStringList keys;
@@ -274,7 +273,7 @@ private slots:
             const int requests = fixture.renderRequests;
             moveTimeline(window, c.frame);
             const FractalParams expected = paramsAtFrame(window.animation(), c.frame);
-            QVERIFY(!paramsDiffer(fixture.state.params.live(), expected));
+            QVERIFY(!paramsDiffer(fixture.state.record.live(), expected));
             QCOMPARE(fixture.renderRequests, requests + (c.newRender ? 1 : 0));
             for (const char* field : {"phi", "constant.x", "iterations"}) {
                 const SliderRow& row = sliderRows()[sliderIndex(field)];
@@ -343,7 +342,7 @@ private slots:
         QFETCH(QStringList, files);
         const ScratchFolder made, cli;
         CommandsFixture fixture;
-        fixture.state.gradient.publish(gradient_.current());
+        fixture.state.record.gradientSlot().publish(gradient_.current());
         AnimationWindow& window = openWindow(fixture.commands);
         addKeys(fixture.state, window, {{0, [](FractalParams& p) { p.distance = 2.5f; }}, {2, [](FractalParams& p) {
                                                                                                p.phi = 0.5f;
@@ -550,7 +549,7 @@ private slots:
         click(window, "loadAnimation");
         QCOMPARE(fixture.dialogs.openRequest.filters, std::vector<std::string>{"*.toml"});
         QVERIFY(sameKeys(window.animation(), saved));
-        QVERIFY(!paramsDiffer(fixture.state.params.live(), saved.keys[0].params));
+        QVERIFY(!paramsDiffer(fixture.state.record.live(), saved.keys[0].params));
         window.undo();
         QVERIFY(window.animation().keys.empty());
 

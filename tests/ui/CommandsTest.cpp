@@ -46,14 +46,14 @@ private slots:
     {
         state_ = std::make_unique<ProgramState>();
         view_ = std::make_unique<QtRenderView>();
-        renderer_ = std::make_unique<FrameRenderer>(state_->gradient, *view_);
-        scheduler_ = std::make_unique<RenderScheduler>(state_->params, *renderer_);
+        renderer_ = std::make_unique<FrameRenderer>(state_->record.gradientSlot(), *view_);
+        scheduler_ = std::make_unique<RenderScheduler>(state_->record.shared(), *renderer_);
         dialog_ = std::make_unique<SettingsDialog>(*state_, [this] { ++requests_; });
         dialogs_ = ScriptedDialogs();
-        commands_ = std::make_unique<Commands>(
-            *state_, *dialog_, dialogs_, [this] { ++requests_; }, HighQualityServices{*scheduler_, *renderer_, *view_});
+        commands_ = std::make_unique<Commands>(*state_, *dialog_, dialogs_,
+                                               HighQualityServices{*scheduler_, *renderer_, *view_});
         dialog_->initialize();
-        state_->params.takeSnapshot();
+        state_->record.shared().takeSnapshot();
         requests_ = 0;
     }
 
@@ -69,34 +69,34 @@ private slots:
         dialogs_.confirmUnchanged = true;
         commands_->run(CommandId::BackgroundColour);
         QCOMPARE(dialogs_.initialColour, 0x667F99u);
-        const Colour& background = state_->params.live().background;
+        const Colour& background = state_->record.live().background;
         QVERIFY(sameBits(background.r, 0.400000036f));
         QVERIFY(sameBits(background.g, 0.498039246f));
         QVERIFY(sameBits(background.b, 0.600000024f));
         QCOMPARE(requests_, 1);
 
-        state_->params.takeSnapshot();
+        state_->record.shared().takeSnapshot();
         commands_->run(CommandId::BackgroundColour);
         QCOMPARE(requests_, 1);
-        QVERIFY(!state_->params.liveDiffersFromSnapshot());
+        QVERIFY(!state_->record.shared().liveDiffersFromSnapshot());
     }
 
     void cancelledColourRequestsOnlyAPendingChange()
     {
         commands_->run(CommandId::BackgroundColour);
         QCOMPARE(requests_, 0);
-        state_->params.editLive([](FractalParams& params) { params.phi = 1.0f; });
+        state_->record.shared().editLive([](FractalParams& params) { params.phi = 1.0f; });
         commands_->run(CommandId::BackgroundColour);
         QCOMPARE(requests_, 1);
     }
 
     void colourBytesClampAndWhiteIsExact()
     {
-        state_->params.editLive([](FractalParams& params) { params.background = {1.2f, -0.5f, 0.5f}; });
+        state_->record.shared().editLive([](FractalParams& params) { params.background = {1.2f, -0.5f, 0.5f}; });
         dialogs_.colourAnswer = 0xFFFFFF;
         commands_->run(CommandId::BackgroundColour);
         QCOMPARE(dialogs_.initialColour, 0xFF007Fu);
-        const Colour& background = state_->params.live().background;
+        const Colour& background = state_->record.live().background;
         QVERIFY(background.r == 1.0f && background.g == 1.0f && background.b == 1.0f);
     }
 
@@ -104,7 +104,7 @@ private slots:
     {
         const ScratchFolder folder;
         const std::string path = folder.filePath("set.j4d");
-        state_->params.editLive([](FractalParams& params) {
+        state_->record.shared().editLive([](FractalParams& params) {
             params.constant.x = 0.25f;
             params.distance = 3.5f;
         });
@@ -117,8 +117,8 @@ private slots:
         commands_->run(CommandId::ResetParameters);
         commands_->run(CommandId::LoadParameters);
         QCOMPARE(dialogs_.openRequest.initialName, std::string());
-        QCOMPARE(state_->params.live().constant.x, 0.25f);
-        QCOMPARE(state_->params.live().distance, 3.5f);
+        QCOMPARE(state_->record.live().constant.x, 0.25f);
+        QCOMPARE(state_->record.live().distance, 3.5f);
         QCOMPARE(slider("trackbar1010")->value(), 25);
         QCOMPARE(slider("trackbar1009")->value(), 35);
         QCOMPARE(requests_, 2);
@@ -137,7 +137,7 @@ private slots:
         }
         dialogs_.messages.clear();
 
-        const FractalParams before = state_->params.live();
+        const FractalParams before = state_->record.live();
         QVERIFY(QDir(QString::fromStdString(folder.path().string())).mkdir("folder.j4d"));
         // The last one opens, but every read of it fails.
         for (const QString& path : {QString::fromStdString(folder.filePath("no-such-folder/set.j4d")),
@@ -147,7 +147,7 @@ private slots:
             QCOMPARE(dialogs_.messages.back(), "Could not read parameter file " + path.toStdString());
         }
         QCOMPARE(dialogs_.messages.size(), std::size_t{3});
-        QVERIFY(!paramsDiffer(before, state_->params.live()));
+        QVERIFY(!paramsDiffer(before, state_->record.live()));
         QCOMPARE(requests_, 0);
     }
 
@@ -156,7 +156,7 @@ private slots:
     // file and stay.
     void valuesBeyondTheSlidersLoadWholeAndTheSlidersClamp()
     {
-        state_->params.editLive([](FractalParams& params) {
+        state_->record.shared().editLive([](FractalParams& params) {
             params.direction = {0.0f, 1.0f, 0.0f};
             params.angle = 0.5f;
             params.power = 3;
@@ -169,7 +169,7 @@ private slots:
             "<hyperplane w>inf</hyperplane>\n"
             "<light x,y,z,power,intensity>0,0,-1e6,1e40,-5</light>\n"
             "<render iterations, epsilon>99999999999,0</render>\n";
-        FractalParams expected = state_->params.live();
+        FractalParams expected = state_->record.live();
         std::istringstream in(text);
         QCOMPARE(loadParams(in, expected), kParamFileLines);
         const ScratchFolder folder;
@@ -178,9 +178,9 @@ private slots:
         dialogs_.fileAnswer = path;
         commands_->run(CommandId::LoadParameters);
         QVERIFY(dialogs_.messages.empty());
-        QVERIFY(!paramsDiffer(expected, state_->params.live()));
-        QCOMPARE(state_->params.live().power, 3);
-        QCOMPARE(state_->params.live().angle, 0.5f);
+        QVERIFY(!paramsDiffer(expected, state_->record.live()));
+        QCOMPARE(state_->record.live().power, 3);
+        QCOMPARE(state_->record.live().angle, 0.5f);
         QCOMPARE(requests_, 1);
 
         // A value beyond the int range reads as the lowest position, as
@@ -197,7 +197,7 @@ private slots:
         // Lines in another order: nothing loads, and the user is told.
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text.substr(text.find("<camera")) << text;
         commands_->run(CommandId::LoadParameters);
-        QVERIFY(!paramsDiffer(expected, state_->params.live()));
+        QVERIFY(!paramsDiffer(expected, state_->record.live()));
         QCOMPARE(dialogs_.messages, std::vector<std::string>{"Parameter file " + path +
                                                              ": only 0 of its 7 lines could be read; the other "
                                                              "values are unchanged"});
@@ -246,8 +246,8 @@ private slots:
         QVERIFY(writeParamsFile(folder.filePath("set.j4d"), red).ok());
         writeFileBytes(folder.filePath("notes.txt"), "notes");
 
-        const FractalParams before = state_->params.live();
-        const std::shared_ptr<const Gradient> gradientBefore = state_->gradient.current();
+        const FractalParams before = state_->record.live();
+        const std::shared_ptr<const Gradient> gradientBefore = state_->record.gradient();
         const std::string path = folder.filePath(file.toStdString());
         if (dropped) {
             commands_->openDroppedFile(path);
@@ -256,23 +256,23 @@ private slots:
             commands_->run(CommandId::LoadParameters);
             QCOMPARE(dialogs_.openRequest.filters, std::vector<std::string>({"*.j4d;*.png"}));
         }
-        QCOMPARE(paramsDiffer(before, state_->params.live()), recordChanges);
-        QCOMPARE(state_->gradient.current() != gradientBefore, gradientChanges);
+        QCOMPARE(paramsDiffer(before, state_->record.live()), recordChanges);
+        QCOMPARE(state_->record.gradient() != gradientBefore, gradientChanges);
         QCOMPARE(dialogs_.messages.size(), message.isEmpty() ? 0u : 1u);
         if (!message.isEmpty()) {
             QVERIFY2(dialogs_.messages[0].find(message.toStdString()) != std::string::npos,
                      dialogs_.messages[0].c_str());
         }
         if (file == "own.png") {
-            QVERIFY(!paramsDiffer(saved, state_->params.live()));
-            QCOMPARE(state_->gradient.current()->count(), 2);
+            QVERIFY(!paramsDiffer(saved, state_->record.live()));
+            QCOMPARE(state_->record.gradient()->count(), 2);
             QCOMPARE(slider("trackbar1051")->value(), 4);
         }
         QCOMPARE(requests_, recordChanges || gradientChanges || message == "Could not load image" ? 1 : 0);
         // One step back undoes record and gradient together.
         dialog_->undo();
-        QVERIFY(!paramsDiffer(before, state_->params.live()));
-        QCOMPARE(state_->gradient.current(), gradientBefore);
+        QVERIFY(!paramsDiffer(before, state_->record.live()));
+        QCOMPARE(state_->record.gradient(), gradientBefore);
     }
 
     void resetAndRandomAlwaysRequestAndSyncTheControls()
@@ -286,7 +286,7 @@ private slots:
         FractalParams expected = defaultParams();
         RandomGenerator generator(7);
         randomizeConstant(expected, generator);
-        QVERIFY(!paramsDiffer(expected, state_->params.live()));
+        QVERIFY(!paramsDiffer(expected, state_->record.live()));
         QCOMPARE(slider("trackbar1010")->value(), static_cast<int>(expected.constant.x * 100.0f));
         QCOMPARE(requests_, 3);
     }
@@ -339,6 +339,18 @@ private slots:
         QVERIFY(state_->outputPath.empty());
         dialog_->syncControls();
         QCOMPARE(field("field1032")->text(), QString("640"));
+    }
+
+    // The size fields are no part of the record: a command that replaces
+    // the record leaves what was typed there.
+    void commandsThatReplaceTheRecordKeepTheTypedSize()
+    {
+        field("field1032")->setText("640");
+        for (const CommandId command : {CommandId::ResetParameters, CommandId::RandomParameters}) {
+            commands_->run(command);
+            QCOMPARE(field("field1032")->text(), QString("640"));
+        }
+        QCOMPARE(state_->renderWidth, 640u);
     }
 
     // A number beyond 32 bits in a size field reads as 0. No file is asked

@@ -97,13 +97,14 @@ private slots:
         for (const Gesture& gesture : kGestures) {
             CommandsFixture fixture;
             if (gesture.startPhi) {
-                fixture.state.params.editLive([&gesture](FractalParams& params) { params.phi = *gesture.startPhi; });
+                fixture.state.record.shared().editLive(
+                    [&gesture](FractalParams& params) { params.phi = *gesture.startPhi; });
                 fixture.dialog.syncControls();
             }
-            const FractalParams start = fixture.state.params.live();
+            const FractalParams start = fixture.state.record.live();
             perform(*fixture.dialog.previewPanel(), gesture);
 
-            const FractalParams& live = fixture.state.params.live();
+            const FractalParams& live = fixture.state.record.live();
             FractalParams expected = start;
             for (const auto& [field, position] : gesture.positions) {
                 const SliderRow& row = rowOf(field);
@@ -116,7 +117,7 @@ private slots:
             QVERIFY2(fixture.renderRequests == gesture.renderRequests, gesture.name);
 
             fixture.dialog.undo();
-            QVERIFY2(!paramsDiffer(start, fixture.state.params.live()), gesture.name);
+            QVERIFY2(!paramsDiffer(start, fixture.state.record.live()), gesture.name);
         }
     }
 };

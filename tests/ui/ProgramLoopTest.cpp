@@ -96,7 +96,7 @@ private slots:
             // The settings dialog answers while the window is open.
             phiSlider->setFocus();
             pressKey(dialog, Qt::Key_Left);
-            phiDuringRender = program.state().params.live().phi;
+            phiDuringRender = program.state().record.live().phi;
             requested = true;
             closeIt ? requestClose(*window) : pressKey(*window, Qt::Key_Space);
         });
@@ -151,10 +151,10 @@ private slots:
             window->findChild<QPushButton*>("addKey")->setFocus();
             pressKey(*window, Qt::Key_Space);
             keyCounts.push_back(window->animation().keys.size());
-            program.state().params.editLive([](FractalParams& params) { params.phi = 1.0f; });
+            program.state().record.shared().editLive([](FractalParams& params) { params.phi = 1.0f; });
             pressKey(*window, Qt::Key_Z, Qt::ControlModifier);
             keyCounts.push_back(window->animation().keys.size());
-            phiAfterUndo = program.state().params.live().phi;
+            phiAfterUndo = program.state().record.live().phi;
             requestClose(*window);
             requestClose(dialog);
         });

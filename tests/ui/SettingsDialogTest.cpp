@@ -121,9 +121,9 @@ private slots:
     void sliderMoveWritesItsFieldAndAsksForARenderOnlyWhenBitsDiffer()
     {
         DialogFixture fixture;
-        fixture.state.params.takeSnapshot();
+        fixture.state.record.shared().takeSnapshot();
         fixture.slider(1015).setSliderPosition(10);
-        QVERIFY(fixture.state.params.live().constant.z == 10 * 0.01f);  // not 0.1f
+        QVERIFY(fixture.state.record.live().constant.z == 10 * 0.01f);  // not 0.1f
         QCOMPARE(fixture.label(1014), QStringLiteral("Constant Z: 0.10"));
         QCOMPARE(fixture.renderRequests, 1);
 
@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(fixture.renderRequests, 1);
 
         fixture.slider(1004).setSliderPosition(1);
-        QVERIFY(fixture.state.params.live().phi == 0.0174532924f);
+        QVERIFY(fixture.state.record.live().phi == 0.0174532924f);
         QCOMPARE(fixture.label(1006), QStringLiteral("View angle Phi: 0"));
     }
 
@@ -141,19 +141,19 @@ private slots:
         DialogFixture fixture;
         QSlider& iterations = fixture.slider(1042);
         QTest::keyClick(&iterations, Qt::Key_PageUp);
-        QCOMPARE(fixture.state.params.live().iterations, 17);
+        QCOMPARE(fixture.state.record.live().iterations, 17);
         QTest::keyClick(&iterations, Qt::Key_Left);
-        QCOMPARE(fixture.state.params.live().iterations, 16);
+        QCOMPARE(fixture.state.record.live().iterations, 16);
 
         fixture.slider(1051).setSliderPosition(5);
         QTest::keyClick(&fixture.slider(1051), Qt::Key_Right);
-        QCOMPARE(fixture.state.params.live().power, 5);
+        QCOMPARE(fixture.state.record.live().power, 5);
 
         // A value beyond the scale gives way to the slider's end at the first key.
-        fixture.state.params.editLive([](FractalParams& params) { params.distance = 10.0f; });
+        fixture.state.record.shared().editLive([](FractalParams& params) { params.distance = 10.0f; });
         fixture.dialog.syncControls();
         QTest::keyClick(&fixture.slider(1009), Qt::Key_Right);
-        QVERIFY(fixture.state.params.live().distance == 60 * 0.1f);
+        QVERIFY(fixture.state.record.live().distance == 60 * 0.1f);
         QCOMPARE(fixture.label(1008), QStringLiteral("View distance: 6.0"));
     }
 
@@ -161,17 +161,19 @@ private slots:
     {
         DialogFixture fixture;
         fixture.slider(1031).setSliderPosition(5);
-        fixture.state.params.editLive([](FractalParams& params) {
+        fixture.state.record.shared().editLive([](FractalParams& params) {
             params.distance = 10.0f;
             params.power = 4;
         });
         const int requestsBefore = fixture.renderRequests;
-        const FractalParams before = fixture.state.params.live();
-        fixture.state.renderWidth = 640;
+        const FractalParams before = fixture.state.record.live();
+        // Typing writes through to the size, so the size is set after it.
         fixture.field(1049).setText(QStringLiteral("123"));
+        fixture.state.renderWidth = 640;
+        fixture.state.renderHeight = 768;
 
         fixture.dialog.syncControls();
-        QVERIFY(!paramsDiffer(before, fixture.state.params.live()));
+        QVERIFY(!paramsDiffer(before, fixture.state.record.live()));
         QCOMPARE(fixture.renderRequests, requestsBefore);
         QCOMPARE(fixture.slider(1009).value(), 60);
         QCOMPARE(fixture.label(1008), QStringLiteral("View distance: 10.0"));
@@ -217,7 +219,6 @@ private slots:
         DialogFixture fixture;
         fixture.field(1032).setText(text);
         fixture.field(1049).setText(text);
-        fixture.dialog.takeRenderSize();
         QCOMPARE(fixture.state.renderWidth, size);
         QCOMPARE(fixture.state.renderHeight, size);
     }
@@ -369,7 +370,7 @@ private slots:
             [](FractalParams& params) { setEveryField(params, NAN, 0); },
         };
         for (const auto& extreme : extremes) {
-            fixture.state.params.editLive(extreme);
+            fixture.state.record.shared().editLive(extreme);
             fixture.dialog.syncControls();
             for (const SliderRow& row : sliderRows()) {
                 const QLabel& label = fixture.child<QLabel>("label", row.labelId);

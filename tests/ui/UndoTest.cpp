@@ -27,7 +27,7 @@ void dragWith(QWidget& widget, Qt::MouseButton button, QPoint from, QPoint to, i
 bool slidersShowTheRecord(CommandsFixture& fixture)
 {
     return std::ranges::all_of(sliderRows(), [&](const SliderRow& row) {
-        const int position = std::clamp(positionFromValue(row, fixture.state.params.live()), row.minimum, row.maximum);
+        const int position = std::clamp(positionFromValue(row, fixture.state.record.live()), row.minimum, row.maximum);
         return fixture.slider(row.sliderId).value() == position;
     });
 }
@@ -70,10 +70,10 @@ private slots:
                 fixture.commands.run(CommandId::LoadGradient);
             },
         };
-        std::vector<EditState> states{fixture.state.editState()};
+        std::vector<EditState> states{fixture.state.record.editState()};
         for (const auto& change : changes) {
             change();
-            states.push_back(fixture.state.editState());
+            states.push_back(fixture.state.record.editState());
             QVERIFY(!sameEditState(states[states.size() - 2], states.back()));
         }
 
@@ -83,23 +83,24 @@ private slots:
         for (std::size_t step = states.size() - 1; step > 0; --step) {
             const int requests = fixture.renderRequests;
             QTest::keyClick(&fixture.dialog, Qt::Key_Z, Qt::ControlModifier);
-            QVERIFY2(sameEditState(states[step - 1], fixture.state.editState()), qPrintable(QString::number(step)));
+            QVERIFY2(sameEditState(states[step - 1], fixture.state.record.editState()),
+                     qPrintable(QString::number(step)));
             QCOMPARE(fixture.renderRequests, requests + 1);
             QVERIFY(slidersShowTheRecord(fixture));
         }
         QTest::keyClick(&fixture.dialog, Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(sameEditState(states.front(), fixture.state.editState()));
+        QVERIFY(sameEditState(states.front(), fixture.state.record.editState()));
         QCOMPARE(width.text(), QStringLiteral("640"));
 
         for (std::size_t step = 1; step < states.size(); ++step) {
             const bool shifted = step % 2 == 0;
             QTest::keyClick(&fixture.dialog, shifted ? Qt::Key_Z : Qt::Key_Y,
                             shifted ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
-            QVERIFY2(sameEditState(states[step], fixture.state.editState()), qPrintable(QString::number(step)));
+            QVERIFY2(sameEditState(states[step], fixture.state.record.editState()), qPrintable(QString::number(step)));
         }
         const int requests = fixture.renderRequests;
         fixture.dialog.redo();
-        QVERIFY(sameEditState(states.back(), fixture.state.editState()));
+        QVERIFY(sameEditState(states.back(), fixture.state.record.editState()));
         QCOMPARE(fixture.renderRequests, requests);
     }
 
@@ -114,15 +115,15 @@ private slots:
         QTest::keyClick(&iterations, Qt::Key_Left);
         const int requests = fixture.renderRequests;
         fixture.dialog.redo();
-        QCOMPARE(fixture.state.params.live().iterations, 15);
+        QCOMPARE(fixture.state.record.live().iterations, 15);
         QCOMPARE(fixture.renderRequests, requests);
 
         fixture.dialog.undo();
-        QCOMPARE(fixture.state.params.live().iterations, 16);
+        QCOMPARE(fixture.state.record.live().iterations, 16);
         QCOMPARE(iterations.value(), 16);
         fixture.commands.run(CommandId::BackgroundColour);
         fixture.dialog.redo();
-        QCOMPARE(fixture.state.params.live().iterations, 15);
+        QCOMPARE(fixture.state.record.live().iterations, 15);
     }
 };
 
