@@ -17,26 +17,38 @@ void LiveRecord::markBurstStep(int source)
 void LiveRecord::setFields(std::vector<std::string_view> fields, const std::function<void(FractalParams&)>& edit)
 {
     params_.editLive(edit);
-    emit changed(RecordChange{std::move(fields), false, false, false});
+    emit changed(RecordChange{std::move(fields), false, false, false, false});
 }
 
 void LiveRecord::loadRecord(const FractalParams& record, Redraw redraw)
 {
     params_.editLive([&record](FractalParams& live) { live = record; });
-    emit changed(RecordChange{{}, true, false, redraw == Redraw::Always});
+    emit changed(RecordChange{{}, true, false, redraw == Redraw::Always, false});
+}
+
+void LiveRecord::showFrame(const FractalParams& record, Redraw redraw)
+{
+    params_.editLive([&record](FractalParams& live) { live = record; });
+    emit changed(RecordChange{{}, true, false, redraw == Redraw::Always, true});
 }
 
 void LiveRecord::loadRecordAndGradient(const FractalParams& record, std::shared_ptr<const Gradient> gradient)
 {
+    replaceRecordAndGradient(record, std::move(gradient), false);
+}
+
+void LiveRecord::replaceRecordAndGradient(const FractalParams& record, std::shared_ptr<const Gradient> gradient,
+                                          bool keepsTypedSize)
+{
     gradient_.publish(std::move(gradient));
     params_.editLive([&record](FractalParams& live) { live = record; });
-    emit changed(RecordChange{{}, true, true, true});
+    emit changed(RecordChange{{}, true, true, true, keepsTypedSize});
 }
 
 void LiveRecord::loadGradient(const std::function<void(GradientSlot&)>& load)
 {
     load(gradient_);
-    emit changed(RecordChange{{}, false, true, true});
+    emit changed(RecordChange{{}, false, true, true, false});
 }
 
 bool LiveRecord::undo()
@@ -54,7 +66,7 @@ bool LiveRecord::restore(const std::optional<EditState>& state)
     if (!state) {
         return false;
     }
-    loadRecordAndGradient(state->params, state->gradient);
+    replaceRecordAndGradient(state->params, state->gradient, true);
     return true;
 }
 

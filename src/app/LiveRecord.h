@@ -25,6 +25,9 @@ struct RecordChange {
     bool gradient = false;
     // The preview draws even when the record's bits are those it drew last.
     bool redraw = false;
+    // An undo or redo step, or a frame of an animation, rather than a
+    // command: what was typed into the size fields stays.
+    bool keepsTypedSize = false;
 };
 
 // The session's live record, the gradient slot and the edit history.
@@ -54,6 +57,8 @@ public:
     void setFields(std::vector<std::string_view> fields, const std::function<void(FractalParams&)>& edit);
     // Replaces the whole record.
     void loadRecord(const FractalParams& record, Redraw redraw);
+    // Replaces the whole record with a frame of an animation.
+    void showFrame(const FractalParams& record, Redraw redraw);
     // Replaces the record and the gradient together, as an image does.
     void loadRecordAndGradient(const FractalParams& record, std::shared_ptr<const Gradient> gradient);
     // Lets `load` try to put a new table into the gradient slot.
@@ -68,6 +73,8 @@ signals:
 
 private:
     bool restore(const std::optional<EditState>& state);
+    void replaceRecordAndGradient(const FractalParams& record, std::shared_ptr<const Gradient> gradient,
+                                  bool keepsTypedSize);
 
     SharedParams params_;
     GradientSlot gradient_;

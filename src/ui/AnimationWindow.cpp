@@ -323,7 +323,7 @@ void AnimationWindow::showFrame(int frame, LiveRecord::Redraw redraw)
     }
     LiveRecord& record = services_.state.record;
     record.markBurstStep(kTimelineSource);
-    record.loadRecord(paramsAtFrame(animation_, frame), redraw);
+    record.showFrame(paramsAtFrame(animation_, frame), redraw);
 }
 
 void AnimationWindow::jumpToFrame(int frame)
@@ -419,7 +419,8 @@ void AnimationWindow::renderAnimation()
         services_.dialogs.showMessage("An animation needs a key; add one first");
         return;
     }
-    const ProgramState& state = services_.state;
+    ProgramState& state = services_.state;
+    state.takeTypedSize();
     if (const std::string problem = highQualitySizeProblem(state.renderWidth, state.renderHeight); !problem.empty()) {
         services_.dialogs.showMessage(problem);
         return;

@@ -101,6 +101,7 @@ void Commands::loadGradientFromFile()
 void Commands::renderHighQuality()
 {
     state_.outputPath.clear();
+    state_.takeTypedSize();
     // Refused before the user picks a file for it.
     if (const std::string problem = highQualitySizeProblem(state_.renderWidth, state_.renderHeight); !problem.empty()) {
         dialogs_.showMessage(problem);

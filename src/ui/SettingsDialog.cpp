@@ -245,9 +245,6 @@ void SettingsDialog::syncControls()
     for (std::size_t index = 0; index < rows.size(); ++index) {
         showPosition(*controls_->sliders[index], positionFromValue(rows[index], params));
     }
-    // Showing the size is no edit of it.
-    const QSignalBlocker widthBlocker(controls_->widthField);
-    const QSignalBlocker heightBlocker(controls_->heightField);
     controls_->widthField->setText(QString::number(state_.renderWidth));
     controls_->heightField->setText(QString::number(state_.renderHeight));
     updateAllLabels();
@@ -261,10 +258,10 @@ void SettingsDialog::updateAllLabels()
 }
 
 // An empty field or a number beyond 32 bits reads as 0.
-void SettingsDialog::takeRenderSize()
+void SettingsDialog::readTypedSize()
 {
-    state_.renderWidth = readUnsigned(*controls_->widthField);
-    state_.renderHeight = readUnsigned(*controls_->heightField);
+    state_.typedWidth = readUnsigned(*controls_->widthField);
+    state_.typedHeight = readUnsigned(*controls_->heightField);
 }
 
 void SettingsDialog::setHighQualityEnabled(bool enabled)
@@ -424,7 +421,7 @@ void SettingsDialog::makeSizeFields(QWidget* client, const DialogBaseUnits& base
     controls_->widthField = makeSizeField(client, base, kWidthField);
     controls_->heightField = makeSizeField(client, base, kHeightField);
     for (QLineEdit* field : {controls_->widthField, controls_->heightField}) {
-        connect(field, &QLineEdit::textChanged, this, &SettingsDialog::takeRenderSize);
+        connect(field, &QLineEdit::textChanged, this, &SettingsDialog::readTypedSize);
     }
 }
 
@@ -502,6 +499,9 @@ void SettingsDialog::markBurstStep(int source)
 void SettingsDialog::showChange(const RecordChange& change)
 {
     if (change.wholeRecord) {
+        if (change.keepsTypedSize) {
+            state_.takeTypedSize();
+        }
         syncControls();
     } else {
         updateFieldLabels(change.fields);

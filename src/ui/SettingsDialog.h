@@ -98,7 +98,7 @@ private:
     void showChange(const RecordChange& change);
     void updateFieldLabels(const std::vector<std::string_view>& fields);
     void requestPreview(const RecordChange& change);
-    void takeRenderSize();
+    void readTypedSize();
     void updateLabel(int labelId);
     void runCommand(CommandId commandId);
 

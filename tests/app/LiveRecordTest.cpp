@@ -58,13 +58,20 @@ TEST(LiveRecordTest, EachVerbAnnouncesOneChangeNamingWhatItTouched)
          false,
          false,
          2.0f},
-        {"load a frame drawn always",
+        {"load a record drawn always",
          [](LiveRecord& r) { r.loadRecord(withPhi(3.0f), LiveRecord::Redraw::Always); },
          {},
          true,
          false,
          true,
          3.0f},
+        {"show an animation frame",
+         [](LiveRecord& r) { r.showFrame(withPhi(3.5f), LiveRecord::Redraw::Always); },
+         {},
+         true,
+         false,
+         true,
+         3.5f},
         {"load a record and a gradient",
          [&](LiveRecord& r) { r.loadRecordAndGradient(withPhi(4.0f), gradient); },
          {},
@@ -91,6 +98,7 @@ TEST(LiveRecordTest, EachVerbAnnouncesOneChangeNamingWhatItTouched)
         EXPECT_EQ(change.gradient, test.gradient) << test.name;
         EXPECT_EQ(change.redraw, test.redraw) << test.name;
         EXPECT_EQ(record.live().phi, test.phi) << test.name;
+        EXPECT_EQ(change.keepsTypedSize, std::string_view(test.name) == "show an animation frame") << test.name;
     }
 }
 
@@ -130,7 +138,7 @@ TEST(LiveRecordTest, UndoAndRedoRestoreRecordAndGradientTogether)
         ASSERT_EQ(log.changes.size(), announced + (step.taken ? 1 : 0)) << index;
         if (step.taken) {
             const RecordChange& change = log.changes.back();
-            EXPECT_TRUE(change.wholeRecord && change.gradient && change.redraw) << index;
+            EXPECT_TRUE(change.wholeRecord && change.gradient && change.redraw && change.keepsTypedSize) << index;
         }
     }
 }

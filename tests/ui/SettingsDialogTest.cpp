@@ -167,10 +167,8 @@ private slots:
         });
         const int requestsBefore = fixture.renderRequests;
         const FractalParams before = fixture.state.record.live();
-        // Typing writes through to the size, so the size is set after it.
-        fixture.field(1049).setText(QStringLiteral("123"));
         fixture.state.renderWidth = 640;
-        fixture.state.renderHeight = 768;
+        fixture.field(1049).setText(QStringLiteral("123"));
 
         fixture.dialog.syncControls();
         QVERIFY(!paramsDiffer(before, fixture.state.record.live()));
@@ -219,8 +217,8 @@ private slots:
         DialogFixture fixture;
         fixture.field(1032).setText(text);
         fixture.field(1049).setText(text);
-        QCOMPARE(fixture.state.renderWidth, size);
-        QCOMPARE(fixture.state.renderHeight, size);
+        QCOMPARE(fixture.state.typedWidth, size);
+        QCOMPARE(fixture.state.typedHeight, size);
     }
 
     void sizeFieldsTakeDigitsOnly()
