@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "BenchScenes.h"
-#include "app/FrameRenderer.h"
-#include "app/RenderScheduler.h"
-#include "app/RenderView.h"
-#include "app/SharedFrame.h"
-#include "app/SharedParams.h"
+#include "session/FrameRenderer.h"
+#include "session/RenderScheduler.h"
+#include "session/RenderView.h"
+#include "session/SharedFrame.h"
+#include "session/SharedParams.h"
 #include "params/Gradient.h"
 
 namespace tessaform::bench {

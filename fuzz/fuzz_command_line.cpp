@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/ParamFileIo.h"
+#include "jobs/ParamFileIo.h"
 #include "cli/CliOptions.h"
 #include "cli/FieldAssignment.h"
 #include "params/FractalParams.h"

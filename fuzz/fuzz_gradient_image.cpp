@@ -23,8 +23,8 @@
 
 #include "FuzzCheck.h"
 #include "params/Gradient.h"
-#include "params/GradientImage.h"
-#include "params/GradientLoader.h"
+#include "image/GradientImage.h"
+#include "image/GradientLoader.h"
 
 namespace {
 

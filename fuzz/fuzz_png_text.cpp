@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/ImageMetadata.h"
+#include "jobs/ImageMetadata.h"
 #include "io/PngTextReader.h"
 
 namespace {

@@ -1,3 +1,3 @@
-// Built by a test as part of the render layer, where the app layer above it
+// Built by a test as part of the render layer, where the session layer above it
 // must not be reachable: this include has to fail.
-#include "app/RenderScheduler.h"
+#include "session/RenderScheduler.h"

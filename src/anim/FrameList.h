@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "anim/Animation.h"
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

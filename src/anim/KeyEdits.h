@@ -7,7 +7,7 @@
 
 #include "anim/Animation.h"
 #include "params/ParamFields.h"
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

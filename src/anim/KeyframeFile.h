@@ -5,7 +5,7 @@
 
 #include "anim/Animation.h"
 #include "params/FractalParams.h"
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

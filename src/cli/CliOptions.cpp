@@ -6,7 +6,7 @@
 
 #include "anim/Animation.h"
 #include "anim/FrameList.h"
-#include "app/FrameNames.h"
+#include "jobs/FrameNames.h"
 #include "io/ImageFormats.h"
 #include "io/TgaWriter.h"
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/FilmFrames.h"
+#include "jobs/FilmFrames.h"
 #include "cli/FieldAssignment.h"
 #include "cli/TaskShare.h"
-#include "params/Result.h"
+#include "base/Result.h"
 #include "render/RenderSettings.h"
 
 namespace tessaform {

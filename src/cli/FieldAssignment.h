@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "params/FractalParams.h"
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

@@ -1,8 +1,8 @@
 #include "cli/GradientChoice.h"
 
-#include "app/ExecutableDirectory.h"
+#include "jobs/ExecutableDirectory.h"
 #include "io/AtomicReplace.h"
-#include "params/GradientLoader.h"
+#include "image/GradientLoader.h"
 
 namespace tessaform {
 

@@ -4,7 +4,7 @@
 
 #include "cli/CliOptions.h"
 #include "params/Gradient.h"
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

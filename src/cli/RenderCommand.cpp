@@ -6,9 +6,9 @@
 #include <new>
 #include <string>
 
-#include "app/FrameBuffer.h"
-#include "app/ImageMetadata.h"
-#include "app/ParamFileIo.h"
+#include "jobs/FrameBuffer.h"
+#include "jobs/ImageMetadata.h"
+#include "jobs/ParamFileIo.h"
 #include "cli/AnimationCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/ExitCode.h"

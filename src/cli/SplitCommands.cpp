@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/SplitRender.h"
+#include "jobs/SplitRender.h"
 #include "cli/GradientChoice.h"
 #include "cli/ProgressReporter.h"
 #include "io/AtomicReplace.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

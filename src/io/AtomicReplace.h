@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

@@ -8,7 +8,7 @@
 #include "io/ImageFormats.h"
 #include "io/ImageRowWriter.h"
 #include "io/PngWriter.h"
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

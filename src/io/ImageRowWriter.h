@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

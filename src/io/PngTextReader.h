@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "io/PngWriter.h"
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

@@ -10,7 +10,7 @@
 
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
-#include "params/Result.h"
+#include "base/Result.h"
 #include "render/AntiAliasGrid.h"
 
 namespace tessaform {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "io/TilePart.h"
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

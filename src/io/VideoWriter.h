@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

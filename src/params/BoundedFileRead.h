@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

@@ -7,7 +7,7 @@
 
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
-#include "params/Result.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

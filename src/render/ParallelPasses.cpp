@@ -8,7 +8,7 @@
 
 #include "render/EdgeTest.h"
 #include "render/Quantize.h"
-#include "render/SanitizerHandOff.h"
+#include "base/SanitizerHandOff.h"
 
 namespace tessaform {
 namespace {

@@ -1,8 +1,8 @@
 #include "ui/FilmRender.h"
 
-#include "app/FilmJob.h"
-#include "app/FrameRenderer.h"
-#include "app/RenderScheduler.h"
+#include "session/FilmJob.h"
+#include "session/FrameRenderer.h"
+#include "session/RenderScheduler.h"
 
 namespace tessaform {
 

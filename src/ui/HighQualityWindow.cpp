@@ -8,13 +8,13 @@
 #include <QtMath>
 #include <algorithm>
 
-#include "app/FrameBuffer.h"
-#include "app/FramePainting.h"
-#include "app/FrameRenderer.h"
-#include "app/ProgramTitle.h"
-#include "app/QtRenderView.h"
-#include "app/RenderScheduler.h"
-#include "app/SharedFrame.h"
+#include "jobs/FrameBuffer.h"
+#include "session/FramePainting.h"
+#include "session/FrameRenderer.h"
+#include "jobs/ProgramTitle.h"
+#include "session/QtRenderView.h"
+#include "session/RenderScheduler.h"
+#include "session/SharedFrame.h"
 #include "io/TgaWriter.h"
 
 namespace tessaform {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "app/RenderMode.h"
-#include "params/Result.h"
+#include "session/RenderMode.h"
+#include "base/Result.h"
 
 namespace tessaform {
 

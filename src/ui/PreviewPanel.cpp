@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <cmath>
 
-#include "app/FramePainting.h"
-#include "app/SharedFrame.h"
+#include "session/FramePainting.h"
+#include "session/SharedFrame.h"
 
 namespace tessaform {
 

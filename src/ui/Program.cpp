@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <ctime>
 
-#include "app/ExecutableDirectory.h"
-#include "app/FrameRenderer.h"
-#include "app/QtRenderView.h"
-#include "app/RenderScheduler.h"
+#include "jobs/ExecutableDirectory.h"
+#include "session/FrameRenderer.h"
+#include "session/QtRenderView.h"
+#include "session/RenderScheduler.h"
 #include "ui/Commands.h"
 #include "ui/PreviewPanel.h"
 #include "ui/SettingsDialog.h"

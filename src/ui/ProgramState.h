@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/LiveRecord.h"
+#include "session/LiveRecord.h"
 #include "params/RandomGenerator.h"
 
 namespace tessaform {

@@ -29,8 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramTitle.h"
-#include "app/SharedFrame.h"
+#include "jobs/ProgramTitle.h"
+#include "session/SharedFrame.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogLayout.h"
 #include "ui/DialogUnits.h"

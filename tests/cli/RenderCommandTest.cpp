@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "params/FractalParams.h"
-#include "params/GradientLoader.h"
+#include "image/GradientLoader.h"
 #include "render/Renderer.h"
 #include "support/CommandLineTest.h"
 #include "support/FullDevice.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "params/GradientLoader.h"
+#include "image/GradientLoader.h"
 #include "support/ScratchFolder.h"
 
 namespace tessaform {

@@ -2,9 +2,9 @@
 
 #include <QSlider>
 
-#include "app/FrameRenderer.h"
-#include "app/QtRenderView.h"
-#include "app/RenderScheduler.h"
+#include "session/FrameRenderer.h"
+#include "session/QtRenderView.h"
+#include "session/RenderScheduler.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/Commands.h"
 #include "ui/SettingsDialog.h"

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/RenderScheduler.h"
+#include "session/RenderScheduler.h"
 
 namespace tessaform {
 

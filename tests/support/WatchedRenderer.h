@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/RenderProcedure.h"
+#include "session/RenderProcedure.h"
 
 namespace tessaform {
 

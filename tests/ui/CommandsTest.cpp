@@ -11,11 +11,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/FrameRenderer.h"
-#include "app/ImageMetadata.h"
-#include "app/ParamFileIo.h"
-#include "app/QtRenderView.h"
-#include "app/RenderScheduler.h"
+#include "session/FrameRenderer.h"
+#include "jobs/ImageMetadata.h"
+#include "jobs/ParamFileIo.h"
+#include "session/QtRenderView.h"
+#include "session/RenderScheduler.h"
 #include "io/ImageOutput.h"
 #include "params/ParamFile.h"
 #include "support/FileBytes.h"

@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/FrameBuffer.h"
-#include "app/FrameRenderer.h"
-#include "app/QtRenderView.h"
-#include "app/RenderScheduler.h"
-#include "app/RenderTitles.h"
-#include "params/GradientLoader.h"
+#include "jobs/FrameBuffer.h"
+#include "session/FrameRenderer.h"
+#include "session/QtRenderView.h"
+#include "session/RenderScheduler.h"
+#include "session/RenderTitles.h"
+#include "image/GradientLoader.h"
 #include "support/FullDevice.h"
 #include "support/RenderSchedulerProbe.h"
 #include "support/ScratchFolder.h"

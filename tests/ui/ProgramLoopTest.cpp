@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/FrameRenderer.h"
-#include "app/RenderTitles.h"
+#include "session/FrameRenderer.h"
+#include "session/RenderTitles.h"
 #include "support/ScratchFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VisibleHighQualityWindow.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SharedFrame.h"
+#include "session/SharedFrame.h"
 #include "params/ParamFields.h"
 #include "ui/DialogUnits.h"
 #include "ui/PreviewPanel.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/ExecutableDirectory.h"
+#include "jobs/ExecutableDirectory.h"
 #include "support/CommandsFixture.h"
 #include "ui/PreviewPanel.h"
 #include "ui/SliderTable.h"

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "jobs/FrameNames.h"
+#include "base/Result.h"
+
+namespace tessaform {
+
+// Where the frames of an animation go: numbered images and films.
+struct FilmOutputs {
+    std::vector<FrameNames> images;
+    std::vector<std::string> films;
+};
+
+// Each name is a film (.mp4, .mkv, .webm) or an image name, which needs a
+// frame number when more than one frame is written. A failure starts with
+// the name it is about.
+Result<FilmOutputs> planFilmOutputs(const std::vector<std::string>& names, std::size_t frameCount);
+
+// The save dialog's filters for an animation: every image format, the one
+// initialName is written in first, then every film.
+std::vector<std::string> filmOutputSaveFilters(const std::string& initialName);
+
+// Tried before the first frame, so that a doomed render ends at once: the
+// films and the images of the first frame and of the longest frame number.
+// frames is not empty.
+Result<void> checkFilmOutputs(const FilmOutputs& outputs, const std::vector<int>& frames);
+
+}  // namespace tessaform
