@@ -36,6 +36,7 @@ Split renderSplit(const FractalParams& params, int width, int height, int tiles,
         int nextRow = height * tile / tiles;
         const RenderOutcome outcome = renderBand(
             params, neutralGradient(), width, height, nextRow, height * (tile + 1) / tiles, observer, threads,
+            SimdTarget(),
             [&](int row, const std::uint32_t* firstPass, std::span<const GridAverage> grids) {
                 EXPECT_EQ(row, nextRow++);
                 split.gridsHandedOver += grids.size();
