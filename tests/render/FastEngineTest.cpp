@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "params/FractalParams.h"
@@ -245,6 +246,39 @@ TEST(FastEngineTest, EveryInstructionSetMatchesTheReference)
             expectAgreement(compare(renderPixels(checked[i]->params, checked[i]->gradient(), kWidth, kHeight, settings),
                                     references[i]));
         }
+    }
+}
+
+// Choosing an instruction set for one render leaves every other render,
+// even one running at the same time, on its own.
+TEST(FastEngineTest, RendersOnDifferentInstructionSetsRunSideBySide)
+{
+    const Scene& scene = sceneNamed("Power5Rotated");
+    const std::vector<std::string> targets = availableSimdTargets();
+    std::vector<SimdTracer> tracers;
+    std::vector<std::vector<std::uint32_t>> alone;
+    for (const std::string& target : targets) {
+        tracers.emplace_back(scene.params, scene.gradient(), kWidth, kHeight, targetNamed(target));
+        alone.push_back(renderPixels(scene.params, scene.gradient(), kWidth, kHeight,
+                                     {RenderEngine::Fast, 1, targetNamed(target)}));
+    }
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        EXPECT_EQ(tracers[i].instructionSet(), targets[i]);
+    }
+
+    std::vector<std::vector<std::uint32_t>> together(targets.size());
+    std::vector<std::thread> renders;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        renders.emplace_back([&, i] {
+            const RenderSettings settings{RenderEngine::Fast, 1, targetNamed(targets[i])};
+            together[i] = renderPixels(scene.params, scene.gradient(), kWidth, kHeight, settings);
+        });
+    }
+    for (std::thread& render : renders) {
+        render.join();
+    }
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        EXPECT_EQ(together[i], alone[i]) << targets[i];
     }
 }
 
