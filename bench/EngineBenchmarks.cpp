@@ -3,9 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <optional>
 #include <vector>
 
-#include "render/SimdTracer.h"
+#include "render/SimdTarget.h"
 
 namespace tessaform::bench {
 namespace {
@@ -62,31 +63,15 @@ void renderRepeatedly(benchmark::State& state, const BenchScene& scene, const Re
     setThroughputCounters(state, scene, stats, colours, seconds);
 }
 
-// Gives the best instruction set back however the benchmark ends. Starts
-// from the best too: while one target is forced, the others are not
-// offered.
-class ForcedSimdTarget {
-public:
-    explicit ForcedSimdTarget(const std::string& target) : forced_(useSimdTarget("") && useSimdTarget(target)) {}
-    ForcedSimdTarget(const ForcedSimdTarget&) = delete;
-    ForcedSimdTarget& operator=(const ForcedSimdTarget&) = delete;
-    ~ForcedSimdTarget() { useSimdTarget(""); }
-
-    bool forced() const { return forced_; }
-
-private:
-    bool forced_;
-};
-
 void renderOnTarget(benchmark::State& state, const std::string& target, unsigned threads, ImageArchive& archive)
 {
-    const std::string name = simdBenchmarkName(target, threads);
-    const ForcedSimdTarget forced(target);
-    if (!forced.forced() || activeSimdTarget() != target) {
-        state.SkipWithError("the instruction set could not be forced");
+    const std::optional<SimdTarget> simdTarget = SimdTarget::named(target);
+    if (!simdTarget) {
+        state.SkipWithError("the processor lacks the instruction set");
         return;
     }
-    renderRepeatedly(state, defaultScene(), {RenderEngine::Fast, threads}, archive, name);
+    const std::string name = simdBenchmarkName(target, threads);
+    renderRepeatedly(state, defaultScene(), {RenderEngine::Fast, threads, *simdTarget}, archive, name);
 }
 
 void registerSceneBenchmarks(const BenchScene& scene, ImageArchive& archive)

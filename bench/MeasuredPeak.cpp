@@ -1,6 +1,5 @@
-// Compiled once per instruction set; the measurement dispatches to the one
-// the engine runs on (forcing a target through useSimdTarget forces it here
-// too).
+// Compiled once per instruction set; the measurement dispatches to the best
+// the processor runs, the one the engine runs on unless told otherwise.
 #include "MeasuredPeak.h"
 
 #undef HWY_TARGET_INCLUDE

@@ -6,7 +6,7 @@
 
 #include "EngineBenchmarks.h"
 #include "PreviewLatency.h"
-#include "render/SimdTracer.h"
+#include "render/SimdTarget.h"
 
 namespace tessaform::bench {
 namespace {

@@ -12,7 +12,7 @@
 #include "ResultLog.h"
 #include "Summary.h"
 #include "WorkCensus.h"
-#include "render/SimdTracer.h"
+#include "render/SimdTarget.h"
 
 using namespace tessaform;
 using namespace tessaform::bench;
@@ -57,7 +57,7 @@ int main(int argc, char** argv)
         std::cout << "Measuring the floating-point peak (FMA chains, not the engine)..." << std::endl;
         peak = measurePeak();
     }
-    const SummaryInputs inputs{results, images, std::move(census), peak, describeProcessor(), activeSimdTarget()};
+    const SummaryInputs inputs{results, images, std::move(census), peak, describeProcessor(), SimdTarget().name()};
     printSummary(std::cout, inputs);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "jobs/FrameBuffer.h"
 #include "jobs/ImageMetadata.h"
@@ -37,13 +38,13 @@ Failure writeFailure(const std::string& path, const std::string& reason)
     return Failure{"Could not write " + path + ": " + reason};
 }
 
-Result<void> writeBand(const TileRequest& request, const TilePartHeader& header, std::FILE* file,
+Result<void> writeBand(const TileRequest& request, SimdTarget target, const TilePartHeader& header, std::FILE* file,
                        const std::string& path, RenderObserver& observer)
 {
     TilePartWriter writer(file, header);
     const RenderOutcome outcome = renderBand(
         request.params, *request.gradient, request.width, request.height, request.firstRow, request.endRow, observer,
-        request.threads, [&](int, const std::uint32_t* firstPass, std::span<const GridAverage> grids) {
+        request.threads, target, [&](int, const std::uint32_t* firstPass, std::span<const GridAverage> grids) {
             writer.writeRow(firstPass, grids);
             return true;
         });
@@ -90,12 +91,12 @@ Result<std::vector<NamedTilePart>> orderedParts(const std::vector<std::string>& 
 }
 
 // The rare grids traced here must come from the same kernels as the parts'.
-Result<void> useTheirInstructionSet(const std::string& target)
+Result<SimdTarget> theirInstructionSet(const std::string& name)
 {
-    if (activeSimdTarget() == target || useSimdTarget(target)) {
-        return {};
+    if (std::optional<SimdTarget> target = SimdTarget::named(name)) {
+        return *target;
     }
-    return Failure{"the parts were traced with " + target +
+    return Failure{"the parts were traced with " + name +
                    ", which this processor lacks; assemble them on a machine like the ones that rendered them"};
 }
 
@@ -127,10 +128,11 @@ Result<void> feedPart(const NamedTilePart& part, TileAssembler& assembler, const
     return {};
 }
 
-Result<void> assembleInto(ImageRowWriter& writer, const std::vector<NamedTilePart>& parts, RenderObserver& observer)
+Result<void> assembleInto(ImageRowWriter& writer, const std::vector<NamedTilePart>& parts, SimdTarget target,
+                          RenderObserver& observer)
 {
     const TilePartHeader& render = parts.front().header;
-    const SimdTracer tracer(render.params, tracedTable(*render.gradient), render.width, render.height);
+    const SimdTracer tracer(render.params, tracedTable(*render.gradient), render.width, render.height, target);
     Result<void> rowWritten;
     TileAssembler assembler(tracer, render.width, [&](int row, const std::uint32_t* pixels) {
         rowWritten = writer.writeRow(pixels);
@@ -174,9 +176,11 @@ Result<void> checkOutputIsNoPart(const std::vector<std::string>& paths, const st
 
 Result<void> renderTilePart(const TileRequest& request, const std::string& path, RenderObserver& observer)
 {
+    // The best instruction set, named in the part for its assembly.
+    const SimdTarget target;
     const TilePartHeader header{
-        request.width,  request.height,     request.tile,   request.tiles,    request.firstRow,
-        request.endRow, activeSimdTarget(), request.params, request.gradient, gradientHash(*request.gradient)};
+        request.width,  request.height, request.tile,   request.tiles,    request.firstRow,
+        request.endRow, target.name(),  request.params, request.gradient, gradientHash(*request.gradient)};
     try {
         return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> Result<void> {
             std::FILE* file = std::fopen(temporaryPath.c_str(), "wb");
@@ -184,7 +188,7 @@ Result<void> renderTilePart(const TileRequest& request, const std::string& path,
                 return Failure{"Could not create " + temporaryPath + ": " + std::strerror(errno)};
             }
             std::unique_ptr<std::FILE, FileClose> closed(file);
-            const Result<void> written = writeBand(request, header, file, temporaryPath, observer);
+            const Result<void> written = writeBand(request, target, header, file, temporaryPath, observer);
             if (std::fclose(closed.release()) != 0 && written.ok()) {
                 return writeFailure(temporaryPath, std::strerror(errno));
             }
@@ -206,12 +210,14 @@ Result<void> assembleTileParts(const std::vector<std::string>& paths, const std:
         return distinct;
     }
     const TilePartHeader& render = parts->front().header;
-    if (Result<void> used = useTheirInstructionSet(render.simdTarget); !used) {
-        return used;
+    const Result<SimdTarget> target = theirInstructionSet(render.simdTarget);
+    if (!target) {
+        return Failure{target.error()};
     }
     try {
-        return writeImageFileByRows(output, render.width, render.height, imageMetadata(render.params, *render.gradient),
-                                    [&](ImageRowWriter& writer) { return assembleInto(writer, *parts, observer); });
+        return writeImageFileByRows(
+            output, render.width, render.height, imageMetadata(render.params, *render.gradient),
+            [&](ImageRowWriter& writer) { return assembleInto(writer, *parts, *target, observer); });
     } catch (const std::bad_alloc&) {
         return Failure{notEnoughMemoryText(render.width, render.height)};
     }

@@ -47,13 +47,13 @@ private:
 // Strip by strip, as renderRows does; nothing is decided, so every held
 // row keeps its first-pass values.
 RenderOutcome renderBand(const FractalParams& snapshot, const Gradient& gradient, int width, int height, int firstRow,
-                         int endRow, RenderObserver& observer, unsigned threads, const BandRowConsumer& consume,
-                         int stripRows)
+                         int endRow, RenderObserver& observer, unsigned threads, SimdTarget target,
+                         const BandRowConsumer& consume, int stripRows)
 {
     if (!isSupportedPower(snapshot.power)) {
         return RenderOutcome::UnsupportedPower;
     }
-    const SimdTracer tracer(snapshot, gradient.empty() ? neutralGradient() : gradient, width, height);
+    const SimdTracer tracer(snapshot, gradient.empty() ? neutralGradient() : gradient, width, height, target);
     StripGrids grids;
     tbb::task_arena arena(arenaConcurrency(threads));
     const bool finished = walkStrips(width, height, firstRow, endRow, stripRowsFor(width, stripRows),

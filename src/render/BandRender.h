@@ -8,6 +8,7 @@
 #include "render/RenderObserver.h"
 #include "render/RenderSettings.h"
 #include "render/Renderer.h"
+#include "render/SimdTarget.h"
 
 namespace tessaform {
 
@@ -24,10 +25,10 @@ using BandRowConsumer =
 // image, traced but not decided, so that the tiles' rows together let the
 // edge decisions be made in their plain order afterwards. Rows on either
 // side of the band are traced too, to find the band's edges. The fast
-// engine only; it holds a strip of stripRows + 2 rows (0: about 16 million
-// pixels).
+// engine only, on the given instruction set; it holds a strip of
+// stripRows + 2 rows (0: about 16 million pixels).
 RenderOutcome renderBand(const FractalParams& snapshot, const Gradient& gradient, int width, int height, int firstRow,
-                         int endRow, RenderObserver& observer, unsigned threads, const BandRowConsumer& consume,
-                         int stripRows = 0);
+                         int endRow, RenderObserver& observer, unsigned threads, SimdTarget target,
+                         const BandRowConsumer& consume, int stripRows = 0);
 
 }  // namespace tessaform

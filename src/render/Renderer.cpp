@@ -31,11 +31,11 @@ bool renderReferenceWithPower(const FractalParams& snapshot, const Gradient& gra
 }
 
 bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
-                RenderObserver& observer, unsigned threads, RenderStats& stats)
+                RenderObserver& observer, const RenderSettings& settings, RenderStats& stats)
 {
-    const SimdTracer tracer(snapshot, gradient, image.width, image.height);
+    const SimdTracer tracer(snapshot, gradient, image.width, image.height, settings.simdTarget);
     ParallelPasses passes(tracer, image, observer);
-    tbb::task_arena arena(arenaConcurrency(threads));
+    tbb::task_arena arena(arenaConcurrency(settings.threads));
     const bool finished = arena.execute([&] { return passes.run(); });
     stats = passes.stats();
     return finished;
@@ -43,10 +43,10 @@ bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const P
 
 // Strip by strip, so that an image of any size fits in bounded memory.
 bool renderFastRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
-                    RenderObserver& observer, unsigned threads, int stripRows, const RowConsumer& consume)
+                    RenderObserver& observer, const RenderSettings& settings, int stripRows, const RowConsumer& consume)
 {
-    const SimdTracer tracer(snapshot, gradient, width, height);
-    tbb::task_arena arena(arenaConcurrency(threads));
+    const SimdTracer tracer(snapshot, gradient, width, height, settings.simdTarget);
+    tbb::task_arena arena(arenaConcurrency(settings.threads));
     return walkStrips(width, height, 0, height, stripRows,
                       [&](const PixelImage& view, const ParallelPasses::Strip& strip, const std::uint32_t* rows,
                           int firstRow, int endRow) {
@@ -92,7 +92,7 @@ RenderOutcome renderRows(const FractalParams& snapshot, const Gradient& gradient
     RenderStats stats;
     const bool finished = settings.engine == RenderEngine::Reference
                               ? renderWholeRows(snapshot, table, width, height, observer, stats, consume)
-                              : renderFastRows(snapshot, table, width, height, observer, settings.threads,
+                              : renderFastRows(snapshot, table, width, height, observer, settings,
                                                stripRowsFor(width, stripRows), consume);
     return finished ? RenderOutcome::Completed : RenderOutcome::Abandoned;
 }
@@ -107,7 +107,7 @@ RenderOutcome renderImage(const FractalParams& snapshot, const Gradient& gradien
     RenderStats traced;
     const bool finished = settings.engine == RenderEngine::Reference
                               ? renderReferenceWithPower(snapshot, table, image, observer, traced)
-                              : renderFast(snapshot, table, image, observer, settings.threads, traced);
+                              : renderFast(snapshot, table, image, observer, settings, traced);
     if (stats != nullptr) {
         *stats = traced;
     }

@@ -412,52 +412,21 @@ SimdScene describeScene(const FractalParams& params, const Gradient& gradient, i
 
 }  // namespace
 
-SimdTracer::SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height)
-    : scene_(describeScene(params, gradient, width, height))
+SimdTracer::SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height, SimdTarget target)
+    : scene_(describeScene(params, gradient, width, height)),
+      dispatchIndex_(target.dispatchIndex()),
+      traceBatch_(HWY_DISPATCH_TABLE(traceBatch)[dispatchIndex_])
 {
 }
 
 void SimdTracer::trace(const SamplePoint* points, std::size_t count, Colour* colours) const
 {
-    HWY_DYNAMIC_DISPATCH(traceBatch)(scene_, points, count, colours);
+    traceBatch_(scene_, points, count, colours);
 }
 
-std::string activeSimdTarget()
+std::string SimdTracer::instructionSet() const
 {
-    return HWY_DYNAMIC_DISPATCH(targetName)();
-}
-
-// What the processor runs, read before any target is forced: forcing one
-// narrows what Highway reports as supported.
-const std::vector<std::int64_t>& runnableTargets()
-{
-    static const std::vector<std::int64_t> targets = hwy::SupportedAndGeneratedTargets();
-    return targets;
-}
-
-std::vector<std::string> availableSimdTargets()
-{
-    std::vector<std::string> names;
-    for (const std::int64_t target : runnableTargets()) {
-        names.emplace_back(hwy::TargetName(target));
-    }
-    return names;
-}
-
-bool useSimdTarget(const std::string& name)
-{
-    const std::vector<std::int64_t>& targets = runnableTargets();
-    if (name.empty()) {
-        hwy::SetSupportedTargetsForTest(0);
-        return true;
-    }
-    for (const std::int64_t target : targets) {
-        if (name == hwy::TargetName(target)) {
-            hwy::SetSupportedTargetsForTest(target);
-            return true;
-        }
-    }
-    return false;
+    return HWY_DISPATCH_TABLE(targetName)[dispatchIndex_]();
 }
 
 }  // namespace tessaform

@@ -2,13 +2,13 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "math/Quaternion.h"
 #include "math/Vector3.h"
 #include "params/Colour.h"
 #include "render/Camera.h"
 #include "render/SampleBatch.h"
+#include "render/SimdTarget.h"
 
 namespace tessaform {
 
@@ -38,29 +38,24 @@ struct SimdScene {
 };
 
 // Traces whole batches in vector lanes: rays that finish early hand their
-// lane to the next sample of the batch. Dispatches at run time to the best
-// instruction set the processor has.
+// lane to the next sample of the batch. Runs the kernels of the instruction
+// set it is given, whatever other tracers run on.
 class SimdTracer : public BatchTracer {
 public:
     // gradient must not be empty and must outlive the tracer.
-    SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height);
+    SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height, SimdTarget target = {});
 
     void trace(const SamplePoint* points, std::size_t count, Colour* colours) const override;
 
+    // The instruction set its kernels were compiled for, as they name it.
+    std::string instructionSet() const;
+
 private:
+    using TraceBatch = void (*)(const SimdScene&, const SamplePoint*, std::size_t, Colour*);
+
     SimdScene scene_;
+    std::size_t dispatchIndex_;
+    TraceBatch traceBatch_;
 };
-
-// The instruction set the tracer runs on now, as Highway names it.
-std::string activeSimdTarget();
-
-// Every instruction set this build has kernels for and this processor runs.
-std::vector<std::string> availableSimdTargets();
-
-// Makes the tracer use the named instruction set (one of the available
-// ones), or the best again for an empty name. For measurements, and for
-// finishing work traced elsewhere exactly; no render may be running. False
-// for an unknown name.
-bool useSimdTarget(const std::string& name);
 
 }  // namespace tessaform

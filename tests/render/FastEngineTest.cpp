@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "params/FractalParams.h"
@@ -18,7 +20,6 @@
 #include "render/Quantize.h"
 #include "render/Renderer.h"
 #include "render/SimdTracer.h"
-#include "support/ForcedSimdTarget.h"
 #include "support/RecordingObserver.h"
 #include "support/RenderToPixels.h"
 
@@ -216,13 +217,20 @@ TEST_P(FastEngineAgreement, MatchesTheReference)
 INSTANTIATE_TEST_SUITE_P(Scenes, FastEngineAgreement, ::testing::ValuesIn(scenes()),
                          [](const ::testing::TestParamInfo<Scene>& info) { return info.param.name; });
 
+// An instruction set of availableSimdTargets(), by its name.
+SimdTarget targetNamed(const std::string& name)
+{
+    const std::optional<SimdTarget> target = SimdTarget::named(name);
+    EXPECT_TRUE(target) << name;
+    return target.value_or(SimdTarget());
+}
+
 TEST(FastEngineTest, EveryInstructionSetMatchesTheReference)
 {
     const std::vector<std::string> targets = availableSimdTargets();
     ASSERT_FALSE(targets.empty());
-    const std::string best = activeSimdTarget();
-    EXPECT_NE(std::find(targets.begin(), targets.end(), best), targets.end()) << best;
-    EXPECT_FALSE(useSimdTarget("no-such-target"));
+    EXPECT_EQ(SimdTarget().name(), targets.front());
+    EXPECT_FALSE(SimdTarget::named("no-such-target"));
 
     std::vector<const Scene*> checked;
     std::vector<std::vector<std::uint32_t>> references;
@@ -232,16 +240,46 @@ TEST(FastEngineTest, EveryInstructionSetMatchesTheReference)
             renderPixels(checked.back()->params, checked.back()->gradient(), kWidth, kHeight, kReference));
     }
     for (const std::string& target : targets) {
-        const ForcedSimdTarget forced(target);
-        ASSERT_TRUE(forced.forced()) << target;
-        ASSERT_EQ(activeSimdTarget(), target);
+        const RenderSettings settings{RenderEngine::Fast, 0, targetNamed(target)};
         for (std::size_t i = 0; i < checked.size(); ++i) {
             SCOPED_TRACE(target + ", " + checked[i]->name);
-            expectAgreement(compare(renderPixels(checked[i]->params, checked[i]->gradient(), kWidth, kHeight, kFast),
+            expectAgreement(compare(renderPixels(checked[i]->params, checked[i]->gradient(), kWidth, kHeight, settings),
                                     references[i]));
         }
     }
-    EXPECT_EQ(activeSimdTarget(), best);
+}
+
+// Choosing an instruction set for one render leaves every other render,
+// even one running at the same time, on its own.
+TEST(FastEngineTest, RendersOnDifferentInstructionSetsRunSideBySide)
+{
+    const Scene& scene = sceneNamed("Power5Rotated");
+    const std::vector<std::string> targets = availableSimdTargets();
+    std::vector<SimdTracer> tracers;
+    std::vector<std::vector<std::uint32_t>> alone;
+    for (const std::string& target : targets) {
+        tracers.emplace_back(scene.params, scene.gradient(), kWidth, kHeight, targetNamed(target));
+        alone.push_back(renderPixels(scene.params, scene.gradient(), kWidth, kHeight,
+                                     {RenderEngine::Fast, 1, targetNamed(target)}));
+    }
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        EXPECT_EQ(tracers[i].instructionSet(), targets[i]);
+    }
+
+    std::vector<std::vector<std::uint32_t>> together(targets.size());
+    std::vector<std::thread> renders;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        renders.emplace_back([&, i] {
+            const RenderSettings settings{RenderEngine::Fast, 1, targetNamed(targets[i])};
+            together[i] = renderPixels(scene.params, scene.gradient(), kWidth, kHeight, settings);
+        });
+    }
+    for (std::thread& render : renders) {
+        render.join();
+    }
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        EXPECT_EQ(together[i], alone[i]) << targets[i];
+    }
 }
 
 // Wide enough for several first-pass bands and two anti-alias bands, so

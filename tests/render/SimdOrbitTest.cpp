@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,8 +17,7 @@
 #include "params/FractalParams.h"
 #include "render/JuliaIteration.h"
 #include "render/PowerDispatch.h"
-#include "render/SimdTracer.h"
-#include "support/ForcedSimdTarget.h"
+#include "render/SimdTarget.h"
 
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "render/SimdOrbitTest.cpp"
@@ -193,12 +193,13 @@ struct Comparison {
 };
 
 template <int Power>
-Comparison compareWithScalar(const FractalParams& params, bool rotated)
+Comparison compareWithScalar(const FractalParams& params, bool rotated, SimdTarget target)
 {
     const JuliaSlice slice = prepareSlice(params);
     const std::vector<Vector3> points = probePoints<Power>(slice);
     std::vector<std::int32_t> vectorSteps(points.size());
-    HWY_DYNAMIC_DISPATCH(orbitSteps)(Power, rotated, slice, points.data(), points.size(), vectorSteps.data());
+    HWY_DISPATCH_TABLE(orbitSteps)
+    [target.dispatchIndex()](Power, rotated, slice, points.data(), points.size(), vectorSteps.data());
     Comparison result;
     for (std::size_t i = 0; i < points.size(); ++i) {
         if (!escapeIsClear<Power>(points[i], slice)) {
@@ -221,13 +222,14 @@ Comparison compareWithScalar(const FractalParams& params, bool rotated)
 TEST(SimdOrbitTest, EscapeStepsMatchTheScalarOrbitOnEveryInstructionSet)
 {
     for (const std::string& target : availableSimdTargets()) {
-        const ForcedSimdTarget forced(target);
-        ASSERT_EQ(HWY_DYNAMIC_DISPATCH(orbitTargetName)(), target);
+        const std::optional<SimdTarget> simd = SimdTarget::named(target);
+        ASSERT_TRUE(simd) << target;
+        ASSERT_EQ(HWY_DISPATCH_TABLE(orbitTargetName)[simd->dispatchIndex()](), target);
         for (int power = kLowestPower; power <= kHighestPower; ++power) {
             for (const bool rotated : {false, true}) {
                 const FractalParams params = orbitScene(power, rotated, {-0.2f, 0.6f, 0.2f, 0.2f}, 0.15f);
                 const Comparison result =
-                    withPower(power, [&](auto n) { return compareWithScalar<n()>(params, rotated); });
+                    withPower(power, [&](auto n) { return compareWithScalar<n()>(params, rotated, *simd); });
                 const std::string scene =
                     target + ", power " + std::to_string(power) + (rotated ? ", rotated" : ", plain");
                 EXPECT_GT(result.compared, 3000) << scene;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "params/FractalParams.h"
@@ -22,10 +23,11 @@ struct Split {
 
 // Renders the image as tiles bands of rows, each on its own, then assembles
 // them in order.
-Split renderSplit(const FractalParams& params, int width, int height, int tiles, unsigned threads, int stripRows)
+Split renderSplit(const FractalParams& params, int width, int height, int tiles, unsigned threads, int stripRows,
+                  SimdTarget target = {})
 {
     Split split;
-    const SimdTracer tracer(params, neutralGradient(), width, height);
+    const SimdTracer tracer(params, neutralGradient(), width, height, target);
     TileAssembler assembler(tracer, width, [&](int row, const std::uint32_t* pixels) {
         EXPECT_EQ(static_cast<std::size_t>(row) * static_cast<std::size_t>(width), split.pixels.size());
         split.pixels.insert(split.pixels.end(), pixels, pixels + width);
@@ -35,7 +37,7 @@ Split renderSplit(const FractalParams& params, int width, int height, int tiles,
         RecordingObserver observer;
         int nextRow = height * tile / tiles;
         const RenderOutcome outcome = renderBand(
-            params, neutralGradient(), width, height, nextRow, height * (tile + 1) / tiles, observer, threads,
+            params, neutralGradient(), width, height, nextRow, height * (tile + 1) / tiles, observer, threads, target,
             [&](int row, const std::uint32_t* firstPass, std::span<const GridAverage> grids) {
                 EXPECT_EQ(row, nextRow++);
                 split.gridsHandedOver += grids.size();
@@ -76,6 +78,18 @@ TEST(SplitRenderTest, AssembledTilesAreTheImageOfOneRender)
             }
         }
     }
+}
+
+// Tiles and their assembly on an instruction set other than the best give
+// that instruction set's image, pixels that differ from the best's included.
+TEST(SplitRenderTest, TilesOnAnotherInstructionSetMakeItsImage)
+{
+    const FractalParams params = edgyScene();
+    const std::optional<SimdTarget> plainest = SimdTarget::named(availableSimdTargets().back());
+    ASSERT_TRUE(plainest);
+    const std::vector<std::uint32_t> whole =
+        renderPixels(params, neutralGradient(), 61, 47, {RenderEngine::Fast, 0, *plainest});
+    EXPECT_EQ(renderSplit(params, 61, 47, 3, 0, 0, *plainest).pixels, whole);
 }
 
 // The tiles trace nearly every grid the assembly needs; it traces only the
