@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "BenchScenes.h"
+#include "params/Gradient.h"
 #include "session/FrameRenderer.h"
 #include "session/RenderScheduler.h"
 #include "session/RenderView.h"
 #include "session/SharedFrame.h"
 #include "session/SharedParams.h"
-#include "params/Gradient.h"
 
 namespace tessaform::bench {
 namespace {

@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "jobs/ParamFileIo.h"
 #include "cli/CliOptions.h"
 #include "cli/FieldAssignment.h"
+#include "jobs/ParamFileIo.h"
 #include "params/FractalParams.h"
 #include "params/ParamFields.h"
 #include "params/ParamFile.h"

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "params/Gradient.h"
 #include "image/GradientImage.h"
 #include "image/GradientLoader.h"
+#include "params/Gradient.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "jobs/ImageMetadata.h"
 #include "io/PngTextReader.h"
+#include "jobs/ImageMetadata.h"
 
 namespace {
 

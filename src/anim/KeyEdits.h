@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "anim/Animation.h"
-#include "params/ParamFields.h"
 #include "base/Result.h"
+#include "params/ParamFields.h"
 
 namespace tessaform {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "anim/Animation.h"
-#include "params/FractalParams.h"
 #include "base/Result.h"
+#include "params/FractalParams.h"
 
 namespace tessaform {
 

@@ -9,13 +9,13 @@
 #include "anim/Animation.h"
 #include "anim/FrameList.h"
 #include "anim/KeyframeFile.h"
+#include "cli/GradientChoice.h"
+#include "cli/ProgressReporter.h"
 #include "jobs/FilmFrames.h"
 #include "jobs/FilmOutputs.h"
 #include "jobs/FrameBuffer.h"
 #include "jobs/KeyframeFileIo.h"
 #include "jobs/ParamFileIo.h"
-#include "cli/GradientChoice.h"
-#include "cli/ProgressReporter.h"
 
 namespace tessaform {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "anim/Animation.h"
 #include "anim/FrameList.h"
-#include "jobs/FrameNames.h"
 #include "io/ImageFormats.h"
 #include "io/TgaWriter.h"
+#include "jobs/FrameNames.h"
 
 namespace tessaform {
 namespace {

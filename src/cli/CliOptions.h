@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "jobs/FilmFrames.h"
+#include "base/Result.h"
 #include "cli/FieldAssignment.h"
 #include "cli/TaskShare.h"
-#include "base/Result.h"
+#include "jobs/FilmFrames.h"
 #include "render/RenderSettings.h"
 
 namespace tessaform {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <variant>
 
-#include "params/FractalParams.h"
 #include "base/Result.h"
+#include "params/FractalParams.h"
 
 namespace tessaform {
 

@@ -1,8 +1,8 @@
 #include "cli/GradientChoice.h"
 
-#include "jobs/ExecutableDirectory.h"
-#include "io/AtomicReplace.h"
 #include "image/GradientLoader.h"
+#include "io/AtomicReplace.h"
+#include "jobs/ExecutableDirectory.h"
 
 namespace tessaform {
 

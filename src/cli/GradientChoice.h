@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "base/Result.h"
 #include "cli/CliOptions.h"
 #include "params/Gradient.h"
-#include "base/Result.h"
 
 namespace tessaform {
 

@@ -6,9 +6,6 @@
 #include <new>
 #include <string>
 
-#include "jobs/FrameBuffer.h"
-#include "jobs/ImageMetadata.h"
-#include "jobs/ParamFileIo.h"
 #include "cli/AnimationCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/ExitCode.h"
@@ -17,6 +14,9 @@
 #include "cli/SplitCommands.h"
 #include "cli/ToolkitMessages.h"
 #include "io/ImageOutput.h"
+#include "jobs/FrameBuffer.h"
+#include "jobs/ImageMetadata.h"
+#include "jobs/ParamFileIo.h"
 #include "render/Renderer.h"
 
 namespace tessaform {

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "jobs/SplitRender.h"
 #include "cli/GradientChoice.h"
 #include "cli/ProgressReporter.h"
 #include "io/AtomicReplace.h"
 #include "io/ImageFormats.h"
+#include "jobs/SplitRender.h"
 
 namespace tessaform {
 namespace {

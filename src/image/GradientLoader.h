@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "params/Gradient.h"
 #include "base/Result.h"
+#include "params/Gradient.h"
 
 namespace tessaform {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Result.h"
 #include "io/ImageRowWriter.h"
 #include "io/PngWriter.h"
-#include "base/Result.h"
 
 namespace tessaform {
 

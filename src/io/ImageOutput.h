@@ -5,10 +5,10 @@
 #include <span>
 #include <string>
 
+#include "base/Result.h"
 #include "io/ImageFormats.h"
 #include "io/ImageRowWriter.h"
 #include "io/PngWriter.h"
-#include "base/Result.h"
 
 namespace tessaform {
 

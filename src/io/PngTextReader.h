@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "io/PngWriter.h"
 #include "base/Result.h"
+#include "io/PngWriter.h"
 
 namespace tessaform {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
-#include "base/Result.h"
 #include "render/AntiAliasGrid.h"
 
 namespace tessaform {

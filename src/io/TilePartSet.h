@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "io/TilePart.h"
 #include "base/Result.h"
+#include "io/TilePart.h"
 
 namespace tessaform {
 

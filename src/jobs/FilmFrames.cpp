@@ -5,10 +5,10 @@
 #include <new>
 #include <string>
 
+#include "io/ImageOutput.h"
 #include "jobs/FilmSet.h"
 #include "jobs/FrameClaim.h"
 #include "jobs/ImageMetadata.h"
-#include "io/ImageOutput.h"
 #include "render/Renderer.h"
 
 namespace tessaform {

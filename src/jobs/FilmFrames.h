@@ -6,11 +6,11 @@
 #include <optional>
 #include <vector>
 
+#include "base/Result.h"
 #include "jobs/FilmOutputs.h"
 #include "jobs/FrameBuffer.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
-#include "base/Result.h"
 #include "render/RenderObserver.h"
 #include "render/RenderSettings.h"
 

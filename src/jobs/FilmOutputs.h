@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "jobs/FrameNames.h"
 #include "base/Result.h"
+#include "jobs/FrameNames.h"
 
 namespace tessaform {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "jobs/FrameBuffer.h"
-#include "io/VideoWriter.h"
 #include "base/Result.h"
+#include "io/VideoWriter.h"
+#include "jobs/FrameBuffer.h"
 
 namespace tessaform {
 

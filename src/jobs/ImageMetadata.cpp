@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "jobs/ProgramTitle.h"
 #include "io/PngTextReader.h"
+#include "jobs/ProgramTitle.h"
 #include "params/ParamText.h"
 
 namespace tessaform {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "io/PngWriter.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
-#include "base/Result.h"
 
 namespace tessaform {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "jobs/ImageMetadata.h"
 #include "io/AtomicReplace.h"
+#include "jobs/ImageMetadata.h"
 #include "params/BoundedFileRead.h"
 #include "params/ParamFile.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "params/FractalParams.h"
 #include "base/Result.h"
+#include "params/FractalParams.h"
 
 namespace tessaform {
 

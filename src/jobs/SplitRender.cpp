@@ -10,12 +10,12 @@
 #include <new>
 #include <optional>
 
-#include "jobs/FrameBuffer.h"
-#include "jobs/ImageMetadata.h"
 #include "io/AtomicReplace.h"
 #include "io/ImageOutput.h"
 #include "io/TilePart.h"
 #include "io/TilePartSet.h"
+#include "jobs/FrameBuffer.h"
+#include "jobs/ImageMetadata.h"
 #include "render/BandRender.h"
 #include "render/SimdTracer.h"
 #include "render/TileAssembler.h"

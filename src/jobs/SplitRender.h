@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
-#include "base/Result.h"
 #include "render/RenderObserver.h"
 
 namespace tessaform {

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Result.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
-#include "base/Result.h"
 
 namespace tessaform {
 

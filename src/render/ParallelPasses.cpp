@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <atomic>
 
+#include "base/SanitizerHandOff.h"
 #include "render/EdgeTest.h"
 #include "render/Quantize.h"
-#include "base/SanitizerHandOff.h"
 
 namespace tessaform {
 namespace {

@@ -2,14 +2,14 @@
 
 #include <new>
 
-#include "session/FilmJob.h"
+#include "io/ImageOutput.h"
 #include "jobs/FrameBuffer.h"
 #include "jobs/ImageMetadata.h"
-#include "session/RenderTitles.h"
-#include "session/SharedFrame.h"
-#include "io/ImageOutput.h"
 #include "params/Gradient.h"
 #include "render/Renderer.h"
+#include "session/FilmJob.h"
+#include "session/RenderTitles.h"
+#include "session/SharedFrame.h"
 
 namespace tessaform {
 namespace {

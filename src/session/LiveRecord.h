@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "params/Gradient.h"
 #include "session/EditHistory.h"
 #include "session/SharedParams.h"
-#include "params/Gradient.h"
 
 namespace tessaform {
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "params/FractalParams.h"
 #include "session/RenderMode.h"
 #include "session/StopSignal.h"
-#include "params/FractalParams.h"
 
 namespace tessaform {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "session/RenderMode.h"
 #include "params/FractalParams.h"
+#include "session/RenderMode.h"
 
 namespace tessaform {
 

@@ -8,9 +8,9 @@
 
 #include "anim/Animation.h"
 #include "anim/SnapshotHistory.h"
-#include "session/LiveRecord.h"
-#include "params/ParamFields.h"
 #include "base/Result.h"
+#include "params/ParamFields.h"
+#include "session/LiveRecord.h"
 #include "ui/HighQualityWindow.h"
 #include "ui/Playback.h"
 

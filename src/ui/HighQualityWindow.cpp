@@ -8,14 +8,14 @@
 #include <QtMath>
 #include <algorithm>
 
+#include "io/TgaWriter.h"
 #include "jobs/FrameBuffer.h"
+#include "jobs/ProgramTitle.h"
 #include "session/FramePainting.h"
 #include "session/FrameRenderer.h"
-#include "jobs/ProgramTitle.h"
 #include "session/QtRenderView.h"
 #include "session/RenderScheduler.h"
 #include "session/SharedFrame.h"
-#include "io/TgaWriter.h"
 
 namespace tessaform {
 namespace {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "session/RenderMode.h"
 #include "base/Result.h"
+#include "session/RenderMode.h"
 
 namespace tessaform {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "session/LiveRecord.h"
 #include "params/RandomGenerator.h"
+#include "session/LiveRecord.h"
 
 namespace tessaform {
 

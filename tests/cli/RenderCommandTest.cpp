@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "params/FractalParams.h"
 #include "image/GradientLoader.h"
+#include "params/FractalParams.h"
 #include "render/Renderer.h"
 #include "support/CommandLineTest.h"
 #include "support/FullDevice.h"

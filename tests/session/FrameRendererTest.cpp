@@ -7,10 +7,10 @@
 #include <new>
 #include <string>
 
-#include "session/SharedFrame.h"
-#include "session/StopSignal.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
+#include "session/SharedFrame.h"
+#include "session/StopSignal.h"
 #include "support/ScratchFolder.h"
 
 namespace tessaform {

@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "jobs/FrameBuffer.h"
+#include "params/FractalParams.h"
+#include "params/Gradient.h"
+#include "render/Renderer.h"
 #include "session/FrameRenderer.h"
 #include "session/RenderScheduler.h"
 #include "session/SharedFrame.h"
 #include "session/SharedParams.h"
-#include "params/FractalParams.h"
-#include "params/Gradient.h"
-#include "render/Renderer.h"
 #include "support/RenderToPixels.h"
 #include "support/ScratchFolder.h"
 #include "support/Watchdog.h"

@@ -18,10 +18,10 @@
 #include <set>
 
 #include "anim/KeyframeFile.h"
+#include "image/GradientLoader.h"
 #include "jobs/ImageMetadata.h"
 #include "session/RenderScheduler.h"
 #include "session/RenderTitles.h"
-#include "image/GradientLoader.h"
 #include "support/CommandsFixture.h"
 #include "support/FileBytes.h"
 #include "support/FilmDecoding.h"

@@ -11,13 +11,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "session/FrameRenderer.h"
+#include "io/ImageOutput.h"
 #include "jobs/ImageMetadata.h"
 #include "jobs/ParamFileIo.h"
+#include "params/ParamFile.h"
+#include "session/FrameRenderer.h"
 #include "session/QtRenderView.h"
 #include "session/RenderScheduler.h"
-#include "io/ImageOutput.h"
-#include "params/ParamFile.h"
 #include "support/FileBytes.h"
 #include "support/FullDevice.h"
 #include "support/ScratchFolder.h"

@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <functional>
 
+#include "image/GradientLoader.h"
 #include "jobs/FrameBuffer.h"
 #include "session/FrameRenderer.h"
 #include "session/QtRenderView.h"
 #include "session/RenderScheduler.h"
 #include "session/RenderTitles.h"
-#include "image/GradientLoader.h"
 #include "support/FullDevice.h"
 #include "support/RenderSchedulerProbe.h"
 #include "support/ScratchFolder.h"

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "session/SharedFrame.h"
 #include "params/ParamFields.h"
+#include "session/SharedFrame.h"
 #include "ui/DialogUnits.h"
 #include "ui/PreviewPanel.h"
 #include "ui/SettingsDialog.h"
