@@ -52,7 +52,10 @@ public:
         }
         const bool placed = shape_.order == RowOrder::BottomFirst || seekToRow(shape_.height - 1 - row_);
         ++row_;
-        if (!placed || std::fwrite(bytes_.data(), 1, bytes_.size(), file_) != bytes_.size()) {
+        // A row of no pixels has no bytes to hand over (fwrite must not see a null buffer).
+        const bool written =
+            placed && (bytes_.empty() || std::fwrite(bytes_.data(), 1, bytes_.size(), file_) == bytes_.size());
+        if (!written) {
             return Failure{describeFailure("Could not write", fileName_, errno)};
         }
         return {};
