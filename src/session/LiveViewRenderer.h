@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QObject>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "params/FractalParams.h"
+#include "params/Gradient.h"
+#include "render/ProgressiveRender.h"
+
+namespace tessaform {
+
+class SharedFrame;
+class SharedParams;
+
+// What the live view shows once a stage is drawn.
+struct LiveViewProgress {
+    // The shown pixels, at the size the render was asked for.
+    std::shared_ptr<const SharedFrame> frame;
+    // What they depict: the record and the table they were rendered with.
+    FractalParams record{};
+    std::shared_ptr<const Gradient> gradient;
+    ProgressiveStage stage;
+    // Grows with every render started.
+    std::uint64_t renderId = 0;
+    // From the render's start to its whole first pass; negative before.
+    double firstPassMilliseconds = -1.0;
+};
+
+// Renders the live record for the large live view on a thread of its own,
+// one render at a time: a newer request abandons the running render at its
+// next batch, and the next render draws the newest record, coarse first.
+class LiveViewRenderer : public QObject {
+    Q_OBJECT
+
+public:
+    using Procedure = std::function<RenderOutcome(const FractalParams& snapshot, const Gradient& gradient,
+                                                  const PixelImage& image, ProgressiveObserver& observer)>;
+
+    // Without a procedure, a ProgressiveRenderer with the fast engine draws.
+    LiveViewRenderer(SharedParams& record, const GradientSlot& gradient, Procedure procedure = {});
+    ~LiveViewRenderer() override;
+
+    // GUI thread: draw the live record and table at this size in device
+    // pixels. A request for exactly what is drawn or being drawn (record
+    // bits, table, size) changes nothing.
+    void requestRender(int width, int height);
+
+    // True once no render runs and none waits; false when that took longer
+    // than the patience.
+    [[nodiscard]] bool waitUntilIdle(std::chrono::milliseconds patience);
+
+    // Abandons the render and joins the thread; nothing is drawn after.
+    void shutdown();
+
+signals:
+    // From the render thread after every stage; receivers on the GUI thread
+    // get it queued.
+    void stageShown(const tessaform::LiveViewProgress& progress);
+    // Rows of the anti-alias pass were shown since the last stage or
+    // signal; sent at most about sixty times a second.
+    void rowsShown();
+
+private:
+    struct Request {
+        int width = 0;
+        int height = 0;
+        std::uint64_t id = 0;
+    };
+    class StageReporter;
+
+    void renderLoop();
+    bool nextRequest(Request& request);
+    void renderOne(const Request& request);
+    std::shared_ptr<SharedFrame> frameOfSize(int width, int height);
+    bool sameAsCurrent(int width, int height) const;
+
+    SharedParams& record_;
+    const GradientSlot& gradient_;
+    Procedure procedure_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    Request wanted_;
+    std::uint64_t renderingId_ = 0;  // the render running, or the last one
+    bool busy_ = false;
+    bool closing_ = false;
+    FractalParams currentRecord_{};
+    std::shared_ptr<const Gradient> currentGradient_;
+    int currentWidth_ = 0;
+    int currentHeight_ = 0;
+
+    std::shared_ptr<SharedFrame> frame_;  // render thread only
+    std::thread thread_;
+};
+
+}  // namespace tessaform
