@@ -16,7 +16,7 @@ foreach(program_and_name "tessaform|explore quaternion Julia sets in a window"
   add_custom_command(
     OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man
-    COMMAND ${HELP2MAN} --no-info --section=1 --name=${name} --output=${page} $<TARGET_FILE:${program}>
+    COMMAND ${CMAKE_COMMAND} -E env ${TESSAFORM_DOC_RUN_ENV} ${HELP2MAN} --no-info --section=1 --name=${name} --output=${page} $<TARGET_FILE:${program}>
     COMMAND gzip -9nf ${page}
     DEPENDS ${program}
     COMMENT "Making the manual page ${program}(1) from its --help"
