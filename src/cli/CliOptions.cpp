@@ -59,7 +59,8 @@ void defineOptions(CLI::App& app, RawOptions& raw)
     app.add_option("--set", raw.assignments,
                    "NAME=VALUE: set one field after --params (repeatable); NAME is one of: " + fieldNameList())
         ->allow_extra_args(false);
-    app.add_option("-g,--gradient", o.gradientFile, "Gradient image (default: gradient.jpg beside the program)");
+    app.add_option("-g,--gradient", o.gradientFile,
+                   "Gradient image (default: gradient.jpg beside the program, else in its installed data folder)");
     app.add_option("-W,--width", o.width, "Image width in pixels")->check(CLI::Range(1, kLargestTgaSide));
     app.add_option("-H,--height", o.height, "Image height in pixels")->check(CLI::Range(1, kLargestTgaSide));
     app.add_option("-j,--threads", o.engine.threads, "Threads to render with (0: every core)");
