@@ -120,8 +120,8 @@ int runRenderCommand(int argc, const char* const* argv)
         return exitStatus(runAssembleCommand(static_cast<int>(assemble->size()), assemble->data()));
     }
     const ParsedCommandLine parsed = parseCommandLine(argc, argv);
-    if (parsed.helpText) {
-        std::fputs(parsed.helpText->c_str(), stdout);
+    if (parsed.textToPrint) {
+        std::fputs(parsed.textToPrint->c_str(), stdout);
         return exitStatus(ExitCode::Success);
     }
     if (!parsed.options) {

@@ -20,6 +20,12 @@ Colour unpackedBackground(std::uint32_t rgb)
     return {channel(16), channel(8), channel(0)};
 }
 
+// By name for keyframe and .j4d files; a PNG by whether it is one of ours.
+bool holdsParametersOrKeys(const std::string& path)
+{
+    return namesKeyframeFile(path) || (isPngFile(path) ? carriesParameters(path) : namesParamsFile(path));
+}
+
 }  // namespace
 
 void loadGradientOrTell(const std::string& path, LiveRecord& record, SystemDialogs& dialogs)
@@ -181,22 +187,41 @@ void Commands::openAnimationWindow()
     animation_->showBeside(dialog_);
 }
 
-// A keyframe file loads as an animation, a parameter file or a PNG that
-// carries parameters loads them; any other image becomes the gradient, as
-// with "Load Gradient".
-void Commands::openDroppedFile(const std::string& path)
+void Commands::openParametersOrKeys(const std::string& path)
 {
     if (namesKeyframeFile(path)) {
         openAnimationWindow();
         animation_->loadAnimationFrom(path);
         return;
     }
-    if (isPngFile(path) ? carriesParameters(path) : namesParamsFile(path)) {
-        loadParametersFrom(path);
+    loadParametersFrom(path);
+}
+
+// A keyframe file loads as an animation, a parameter file or a PNG that
+// carries parameters loads them; any other image becomes the gradient, as
+// with "Load Gradient".
+void Commands::openDroppedFile(const std::string& path)
+{
+    if (holdsParametersOrKeys(path)) {
+        openParametersOrKeys(path);
         return;
     }
     state_.record.markStep();
     loadGradientOrTell(path, state_.record, dialogs_);
+}
+
+// The desktop offers the program for its own files only, so anything else
+// was named by mistake and taking it as the gradient would surprise.
+void Commands::openFileFromCommandLine(const std::string& path)
+{
+    if (holdsParametersOrKeys(path)) {
+        openParametersOrKeys(path);
+        return;
+    }
+    dialogs_.showMessage(
+        "Tessaform opens parameter files (.j4d), PNG images it saved and keyframe files (.toml); an image "
+        "colours the surface through Load Gradient.\n" +
+        path);
 }
 
 void Commands::saveParameters()

@@ -43,12 +43,17 @@ public:
     void loadParametersFrom(const std::string& path);
     // What a file dropped on the window does.
     void openDroppedFile(const std::string& path);
+    // A file named on the command line: as dropped, except that an image
+    // without parameters is refused, not taken as the gradient.
+    void openFileFromCommandLine(const std::string& path);
 
     // nullptr until it is first opened.
     AnimationWindow* animationWindow() const { return animation_.get(); }
 
 private:
     void loadImageParameters(const std::string& path);
+    // A keyframe file as an animation, anything else as parameters.
+    void openParametersOrKeys(const std::string& path);
     // A high-quality or film render holds the scheduler's slot; starting a
     // second would block until it ends, so both commands are greyed out.
     void markOwnRenderRunning(bool running);

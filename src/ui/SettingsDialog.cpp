@@ -222,7 +222,7 @@ void SettingsDialog::dropEvent(QDropEvent* event)
 
 void SettingsDialog::initialize()
 {
-    setWindowTitle(QString::fromUtf8(kProgramTitle));
+    setWindowTitle(QString::fromStdString(programTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/tessaform/icon.png")));
     createPreviewFrame();
     syncControls();

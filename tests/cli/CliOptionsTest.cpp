@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "jobs/ProgramTitle.h"
 #include "params/FractalParams.h"
+#include "params/ParamFields.h"
 
 namespace tessaform {
 namespace {
@@ -137,8 +139,19 @@ TEST(CliOptions, ATileGoesToItsNumberedPartFile)
 TEST(CliOptions, HelpIsNotAnError)
 {
     const ParsedCommandLine parsed = parse({"--help"});
-    ASSERT_TRUE(parsed.helpText);
-    EXPECT_NE(parsed.helpText->find("--save-params"), std::string::npos);
+    ASSERT_TRUE(parsed.textToPrint);
+    EXPECT_NE(parsed.textToPrint->find("--save-params"), std::string::npos);
+    // The manual page and the shell completion take the names from here.
+    for (const ParamField& field : paramFields()) {
+        EXPECT_NE(parsed.textToPrint->find(std::string(field.name)), std::string::npos) << field.name;
+    }
+}
+
+TEST(CliOptions, VersionIsPrintedInsteadOfRendering)
+{
+    const ParsedCommandLine parsed = parse({"--version"});
+    ASSERT_TRUE(parsed.textToPrint);
+    EXPECT_EQ(*parsed.textToPrint, "tessaform-render (Tessaform " + std::string(programVersion()) + ")\n");
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/ProgramTitle.h"
 #include "params/ParamFields.h"
 #include "session/SharedFrame.h"
 #include "ui/DialogUnits.h"
@@ -113,7 +114,8 @@ private slots:
         QCOMPARE(fixture.label(1011), QStringLiteral("Constant X: -0.57"));
         QCOMPARE(fixture.field(1032).text(), QStringLiteral("1024"));
         QCOMPARE(fixture.field(1049).text(), QStringLiteral("768"));
-        QCOMPARE(fixture.dialog.windowTitle(), QStringLiteral("Tessaform - 1.1"));
+        QCOMPARE(fixture.dialog.windowTitle(),
+                 QStringLiteral("Tessaform - ") + QString::fromStdString(std::string(programVersion())));
         QVERIFY(!fixture.dialog.windowIcon().isNull());
         QCOMPARE(fixture.renderRequests, 0);
     }
