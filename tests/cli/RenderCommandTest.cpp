@@ -158,7 +158,9 @@ TEST_F(RenderCommandTest, APngReproducesItselfThroughParams)
         ramp.setPixel(x, 0, qRgb(x * 30, 200 - x * 20, 90));
     }
     ASSERT_TRUE(ramp.save((folder_ / "ramp.png").c_str(), "PNG"));
-    const std::string scene = "-q -W 24 -H 18 --set power=3 --set angle=0.9 --set direction.z=0.5 --set constant.w=-0";
+    const std::string scene =
+        "-q -W 24 -H 18 --set power=3 --set angle=0.9 --set direction.z=0.5 --set constant.w=-0"
+        " --set shadow=0.8 --set shadowSoftness=2 --set occlusion=0.5 --set fog=0.2";
     ASSERT_EQ(run(scene + " -g ramp.png -o a.png"), 0) << read("stderr.txt");
     ASSERT_EQ(run("-q -W 24 -H 18 -p a.png -o b.png"), 0) << read("stderr.txt");
     EXPECT_EQ(read("b.png"), read("a.png"));
