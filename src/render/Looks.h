@@ -46,7 +46,8 @@ float lightReaching(const Vector3& point, const Vector3& normal, const Vector3& 
         if (!(estimate >= march.epsilon)) {
             return 0.0f;
         }
-        if (looks.shadowSoftness > 0.0f) {
+        // From the first step on: at the start nothing has been travelled to divide by.
+        if (looks.shadowSoftness > 0.0f && travelled > 0.0f) {
             visible = std::min(visible, estimate / (looks.shadowSoftness * travelled));
         }
         travelled += estimate;

@@ -61,8 +61,9 @@ HWY_INLINE V lightReaching(D d, const Vec3& p, const Vec3& normal, const Slice& 
         visible = hn::IfThenZeroElse(blocked, visible);
         running = hn::AndNot(blocked, running);
         if (looks.shadowSoftness > 0.0f) {
+            const M passing = hn::And(running, hn::Gt(travelled, hn::Zero(d)));
             visible =
-                hn::IfThenElse(running, hn::Min(visible, hn::Div(estimate, hn::Mul(softness, travelled))), visible);
+                hn::IfThenElse(passing, hn::Min(visible, hn::Div(estimate, hn::Mul(softness, travelled))), visible);
         }
         travelled = hn::IfThenElse(running, hn::Add(travelled, estimate), travelled);
     }
