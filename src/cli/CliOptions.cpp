@@ -55,7 +55,8 @@ void defineOptions(CLI::App& app, RawOptions& raw)
 {
     CliOptions& o = raw.options;
     app.add_option("-p,--params", o.paramsFile,
-                   "Parameter file (.j4d) loaded onto the defaults, or a PNG written by Tessaform");
+                   "Parameter file (.j4d) loaded onto the defaults, a scene file (.toml of one key), or a PNG "
+                   "written by Tessaform");
     app.add_option("--set", raw.assignments,
                    "NAME=VALUE: set one field after --params (repeatable); NAME is one of: " + fieldNameList())
         ->allow_extra_args(false);
@@ -73,7 +74,9 @@ void defineOptions(CLI::App& app, RawOptions& raw)
                    "Output image: " + imageOutputChoices() +
                        "; with --animation a name with a frame number (julia_%05d.png) or a film (.mp4, .mkv, "
                        ".webm), repeatable");
-    app.add_option("--save-params", o.saveParamsFile, "Write the effective parameters to this .j4d file");
+    app.add_option(
+        "--save-params", o.saveParamsFile,
+        "Write the effective parameters to this .j4d file, or to a .toml scene file, which keeps the looks too");
     app.add_flag("-q,--quiet", o.quiet, "Print no progress (an animation's closing Frames: line stays)");
     app.add_option("--animation", o.animationFile, "Keyframe file (.toml): render its frames");
     app.add_option("--frames", raw.frameList, "Frames to render: 0-239, 3,5-10,47-327 or 0-239:2 (default: all)");

@@ -5,10 +5,12 @@
 #include "jobs/ImageMetadata.h"
 #include "jobs/KeyframeFileIo.h"
 #include "jobs/ParamFileIo.h"
+#include "jobs/SceneFile.h"
 #include "render/Quantize.h"
 #include "session/RenderScheduler.h"
 #include "ui/AnimationWindow.h"
 #include "ui/CommandIds.h"
+#include "ui/LooksPanel.h"
 #include "ui/SettingsDialog.h"
 
 namespace tessaform {
@@ -78,6 +80,9 @@ void Commands::run(CommandId commandId)
         case CommandId::Animation:
             openAnimationWindow();
             break;
+        case CommandId::Looks:
+            openLooksPanel();
+            break;
     }
 }
 
@@ -131,7 +136,7 @@ void Commands::renderHighQuality()
 
 void Commands::loadParameters()
 {
-    if (const auto path = dialogs_.chooseFileToOpen({{"*.j4d;*.png"}, ""})) {
+    if (const auto path = dialogs_.chooseFileToOpen({{"*.j4d;*.png;*.toml"}, ""})) {
         loadParametersFrom(*path);
     }
 }
@@ -141,6 +146,10 @@ void Commands::loadParametersFrom(const std::string& path)
     state_.record.markStep();
     if (isPngFile(path)) {
         loadImageParameters(path);
+        return;
+    }
+    if (namesKeyframeFile(path)) {
+        loadSceneParameters(path);
         return;
     }
     FractalParams loaded = state_.record.live();
@@ -168,6 +177,17 @@ void Commands::loadImageParameters(const std::string& path)
     state_.record.loadRecordAndGradient(image->params, image->gradient);
 }
 
+// All or nothing: a scene file holds the whole record.
+void Commands::loadSceneParameters(const std::string& path)
+{
+    const Result<FractalParams> scene = readSceneFile(path);
+    if (!scene) {
+        dialogs_.showMessage(scene.error());
+        return;
+    }
+    state_.record.loadRecord(*scene, LiveRecord::Redraw::Always);
+}
+
 void Commands::markOwnRenderRunning(bool running)
 {
     ownRenderRunning_ = running;
@@ -185,6 +205,16 @@ void Commands::openAnimationWindow()
         animation_->setRenderEnabled(!ownRenderRunning_);
     }
     animation_->showBeside(dialog_);
+}
+
+void Commands::openLooksPanel()
+{
+    if (!looks_) {
+        looks_ = std::make_unique<LooksPanel>(state_.record, &dialog_);
+    }
+    looks_->show();
+    looks_->raise();
+    looks_->activateWindow();
 }
 
 void Commands::openParametersOrKeys(const std::string& path)
@@ -226,12 +256,23 @@ void Commands::openFileFromCommandLine(const std::string& path)
 
 void Commands::saveParameters()
 {
-    const auto path = dialogs_.chooseFileToSave({{"*.j4d"}, "params.j4d"});
+    const auto path = dialogs_.chooseFileToSave({{"*.j4d", "*.toml"}, "params.j4d"});
     if (!path) {
         return;
     }
-    if (const Result<void> written = writeParamsFile(*path, state_.record.live()); !written.ok()) {
+    const FractalParams& record = state_.record.live();
+    if (namesKeyframeFile(*path)) {
+        if (const Result<void> written = writeSceneFile(*path, record); !written.ok()) {
+            dialogs_.showMessage(written.error());
+        }
+        return;
+    }
+    if (const Result<void> written = writeParamsFile(*path, record); !written.ok()) {
         dialogs_.showMessage(written.error());
+        return;
+    }
+    if (const std::string warning = looksLeftOutOfParamsFileWarning(record); !warning.empty()) {
+        dialogs_.showMessage(warning);
     }
 }
 

@@ -11,6 +11,7 @@
 namespace tessaform {
 
 class AnimationWindow;
+class LooksPanel;
 class SettingsDialog;
 
 // Loads the gradient from path into the live record, or shows why not with
@@ -38,6 +39,8 @@ public:
     void resetParameters();
     // Opens the animation window beside the settings window, or raises it.
     void openAnimationWindow();
+    // Opens the looks panel, or raises it.
+    void openLooksPanel();
 
     // A .j4d file or a PNG, told apart by content.
     void loadParametersFrom(const std::string& path);
@@ -49,9 +52,11 @@ public:
 
     // nullptr until it is first opened.
     AnimationWindow* animationWindow() const { return animation_.get(); }
+    LooksPanel* looksPanel() const { return looks_.get(); }
 
 private:
     void loadImageParameters(const std::string& path);
+    void loadSceneParameters(const std::string& path);
     // A keyframe file as an animation, anything else as parameters.
     void openParametersOrKeys(const std::string& path);
     // A high-quality or film render holds the scheduler's slot; starting a
@@ -63,6 +68,7 @@ private:
     SystemDialogs& dialogs_;
     HighQualityServices highQuality_;
     std::unique_ptr<AnimationWindow> animation_;
+    std::unique_ptr<LooksPanel> looks_;
     bool ownRenderRunning_ = false;
 };
 

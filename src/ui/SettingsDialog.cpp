@@ -336,6 +336,7 @@ QMenuBar* SettingsDialog::makeMenuBar()
     QMenu* renderMenu = menuBar->addMenu(QStringLiteral("Render"));
     controls_->highQuality = addCommand(renderMenu, CommandId::HighQuality, "High quality");
     addCommand(renderMenu, CommandId::Animation, "Animation...");
+    addCommand(renderMenu, CommandId::Looks, "Looks...");
     return menuBar;
 }
 

@@ -91,13 +91,17 @@ TEST(CliOptions, NanValuesKeepTheirBits)
 
 TEST(CliOptions, AssignmentsKeepTheirOrderAndUnits)
 {
-    const CliOptions options = *parse({"--set", "theta=0.5", "--set", "power=5", "--set", "theta=-1e-3"}).options;
+    const CliOptions options = *parse({"--set", "theta=0.5", "--set", "power=5", "--set", "theta=-1e-3", "--set",
+                                       "shadow=0.7", "--set", "occlusionRadius=0.25"})
+                                    .options;
     FractalParams params = defaultParams();
     for (const FieldAssignment& assignment : options.assignments) {
         applyFieldAssignment(params, assignment);
     }
     EXPECT_EQ(params.theta, -1e-3f);
     EXPECT_EQ(params.power, 5);
+    EXPECT_EQ(params.shadow, 0.7f);
+    EXPECT_EQ(params.occlusionRadius, 0.25f);
 }
 
 TEST(CliOptions, SavingParametersAloneRendersNothing)
