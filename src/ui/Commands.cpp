@@ -9,6 +9,7 @@
 #include "session/RenderScheduler.h"
 #include "ui/AnimationWindow.h"
 #include "ui/CommandIds.h"
+#include "ui/LiveViewWindow.h"
 #include "ui/SettingsDialog.h"
 
 namespace tessaform {
@@ -71,6 +72,9 @@ void Commands::run(CommandId commandId)
             break;
         case CommandId::Animation:
             openAnimationWindow();
+            break;
+        case CommandId::LiveView:
+            openLiveView();
             break;
     }
 }
@@ -177,8 +181,25 @@ void Commands::openAnimationWindow()
         animation_ = std::make_unique<AnimationWindow>(
             AnimationServices{state_, dialogs_, highQuality_, [this](bool running) { markOwnRenderRunning(running); }});
         animation_->setRenderEnabled(!ownRenderRunning_);
+        letPlayingFollowLiveView();
     }
     animation_->showBeside(dialog_);
+}
+
+void Commands::openLiveView()
+{
+    if (!liveView_) {
+        liveView_ = std::make_unique<LiveViewWindow>(LiveViewServices{state_.record, dialog_, dialogs_});
+        letPlayingFollowLiveView();
+    }
+    liveView_->showBeside(dialog_);
+}
+
+void Commands::letPlayingFollowLiveView()
+{
+    if (animation_ && liveView_) {
+        animation_->followLiveView(*liveView_);
+    }
 }
 
 // A keyframe file loads as an animation, a parameter file or a PNG that

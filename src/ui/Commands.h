@@ -11,6 +11,7 @@
 namespace tessaform {
 
 class AnimationWindow;
+class LiveViewWindow;
 class SettingsDialog;
 
 // Loads the gradient from path into the live record, or shows why not with
@@ -38,6 +39,8 @@ public:
     void resetParameters();
     // Opens the animation window beside the settings window, or raises it.
     void openAnimationWindow();
+    // Opens the live view beside the settings window, or raises it.
+    void openLiveView();
 
     // A .j4d file or a PNG, told apart by content.
     void loadParametersFrom(const std::string& path);
@@ -46,17 +49,21 @@ public:
 
     // nullptr until it is first opened.
     AnimationWindow* animationWindow() const { return animation_.get(); }
+    LiveViewWindow* liveViewWindow() const { return liveView_.get(); }
 
 private:
     void loadImageParameters(const std::string& path);
     // A high-quality or film render holds the scheduler's slot; starting a
     // second would block until it ends, so both commands are greyed out.
     void markOwnRenderRunning(bool running);
+    // Playing waits for the live view's drawing as for the preview's.
+    void letPlayingFollowLiveView();
 
     ProgramState& state_;
     SettingsDialog& dialog_;
     SystemDialogs& dialogs_;
     HighQualityServices highQuality_;
+    std::unique_ptr<LiveViewWindow> liveView_;
     std::unique_ptr<AnimationWindow> animation_;
     bool ownRenderRunning_ = false;
 };
