@@ -159,17 +159,47 @@ bool ParallelPasses::traceFirstPassBand(int firstRow, int endRow)
 
 void ParallelPasses::traceFirstPassBatch(std::size_t begin, std::size_t end)
 {
+    tracePixels(end - begin, [begin](std::size_t i) { return begin + i; });
+}
+
+// The first-pass samples of count pixels, the i-th at image index
+// indexOf(i): at most one batch of the tracer.
+template <typename IndexOf>
+void ParallelPasses::tracePixels(std::size_t count, const IndexOf& indexOf)
+{
     SamplePoint points[BatchTracer::kMaxBatch] = {};
     Colour colours[BatchTracer::kMaxBatch];
     const auto width = static_cast<std::size_t>(image_.width);
-    for (std::size_t index = begin; index < end; ++index) {
-        points[index - begin] = {static_cast<float>(index % width),
-                                 static_cast<float>(index / width + static_cast<std::size_t>(rowOffset_))};
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t index = indexOf(i);
+        points[i] = {static_cast<float>(index % width),
+                     static_cast<float>(index / width + static_cast<std::size_t>(rowOffset_))};
     }
-    tracer_.trace(points, end - begin, colours);
-    for (std::size_t index = begin; index < end; ++index) {
-        image_.pixels[index] = quantizeColour(colours[index - begin]);
+    tracer_.trace(points, count, colours);
+    for (std::size_t i = 0; i < count; ++i) {
+        image_.pixels[indexOf(i)] = quantizeColour(colours[i]);
     }
+}
+
+bool ParallelPasses::traceFirstPassPixels(std::span<const std::size_t> indices)
+{
+    rowOffset_ = 0;
+    imageHeight_ = image_.height;
+    const bool finished = forEachBatch(indices.size(), BatchTracer::kMaxBatch, observer_, RenderPass::First,
+                                       [&](std::size_t from, std::size_t to) {
+                                           tracePixels(to - from, [&](std::size_t i) { return indices[from + i]; });
+                                       });
+    if (finished) {
+        stats_.samples += indices.size();
+    }
+    return finished;
+}
+
+bool ParallelPasses::runAntiAliasPass()
+{
+    rowOffset_ = 0;
+    imageHeight_ = image_.height;
+    return antiAliasPass(1, image_.height - 1);
 }
 
 bool ParallelPasses::runForTile(const Strip& strip, const GridConsumer& take)

@@ -53,12 +53,21 @@ public:
     // values alone, handed over instead of decided.
     bool runForTile(const Strip& strip, const GridConsumer& take);
 
+    // First-pass samples of the whole image's pixels at these indices only,
+    // each exactly as the first pass traces it; false when the observer
+    // asked to stop. No row is reported.
+    bool traceFirstPassPixels(std::span<const std::size_t> indices);
+    // The whole image's anti-alias pass over a finished first pass.
+    bool runAntiAliasPass();
+
     const RenderStats& stats() const { return stats_; }
 
 private:
     bool firstPass(int fromRow, int toRow);
     bool traceFirstPassBand(int firstRow, int endRow);
     void traceFirstPassBatch(std::size_t begin, std::size_t end);
+    template <typename IndexOf>
+    void tracePixels(std::size_t count, const IndexOf& indexOf);
 
     // One band of the anti-alias pass: the pixels that were edges when it
     // was collected, and their grid averages.

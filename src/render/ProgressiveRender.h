@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -55,7 +55,7 @@ private:
     struct Pool;
     std::unique_ptr<Pool> pool_;
     RenderSettings settings_;
-    std::vector<std::uint32_t> stagePixels_;
+    std::vector<std::size_t> stagePixels_;
 };
 
 }  // namespace tessaform

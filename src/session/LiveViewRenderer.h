@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "jobs/FrameBuffer.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
 #include "render/ProgressiveRender.h"
@@ -20,9 +22,13 @@ class SharedParams;
 
 // What the live view shows once a stage is drawn.
 struct LiveViewProgress {
-    // The shown pixels, at the size the render was asked for.
+    // The shown pixels, at the size the render was asked for. A later
+    // render of the same size draws into the same frame.
     std::shared_ptr<const SharedFrame> frame;
-    // What they depict: the record and the table they were rendered with.
+    // The anti-aliased stage only: a copy of the finished image of its own,
+    // which no later render touches (for saving).
+    std::shared_ptr<const FrameBuffer> finishedImage;
+    // What the pixels depict: the record and the table they were drawn with.
     FractalParams record{};
     std::shared_ptr<const Gradient> gradient;
     ProgressiveStage stage;
@@ -43,12 +49,13 @@ public:
                                                   const PixelImage& image, ProgressiveObserver& observer)>;
 
     // Without a procedure, a ProgressiveRenderer with the fast engine draws.
-    LiveViewRenderer(SharedParams& record, const GradientSlot& gradient, Procedure procedure = {});
+    LiveViewRenderer(const SharedParams& record, const GradientSlot& gradient, Procedure procedure = {});
     ~LiveViewRenderer() override;
 
-    // GUI thread: draw the live record and table at this size in device
-    // pixels. A request for exactly what is drawn or being drawn (record
-    // bits, table, size) changes nothing.
+    // GUI thread, the thread that edits the live record: draw the live
+    // record and table at this size in device pixels. A request for exactly
+    // what is drawn or being drawn (record bits, table, size) changes
+    // nothing; a size below one pixel draws nothing.
     void requestRender(int width, int height);
 
     // True once no render runs and none waits; false when that took longer
@@ -68,6 +75,8 @@ signals:
 
 private:
     struct Request {
+        FractalParams record{};
+        std::shared_ptr<const Gradient> gradient;
         int width = 0;
         int height = 0;
         std::uint64_t id = 0;
@@ -77,23 +86,21 @@ private:
     void renderLoop();
     bool nextRequest(Request& request);
     void renderOne(const Request& request);
-    std::shared_ptr<SharedFrame> frameOfSize(int width, int height);
-    bool sameAsCurrent(int width, int height) const;
+    bool sameAsWantedLocked(const FractalParams& record, const Gradient* gradient, int width, int height) const;
+    bool superseded(std::uint64_t renderId) const;
 
-    SharedParams& record_;
+    const SharedParams& record_;
     const GradientSlot& gradient_;
     Procedure procedure_;
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     Request wanted_;
-    std::uint64_t renderingId_ = 0;  // the render running, or the last one
+    std::uint64_t takenId_ = 0;  // the request the thread took last
     bool busy_ = false;
     bool closing_ = false;
-    FractalParams currentRecord_{};
-    std::shared_ptr<const Gradient> currentGradient_;
-    int currentWidth_ = 0;
-    int currentHeight_ = 0;
+    std::atomic<std::uint64_t> newestId_{0};
+    std::atomic<bool> stopping_{false};
 
     std::shared_ptr<SharedFrame> frame_;  // render thread only
     std::thread thread_;
