@@ -36,6 +36,12 @@ constexpr int kWheelSource = kPreviewPanelId;
 constexpr QSize kFirstSize(960, 640);
 constexpr int kGapToOtherWindow = 8;
 
+// A render without a table draws with the neutral one.
+const Gradient& tableOf(const LiveViewProgress& progress)
+{
+    return progress.gradient ? *progress.gradient : neutralGradient();
+}
+
 QColor backgroundOf(const FractalParams& record)
 {
     return QColor::fromRgb(quantizeColour(record.background));
@@ -50,6 +56,8 @@ LiveViewWindow::LiveViewWindow(LiveViewServices services)
     canvas_->setObjectName(QStringLiteral("liveViewCanvas"));
     status_->setObjectName(QStringLiteral("liveViewStatus"));
     status_->setContentsMargins(4, 2, 4, 2);
+    // Its changing text must not resize the window.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -261,7 +269,7 @@ void LiveViewWindow::savePendingImage()
     const std::string path = *std::exchange(pendingSave_, std::nullopt);
     const FrameBuffer& image = *shown_.finishedImage;
     if (const Result<void> written = writeImageFile(path, image.pixels(), image.width(), image.height(),
-                                                    imageMetadata(shown_.record, *shown_.gradient));
+                                                    imageMetadata(shown_.record, tableOf(shown_)));
         !written) {
         services_.dialogs.showMessage(written.error());
     }

@@ -310,7 +310,7 @@ private slots:
         if (liveView) {
             fixture.commands.run(CommandId::LiveView);
             LiveViewWindow& view = *fixture.commands.liveViewWindow();
-            view.resize(480, 320);
+            view.resize(960, 640);
             connect(&view, &LiveViewWindow::progressShown, [&](const LiveViewProgress& progress) {
                 if (progress.stage.blockSize == 1 && !progress.stage.antiAliased) {
                     liveViewFirstPasses.push_back(progress.record);
