@@ -263,9 +263,10 @@ private slots:
         for (const QAction* item : menus[1]->menu()->actions()) {
             renderItems << item->text();
         }
-        QCOMPARE(renderItems, QStringList({"High quality", "Animation..."}));
+        QCOMPARE(renderItems, QStringList({"High quality", "Animation...", "Live view"}));
+        QCOMPARE(fixture.child<QAction>("command", 40011).shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
 
-        for (const int id : {40009, 40008, 40004, 40005, 40002, 40003, 40010}) {
+        for (const int id : {40009, 40008, 40004, 40005, 40002, 40003, 40010, 40011}) {
             fixture.child<QAction>("command", id).trigger();
         }
         QCOMPARE(fixture.child<QAction>("command", 40003).text(), QStringLiteral("High quality"));
@@ -273,7 +274,7 @@ private slots:
         QCOMPARE(fixture.child<QPushButton>("button", 4).text(), QStringLiteral("Load Gradient"));
         QTest::mouseClick(&fixture.child<QPushButton>("button", 3), Qt::LeftButton);
         QTest::mouseClick(&fixture.child<QPushButton>("button", 4), Qt::LeftButton);
-        QCOMPARE(fixture.commands, std::vector<int>({40009, 40008, 40004, 40005, 40002, 40003, 40010, 3, 4}));
+        QCOMPARE(fixture.commands, std::vector<int>({40009, 40008, 40004, 40005, 40002, 40003, 40010, 40011, 3, 4}));
 
         fixture.dialog.setHighQualityEnabled(false);
         QVERIFY(!fixture.child<QAction>("command", 40003).isEnabled());
