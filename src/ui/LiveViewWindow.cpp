@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -143,10 +144,14 @@ void LiveViewWindow::showEvent(QShowEvent* event)
     startDrawing();
 }
 
+// Closed or hidden; a window minimized by the window system keeps drawing
+// (a change is all it draws), so that nothing waits for it in vain.
 void LiveViewWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    stopDrawing();
+    if (!event->spontaneous()) {
+        stopDrawing();
+    }
 }
 
 // The status line gives the whole screen to the picture.

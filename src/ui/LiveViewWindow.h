@@ -26,7 +26,8 @@ struct LiveViewServices {
 
 // A large, resizable window that shows the live record at its own size in
 // device pixels, coarse first and sharpening, and steers it with the mouse
-// and the keys as the preview is steered. It draws while it is shown.
+// and the keys as the preview is steered. It draws from being shown until
+// it is closed.
 class LiveViewWindow : public QWidget {
     Q_OBJECT
 
@@ -43,7 +44,7 @@ public:
     // record at the view's size into it once that is drawn.
     void saveImage();
 
-    // A render runs or waits for changes: the window is shown.
+    // A render runs or waits for changes: the window is open.
     bool drawing() const { return renderer_ != nullptr; }
     // What the window shows holds every pixel of record traced.
     bool showsFirstPassOf(const FractalParams& record) const;

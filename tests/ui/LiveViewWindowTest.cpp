@@ -182,22 +182,26 @@ private slots:
     }
 
     // Ctrl+S writes the finished image at the view's size with what
-    // reproduces it, waiting for it where it is not drawn yet.
+    // reproduces it, waiting for it where it is not drawn yet. A save that
+    // cannot be made says so.
     void savesAPngThatReproduces_data()
     {
         QTest::addColumn<bool>("waitFirst");
-        QTest::addColumn<bool>("intoMissingFolder");
-        QTest::newRow("finished") << true << false;
-        QTest::newRow("right after a change") << false << false;
-        QTest::newRow("into a missing folder") << true << true;
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("closeAtOnce");
+        QTest::newRow("finished") << true << "view.png" << false;
+        QTest::newRow("right after a change") << false << "view.png" << false;
+        QTest::newRow("into a missing folder") << true << "gone/view.png" << false;
+        QTest::newRow("view closed before it is finished") << false << "view.png" << true;
     }
 
     void savesAPngThatReproduces()
     {
         QFETCH(bool, waitFirst);
-        QFETCH(bool, intoMissingFolder);
+        QFETCH(QString, name);
+        QFETCH(bool, closeAtOnce);
         const ScratchFolder folder;
-        const std::string path = folder.filePath(intoMissingFolder ? "gone/view.png" : "view.png");
+        const std::string path = folder.filePath(name.toStdString());
         LiveViewFixture fixture;
         QVERIFY(fixture.activeAtStart);
         fixture.dialogs.fileAnswer = path;
@@ -209,8 +213,14 @@ private slots:
         pressKey(fixture.window(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(fixture.dialogs.saveRequest.filters, std::vector<std::string>{"*.png"});
         QCOMPARE(fixture.dialogs.saveRequest.initialName, std::string("Live view.png"));
-        if (intoMissingFolder) {
+        if (closeAtOnce) {
+            fixture.window().close();
+        }
+        const bool fails = closeAtOnce || name.contains('/');
+        if (fails) {
             QTRY_COMPARE_WITH_TIMEOUT(fixture.dialogs.messages.size(), std::size_t{1}, kRenderPatienceMs);
+            QVERIFY(QString::fromStdString(fixture.dialogs.messages[0]).contains(name));
+            QTest::qWait(50);
             QVERIFY(!QFile::exists(QString::fromStdString(path)));
             return;
         }
