@@ -1,6 +1,7 @@
 #include "ui/LiveViewCanvas.h"
 
 #include <QPainter>
+#include <QRegion>
 #include <cmath>
 
 #include "session/FramePainting.h"
@@ -10,7 +11,7 @@ namespace tessaform {
 
 LiveViewCanvas::LiveViewCanvas(QWidget* parent) : QWidget(parent)
 {
-    // The background and the frame paint every pixel.
+    // The frame and the background paint every pixel.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -34,12 +35,21 @@ QSize LiveViewCanvas::sizeInDevicePixels() const
     return {static_cast<int>(std::lround(width() * ratio)), static_cast<int>(std::lround(height() * ratio))};
 }
 
+// The background only where the frame does not reach, so that each paint
+// writes every pixel once.
 void LiveViewCanvas::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), background_);
+    const qreal ratio = devicePixelRatioF();
+    QRegion uncovered(rect());
     if (frame_) {
-        paintFrame(painter, *frame_, QPoint(0, 0), devicePixelRatioF());
+        uncovered -= QRect(0, 0, static_cast<int>(frame_->width() / ratio), static_cast<int>(frame_->height() / ratio));
+    }
+    for (const QRect& part : uncovered) {
+        painter.fillRect(part, background_);
+    }
+    if (frame_) {
+        paintFrame(painter, *frame_, QPoint(0, 0), ratio);
     }
 }
 

@@ -67,6 +67,23 @@ private slots:
         QCOMPARE(QString::fromStdString(liveViewStatusText(width, width * 9 / 16, stage, firstPass)), text);
     }
 
+    // The frame at the top-left, one pixel per pixel, and the background
+    // wherever it does not reach.
+    void canvasPaintsTheFrameAndTheBackground()
+    {
+        const std::shared_ptr<SharedFrame> frame = SharedFrame::create(10, 6);
+        std::fill_n(frame->canvas().pixels(), 60, 0x00123456u);
+        frame->showRows(0, 6);
+        LiveViewCanvas canvas;
+        canvas.resize(16, 8);
+        canvas.setBackground(QColor(0xAB, 0xCD, 0xEF));
+        canvas.showFrame(frame);
+        const QImage painted = canvas.grab().toImage();
+        QCOMPARE(painted.pixel(9, 5), qRgb(0x12, 0x34, 0x56));
+        QCOMPARE(painted.pixel(10, 5), qRgb(0xAB, 0xCD, 0xEF));
+        QCOMPARE(painted.pixel(9, 6), qRgb(0xAB, 0xCD, 0xEF));
+    }
+
     // Once refined, the view holds the high-quality image of the newest
     // record at its size, byte for byte, also when the record changed
     // while it was refining.
