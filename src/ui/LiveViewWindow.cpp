@@ -65,7 +65,8 @@ LiveViewWindow::LiveViewWindow(LiveViewServices services)
     layout->addWidget(canvas_, 1);
     layout->addWidget(status_);
     steerByMouse(*new PreviewMouse(*canvas_), services_.steering, kWheelSource);
-    // Watches after the mouse steering, so it sees double-clicks first.
+    // Installed after the steering's filter, so it runs first and takes
+    // double-clicks.
     canvas_->installEventFilter(this);
     canvas_->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(canvas_);
