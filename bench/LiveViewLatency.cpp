@@ -146,18 +146,28 @@ private:
         }
     }
 
+    // Runs the loop, idle between events, until the anti-aliased image of
+    // the live record is shown.
     bool awaitAntiAliased()
     {
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < kPatienceMs) {
-            const LiveViewProgress& shown = window_.shownProgress();
-            if (shown.stage.antiAliased && !paramsDiffer(shown.record, record_.live())) {
-                return true;
-            }
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        if (antiAliasedShown()) {
+            return true;
         }
-        return false;
+        QEventLoop loop;
+        QObject::connect(&window_, &LiveViewWindow::progressShown, &loop, [this, &loop] {
+            if (antiAliasedShown()) {
+                loop.quit();
+            }
+        });
+        QTimer::singleShot(kPatienceMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        return antiAliasedShown();
+    }
+
+    bool antiAliasedShown() const
+    {
+        const LiveViewProgress& shown = window_.shownProgress();
+        return shown.stage.antiAliased && !paramsDiffer(shown.record, record_.live());
     }
 
     LiveRecord record_;
