@@ -30,6 +30,34 @@ std::vector<BenchScene> benchScenes()
     return {defaultScene(), previewScene(), rotatedPowerFiveScene()};
 }
 
+std::vector<BenchScene> lookScenes()
+{
+    const auto with = [](const char* name, auto set) {
+        BenchScene scene = defaultScene();
+        scene.name = std::string("looks_") + name;
+        set(scene.params);
+        return scene;
+    };
+    return {
+        with("off", [](FractalParams&) {}),
+        with("hard_shadow", [](FractalParams& p) { p.shadow = 1.0f; }),
+        with("soft_shadow",
+             [](FractalParams& p) {
+                 p.shadow = 1.0f;
+                 p.shadowSoftness = 2.0f;
+             }),
+        with("occlusion", [](FractalParams& p) { p.occlusion = 1.0f; }),
+        with("fog", [](FractalParams& p) { p.fog = 0.3f; }),
+        with("all",
+             [](FractalParams& p) {
+                 p.shadow = 1.0f;
+                 p.shadowSoftness = 2.0f;
+                 p.occlusion = 1.0f;
+                 p.fog = 0.3f;
+             }),
+    };
+}
+
 SceneRender renderScene(const BenchScene& scene, const RenderSettings& settings, std::vector<std::uint32_t>& pixels,
                         RenderObserver& observer)
 {

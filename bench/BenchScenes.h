@@ -31,6 +31,9 @@ BenchScene previewScene();
 // Power 5 with the four-dimensional rotation on: the slowest kernel path.
 BenchScene rotatedPowerFiveScene();
 std::vector<BenchScene> benchScenes();
+// The default scene at 1024 x 768 with the looks off, each look alone, and
+// all together.
+std::vector<BenchScene> lookScenes();
 
 // Runs every pass; a benchmark never abandons.
 class CompletingObserver : public RenderObserver {

@@ -96,6 +96,21 @@ void registerSceneBenchmarks(const BenchScene& scene, ImageArchive& archive)
         ->Unit(benchmark::kMillisecond);
 }
 
+// The fast engine alone: what each look adds to the default render.
+void registerLookBenchmark(const BenchScene& scene, ImageArchive& archive)
+{
+    const std::string name = engineBenchmarkName(scene, RenderEngine::Fast);
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [scene, name, &archive](benchmark::State& state) {
+                                     renderRepeatedly(state, scene, {RenderEngine::Fast, 0}, archive, name);
+                                 })
+        ->MinTime(kFastMinSeconds)
+        ->Repetitions(kFastRepetitions)
+        ->ReportAggregatesOnly(true)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
 void registerSimdBenchmarks(const std::string& target, ImageArchive& archive)
 {
     for (const unsigned threads : {0u, 1u}) {
@@ -129,6 +144,9 @@ void registerEngineBenchmarks(ImageArchive& archive)
     }
     for (const std::string& target : availableSimdTargets()) {
         registerSimdBenchmarks(target, archive);
+    }
+    for (const BenchScene& scene : lookScenes()) {
+        registerLookBenchmark(scene, archive);
     }
 }
 

@@ -13,8 +13,9 @@ std::string engineBenchmarkName(const BenchScene& scene, RenderEngine engine);
 std::string simdBenchmarkName(const std::string& target, unsigned threads);
 
 // Every scene with both engines, then the default scene with the fast
-// engine on every instruction set this processor runs. Each keeps its last
-// image in the archive, which must outlive the run.
+// engine on every instruction set this processor runs, and the looks with
+// the fast engine. Each keeps its last image in the archive, which must
+// outlive the run.
 void registerEngineBenchmarks(ImageArchive& archive);
 
 }  // namespace tessaform::bench

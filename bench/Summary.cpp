@@ -78,6 +78,23 @@ void printInstructionSets(std::ostream& out, const SummaryInputs& inputs)
     }
 }
 
+// Each look's cost over the same render with the looks off.
+void printLooks(std::ostream& out, const SummaryInputs& inputs)
+{
+    const std::vector<BenchScene> scenes = lookScenes();
+    const std::optional<Measurement> off = inputs.results.find(engineBenchmarkName(scenes.front(), RenderEngine::Fast));
+    char line[256];
+    std::snprintf(line, sizeof line, "\n%-26s %12s %9s\n", "looks (fast, 1024x768)", "time", "cost");
+    out << line;
+    for (const BenchScene& scene : scenes) {
+        const std::optional<Measurement> on = inputs.results.find(engineBenchmarkName(scene, RenderEngine::Fast));
+        const std::string cost = off && on ? format("%+.1f %%", (on->seconds / off->seconds - 1.0) * 100.0) : "-";
+        std::snprintf(line, sizeof line, "%-26s %12s %9s\n", scene.name.c_str(), milliseconds(on).c_str(),
+                      cost.c_str());
+        out << line;
+    }
+}
+
 void printLatency(std::ostream& out, const SummaryInputs& inputs)
 {
     for (const int scale : kPreviewScales) {
@@ -216,6 +233,7 @@ void printSummary(std::ostream& out, const SummaryInputs& inputs)
         << "Times are wall time per image, the median over repetitions for the fast engine.\n\n";
     printScenes(out, inputs);
     printInstructionSets(out, inputs);
+    printLooks(out, inputs);
     printLatency(out, inputs);
     printThroughput(out, inputs);
     printSpeedTargets(out, inputs);

@@ -202,8 +202,8 @@ void checkCommandLine(const std::vector<std::string>& arguments)
 
     const tessaform::ParsedCommandLine parsed =
         tessaform::parseCommandLine(static_cast<int>(arguments.size()), argv.data());
-    if (parsed.helpText) {
-        FUZZ_CHECK(!parsed.helpText->empty());
+    if (parsed.textToPrint) {
+        FUZZ_CHECK(!parsed.textToPrint->empty());
         return;
     }
     if (!parsed.options) {

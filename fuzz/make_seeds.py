@@ -451,9 +451,11 @@ def command_line_seeds():
 FIELDS = ["background.r", "background.g", "background.b", "theta", "phi", "distance", "constant.x",
           "constant.y", "constant.z", "constant.w", "hyperplaneW", "light.x", "light.y", "light.z", "specular",
           "intensity", "lateralShift", "verticalShift", "iterations", "epsilon", "direction.x", "direction.y",
-          "direction.z", "angle", "power"]
+          "direction.z", "angle", "power", "shadow", "shadowSoftness", "occlusion", "occlusionRadius", "fog"]
 DEFAULT_VALUES = ["0.4", "0.5", "0.6", "0", "5.969026", "4", "-0.568627", "0.653846", "0", "0", "0", "-1", "-1",
                   "1", "20", "1.5", "-0.15", "0", "16", "0.001", "1", "0", "0", "0", "2"]
+# The looks, lines only a record with them on carries.
+LOOK_VALUES = ["0.8", "1.5", "0.6", "0.25", "0.3"]
 
 
 def params_text(values):
@@ -484,6 +486,7 @@ def png_text_seeds():
     far[24] = "5"
     write("png_text", "far-values.png", tessaform_png(far, ""))
     write("png_text", "plain.png", png(1, 1, 2, [bytes((1, 2, 3))]))
+    write("png_text", "looks.png", tessaform_png(DEFAULT_VALUES + LOOK_VALUES, ramp_hex))
     whole = tessaform_png(DEFAULT_VALUES, ramp_hex)
     write("png_text", "cut.png", whole[: whole.index(b"tessaform-gradient") + 30])
 
@@ -510,6 +513,9 @@ def keyframe_seeds():
         "[[key]]\nframe = %d\nphi = %s\ndistance = %s\n" % (f, f * 0.7 - 3, 1.5 + f % 4) for f in range(0, 40, 3)))
     write("keyframe_file", "steps.toml", '[interpolation]\nphi = "step"\ndistance = "linear"\n'
           'iterations = "smooth"\n[[key]]\nframe = 3\niterations = 4\n[[key]]\nframe = 9\niterations = 90\n')
+    write("keyframe_file", "looks.toml", '[interpolation]\nshadow = "step"\nfog = "linear"\n'
+          '[[key]]\nframe = 0\nshadow = 1.0\nocclusion = 0.5\n'
+          '[[key]]\nframe = 24\nshadowSoftness = 2.0\nocclusionRadius = 0.3\nfog = 0.4\n')
     write("keyframe_file", "frames-out-of-order.toml", "[[key]]\nframe = 5\n[[key]]\nframe = 5\n")
     write("keyframe_file", "from-file.toml", '[[key]]\nframe = 0\nfrom = "start.j4d"\n')
     write("keyframe_file", "broken.toml", "[[key]\nframe = = 0\n")

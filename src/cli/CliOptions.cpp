@@ -9,6 +9,8 @@
 #include "io/ImageFormats.h"
 #include "io/TgaWriter.h"
 #include "jobs/FrameNames.h"
+#include "jobs/ProgramTitle.h"
+#include "params/ParamFields.h"
 
 namespace tessaform {
 namespace {
@@ -38,14 +40,28 @@ CLI::Validator filmFrameRate()
         "FPS");
 }
 
+// The names --set takes, listed in the help so that the manual page and
+// the shell completion, made from it, know them too.
+std::string fieldNameList()
+{
+    std::string names;
+    for (const ParamField& field : paramFields()) {
+        names += (names.empty() ? "" : ", ") + std::string(field.name);
+    }
+    return names;
+}
+
 void defineOptions(CLI::App& app, RawOptions& raw)
 {
     CliOptions& o = raw.options;
     app.add_option("-p,--params", o.paramsFile,
-                   "Parameter file (.j4d) loaded onto the defaults, or a PNG written by Tessaform");
-    app.add_option("--set", raw.assignments, "NAME=VALUE: set one field after --params (repeatable)")
+                   "Parameter file (.j4d) loaded onto the defaults, a scene file (.toml of one key), or a PNG "
+                   "written by Tessaform");
+    app.add_option("--set", raw.assignments,
+                   "NAME=VALUE: set one field after --params (repeatable); NAME is one of: " + fieldNameList())
         ->allow_extra_args(false);
-    app.add_option("-g,--gradient", o.gradientFile, "Gradient image (default: gradient.jpg beside the program)");
+    app.add_option("-g,--gradient", o.gradientFile,
+                   "Gradient image (default: gradient.jpg beside the program, else in its installed data folder)");
     app.add_option("-W,--width", o.width, "Image width in pixels")->check(CLI::Range(1, kLargestTgaSide));
     app.add_option("-H,--height", o.height, "Image height in pixels")->check(CLI::Range(1, kLargestTgaSide));
     app.add_option("-j,--threads", o.engine.threads, "Threads to render with (0: every core)");
@@ -58,7 +74,9 @@ void defineOptions(CLI::App& app, RawOptions& raw)
                    "Output image: " + imageOutputChoices() +
                        "; with --animation a name with a frame number (julia_%05d.png) or a film (.mp4, .mkv, "
                        ".webm), repeatable");
-    app.add_option("--save-params", o.saveParamsFile, "Write the effective parameters to this .j4d file");
+    app.add_option(
+        "--save-params", o.saveParamsFile,
+        "Write the effective parameters to this .j4d file, or to a .toml scene file, which keeps the looks too");
     app.add_flag("-q,--quiet", o.quiet, "Print no progress (an animation's closing Frames: line stays)");
     app.add_option("--animation", o.animationFile, "Keyframe file (.toml): render its frames");
     app.add_option("--frames", raw.frameList, "Frames to render: 0-239, 3,5-10,47-327 or 0-239:2 (default: all)");
@@ -175,12 +193,16 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv)
     app.footer(
         "Part files of a still split with --tile are joined by 'tessaform-render assemble PART... -o IMAGE' "
         "(see assemble --help).");
+    app.set_version_flag("--version", "tessaform-render (" + programNameAndVersion() + ")",
+                         "Print the version and exit");
     RawOptions raw;
     defineOptions(app, raw);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         return {Failure{}, app.help()};
+    } catch (const CLI::CallForVersion& version) {
+        return {Failure{}, std::string(version.what()) + "\n"};
     } catch (const CLI::ParseError& error) {
         return {Failure{error.what()}, std::nullopt};
     }

@@ -39,8 +39,8 @@ struct CliOptions {
 
 // What the command line asks for.
 struct ParsedCommandLine {
-    Result<CliOptions> options;           // the error is one line for stderr
-    std::optional<std::string> helpText;  // set for --help
+    Result<CliOptions> options;              // the error is one line for stderr
+    std::optional<std::string> textToPrint;  // set for --help and --version: printed instead of running
 };
 
 ParsedCommandLine parseCommandLine(int argc, const char* const* argv);

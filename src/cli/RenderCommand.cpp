@@ -16,7 +16,9 @@
 #include "io/ImageOutput.h"
 #include "jobs/FrameBuffer.h"
 #include "jobs/ImageMetadata.h"
+#include "jobs/KeyframeFileIo.h"
 #include "jobs/ParamFileIo.h"
+#include "jobs/SceneFile.h"
 #include "render/Renderer.h"
 
 namespace tessaform {
@@ -86,6 +88,12 @@ ExitCode run(const CliOptions& options)
         }
         params = image->params;
         imageGradient = image->gradient;
+    } else if (options.paramsFile && namesKeyframeFile(*options.paramsFile)) {
+        const Result<FractalParams> scene = readSceneFile(*options.paramsFile);
+        if (!scene) {
+            return fail(ExitCode::RuntimeFailure, scene.error());
+        }
+        params = *scene;
     } else if (options.paramsFile) {
         const Result<int> linesRead = readParamsFile(*options.paramsFile, params);
         if (!linesRead) {
@@ -101,8 +109,15 @@ ExitCode run(const CliOptions& options)
         applyFieldAssignment(params, assignment);
     }
     if (options.saveParamsFile) {
-        if (const Result<void> saved = writeParamsFile(*options.saveParamsFile, params); !saved.ok()) {
+        const std::string& path = *options.saveParamsFile;
+        const Result<void> saved =
+            namesKeyframeFile(path) ? writeSceneFile(path, params) : writeParamsFile(path, params);
+        if (!saved.ok()) {
             return fail(ExitCode::RuntimeFailure, saved.error());
+        }
+        if (const std::string lost = namesKeyframeFile(path) ? "" : looksLeftOutOfParamsFileWarning(params);
+            !lost.empty()) {
+            std::fprintf(stderr, "tessaform-render: warning: %s\n", lost.c_str());
         }
     }
     if (!options.render) {
@@ -120,8 +135,8 @@ int runRenderCommand(int argc, const char* const* argv)
         return exitStatus(runAssembleCommand(static_cast<int>(assemble->size()), assemble->data()));
     }
     const ParsedCommandLine parsed = parseCommandLine(argc, argv);
-    if (parsed.helpText) {
-        std::fputs(parsed.helpText->c_str(), stdout);
+    if (parsed.textToPrint) {
+        std::fputs(parsed.textToPrint->c_str(), stdout);
         return exitStatus(ExitCode::Success);
     }
     if (!parsed.options) {

@@ -35,7 +35,7 @@ Result<std::string_view> onlyText(std::span<const PngText> texts, std::string_vi
 std::vector<PngText> imageMetadata(const FractalParams& params, const Gradient& gradient)
 {
     return {
-        {kSoftwareKeyword, std::string(kProgramName) + " " + std::string(kProgramVersion), false},
+        {kSoftwareKeyword, programNameAndVersion(), false},
         {kParamsKeyword, paramsAsText(params), false},
         {kGradientKeyword, gradientAsHex(gradient), true},
     };

@@ -22,6 +22,11 @@ void resetParams(FractalParams& params)
     params.direction = {1.0f, 0.0f, 0.0f};
     params.angle = 0.0f;
     params.power = 2;
+    params.shadow = 0.0f;
+    params.shadowSoftness = 0.0f;
+    params.occlusion = 0.0f;
+    params.occlusionRadius = 0.1f;
+    params.fog = 0.0f;
 }
 
 FractalParams defaultParams()

@@ -10,8 +10,9 @@
 
 namespace tessaform {
 
-// Everything that decides what a render shows: 25 consecutive four-byte
-// slots, copied and compared as raw memory, so order and widths matter.
+// Everything that decides what a render shows: consecutive four-byte slots,
+// copied and compared as raw memory, so order and widths matter. The looks
+// come last, after the 25 slots every older file knows.
 struct FractalParams {
     Colour background;
     float theta;  // radians
@@ -29,9 +30,21 @@ struct FractalParams {
     Vector3 direction;
     float angle;  // radians
     std::int32_t power;
+    float shadow;           // 0..1, how dark a point the light cannot reach becomes
+    float shadowSoftness;   // 0: hard; larger: a wider penumbra
+    float occlusion;        // 0..1, how dark crevices become
+    float occlusionRadius;  // how far along the normal occlusion looks
+    float fog;              // >= 0, density of the fog toward the background
 };
 
-inline constexpr int kParamSlotCount = 25;
+inline constexpr int kParamSlotCount = 30;
+// The slots before the looks: all that files older than the looks carry.
+inline constexpr int kClassicSlotCount = 25;
+
+constexpr bool isLookSlot(int slot)
+{
+    return slot >= kClassicSlotCount;
+}
 
 static_assert(sizeof(float) == 4);
 static_assert(sizeof(FractalParams) == kParamSlotCount * 4, "the record has no padding");

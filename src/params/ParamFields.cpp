@@ -33,6 +33,11 @@ constexpr std::array<ParamField, kParamSlotCount> kFields{{
     {"direction.z", FieldKind::Float, slotAt(offsetof(FractalParams, direction.z))},
     {"angle", FieldKind::Float, slotAt(offsetof(FractalParams, angle))},
     {"power", FieldKind::Integer, slotAt(offsetof(FractalParams, power))},
+    {"shadow", FieldKind::Float, slotAt(offsetof(FractalParams, shadow))},
+    {"shadowSoftness", FieldKind::Float, slotAt(offsetof(FractalParams, shadowSoftness))},
+    {"occlusion", FieldKind::Float, slotAt(offsetof(FractalParams, occlusion))},
+    {"occlusionRadius", FieldKind::Float, slotAt(offsetof(FractalParams, occlusionRadius))},
+    {"fog", FieldKind::Float, slotAt(offsetof(FractalParams, fog))},
 }};
 
 std::byte* slotAddress(FractalParams& params, int slot)

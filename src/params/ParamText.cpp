@@ -77,6 +77,15 @@ Result<void> storeSlotText(FractalParams& params, const ParamField& field, std::
     return {};
 }
 
+// A look at its default is left out, so that a record with the looks off
+// reads and writes exactly as before the looks existed.
+bool carriedAsText(const FractalParams& params, const ParamField& field)
+{
+    static const FractalParams defaults = defaultParams();
+    return !isLookSlot(field.slot) || std::bit_cast<std::uint32_t>(readFloatSlot(params, field.slot)) !=
+                                          std::bit_cast<std::uint32_t>(readFloatSlot(defaults, field.slot));
+}
+
 int hexValue(char digit)
 {
     const std::size_t at = kHexDigits.find(digit);
@@ -122,6 +131,9 @@ std::string paramsAsText(const FractalParams& params)
 {
     std::string text;
     for (const ParamField& field : paramFields()) {
+        if (!carriedAsText(params, field)) {
+            continue;
+        }
         text.append(field.name);
         text.push_back('=');
         text.append(slotText(params, field));
@@ -132,7 +144,7 @@ std::string paramsAsText(const FractalParams& params)
 
 Result<FractalParams> paramsFromText(std::string_view text)
 {
-    FractalParams params{};
+    FractalParams params = defaultParams();
     std::array<bool, kParamSlotCount> seen{};
     while (!text.empty()) {
         const std::size_t lineEnd = text.find('\n');
@@ -155,7 +167,7 @@ Result<FractalParams> paramsFromText(std::string_view text)
         }
     }
     for (const ParamField& field : paramFields()) {
-        if (!seen[static_cast<std::size_t>(field.slot)]) {
+        if (!seen[static_cast<std::size_t>(field.slot)] && !isLookSlot(field.slot)) {
             return Failure{std::string(field.name) + " is missing"};
         }
     }

@@ -22,11 +22,13 @@ Result<float> parseExactFloat(std::string_view text);
 // strtof reads them (and so .j4d files): for values a person types.
 Result<float> parseTypedFloat(std::string_view text);
 
-// Every slot of the record as a "name=value" line, in slot order.
+// Every slot of the record as a "name=value" line, in slot order; a look
+// at its default is left out.
 std::string paramsAsText(const FractalParams& params);
 
-// Needs every slot exactly once and nothing else; a power outside 2..5 is
-// refused too, as the record could not render.
+// Needs every slot exactly once and nothing else, where a look left out
+// takes its default; a power outside 2..5 is refused too, as the record
+// could not render.
 Result<FractalParams> paramsFromText(std::string_view text);
 
 // The table as six hex digits (red, green, blue bytes) an entry. Every table

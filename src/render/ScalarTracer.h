@@ -3,6 +3,8 @@
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
 #include "render/Camera.h"
+#include "render/LookSettings.h"
+#include "render/Looks.h"
 #include "render/RayMarch.h"
 #include "render/SampleBatch.h"
 #include "render/Shading.h"
@@ -18,7 +20,8 @@ public:
         : params_(params),
           gradient_(gradient),
           camera_(setupCamera(params, width, height)),
-          march_(prepareMarch(params))
+          march_(prepareMarch(params)),
+          looks_(prepareLooks(params, march_.epsilon))
     {
     }
 
@@ -29,7 +32,11 @@ public:
         if (!hit.hit) {
             return params_.background;
         }
-        return shadeHit(hit.point, hit.normal, camera_.eye, params_, gradient_);
+        const Colour shaded = shadeHit(hit.point, hit.normal, camera_.eye, params_, gradient_);
+        if (!looks_.anyOn()) {
+            return shaded;
+        }
+        return withLooks<Power>(shaded, hit, camera_.eye, params_.light, params_.background, march_, looks_);
     }
 
     void trace(const SamplePoint* points, std::size_t count, Colour* colours) const override
@@ -44,6 +51,7 @@ private:
     const Gradient& gradient_;
     Camera camera_;
     MarchSettings march_;
+    LookSettings looks_;
 };
 
 }  // namespace tessaform

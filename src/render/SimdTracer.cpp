@@ -16,6 +16,7 @@
 #include <hwy/contrib/math/math-inl.h>
 #include <hwy/highway.h>
 
+#include "render/SimdLooks-inl.h"
 #include "render/SimdOrbit-inl.h"
 #include "render/SimdVector-inl.h"
 
@@ -274,14 +275,15 @@ void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours)
     HWY_ALIGN float red[hn::MaxLanes(D())];
     HWY_ALIGN float green[hn::MaxLanes(D())];
     HWY_ALIGN float blue[hn::MaxLanes(D())];
+    const bool looksOn = scene.looks.anyOn();
     for (std::size_t first = 0; first < hits.count; first += laneCount) {
         const Vec3 p{hn::Load(d, hits.px + first), hn::Load(d, hits.py + first), hn::Load(d, hits.pz + first)};
         const V estimate = hn::Load(d, hits.estimate + first);
         const VI steps = hn::Load(di, hits.steps + first);
         const int longest = *std::max_element(hits.steps + first, hits.steps + first + laneCount);
         const Vec3 offsets = offsetEstimates<Power, Rotated>(d, p, h, steps, longest, slice);
-        const Vec3 normal =
-            normalize(d, {hn::Sub(offsets.x, estimate), hn::Sub(offsets.y, estimate), hn::Sub(offsets.z, estimate)});
+        const Vec3 difference{hn::Sub(offsets.x, estimate), hn::Sub(offsets.y, estimate), hn::Sub(offsets.z, estimate)};
+        const Vec3 normal = normalize(d, difference);
 
         const Vec3 view = normalize(d, {hn::Sub(p.x, eye.x), hn::Sub(p.y, eye.y), hn::Sub(p.z, eye.z)});
         const V twiceViewDotNormal = hn::Mul(dot(view, normal), hn::Set(d, 2.0f));
@@ -301,9 +303,16 @@ void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours)
         const V clamped = hn::IfThenElse(inside, f, hn::IfThenElseZero(hn::Ge(f, top), top));
         const VI entry = hn::Mul(hn::ConvertTo(di, clamped), hn::Set(di, 3));
         const float* table = &scene.gradient[0].r;
-        hn::Store(hn::Add(hn::GatherIndex(d, table, entry), specular), d, red);
-        hn::Store(hn::Add(hn::GatherIndex(d, table + 1, entry), specular), d, green);
-        hn::Store(hn::Add(hn::GatherIndex(d, table + 2, entry), specular), d, blue);
+        Shade shade{hn::Add(hn::GatherIndex(d, table, entry), specular),
+                    hn::Add(hn::GatherIndex(d, table + 1, entry), specular),
+                    hn::Add(hn::GatherIndex(d, table + 2, entry), specular)};
+        if (looksOn) {
+            const V slope = hn::Div(hn::Sqrt(dot(difference, difference)), h);
+            shade = withLooks<Power, Rotated>(d, shade, p, normal, slope, slice, scene);
+        }
+        hn::Store(shade.r, d, red);
+        hn::Store(shade.g, d, green);
+        hn::Store(shade.b, d, blue);
         for (std::size_t lane = 0; lane < laneCount && first + lane < hits.count; ++lane) {
             colours[hits.sample[first + lane]] = {red[lane], green[lane], blue[lane]};
         }
@@ -407,6 +416,7 @@ SimdScene describeScene(const FractalParams& params, const Gradient& gradient, i
     scene.gradient = gradient.entries().data();
     scene.gradientCount = gradient.count();
     scene.power = params.power;
+    scene.looks = prepareLooks(params, march.epsilon);
     return scene;
 }
 

@@ -7,6 +7,7 @@
 #include "math/Vector3.h"
 #include "params/Colour.h"
 #include "render/Camera.h"
+#include "render/LookSettings.h"
 #include "render/SampleBatch.h"
 #include "render/SimdTarget.h"
 
@@ -35,6 +36,7 @@ struct SimdScene {
     const Colour* gradient;
     int gradientCount;
     int power;
+    LookSettings looks;
 };
 
 // Traces whole batches in vector lanes: rays that finish early hand their

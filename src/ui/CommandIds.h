@@ -16,6 +16,7 @@ enum class CommandId : int {
     ResetParameters = 40009,
     Animation = 40010,
     LiveView = 40011,
+    Looks = 40012,
 };
 
 constexpr int idNumber(CommandId id)

@@ -5,11 +5,13 @@
 #include "jobs/ImageMetadata.h"
 #include "jobs/KeyframeFileIo.h"
 #include "jobs/ParamFileIo.h"
+#include "jobs/SceneFile.h"
 #include "render/Quantize.h"
 #include "session/RenderScheduler.h"
 #include "ui/AnimationWindow.h"
 #include "ui/CommandIds.h"
 #include "ui/LiveViewWindow.h"
+#include "ui/LooksPanel.h"
 #include "ui/SettingsDialog.h"
 
 namespace tessaform {
@@ -19,6 +21,12 @@ Colour unpackedBackground(std::uint32_t rgb)
 {
     const auto channel = [rgb](int shift) { return static_cast<float>((rgb >> shift) & 0xFFu) * kByteToUnit; };
     return {channel(16), channel(8), channel(0)};
+}
+
+// By name for keyframe and .j4d files; a PNG by whether it is one of ours.
+bool holdsParametersOrKeys(const std::string& path)
+{
+    return namesKeyframeFile(path) || (isPngFile(path) ? carriesParameters(path) : namesParamsFile(path));
 }
 
 }  // namespace
@@ -76,6 +84,9 @@ void Commands::run(CommandId commandId)
         case CommandId::LiveView:
             openLiveView();
             break;
+        case CommandId::Looks:
+            openLooksPanel();
+            break;
     }
 }
 
@@ -129,7 +140,7 @@ void Commands::renderHighQuality()
 
 void Commands::loadParameters()
 {
-    if (const auto path = dialogs_.chooseFileToOpen({{"*.j4d;*.png"}, ""})) {
+    if (const auto path = dialogs_.chooseFileToOpen({{"*.j4d;*.png;*.toml"}, ""})) {
         loadParametersFrom(*path);
     }
 }
@@ -139,6 +150,10 @@ void Commands::loadParametersFrom(const std::string& path)
     state_.record.markStep();
     if (isPngFile(path)) {
         loadImageParameters(path);
+        return;
+    }
+    if (namesKeyframeFile(path)) {
+        loadSceneParameters(path);
         return;
     }
     FractalParams loaded = state_.record.live();
@@ -164,6 +179,17 @@ void Commands::loadImageParameters(const std::string& path)
         return;
     }
     state_.record.loadRecordAndGradient(image->params, image->gradient);
+}
+
+// All or nothing: a scene file holds the whole record.
+void Commands::loadSceneParameters(const std::string& path)
+{
+    const Result<FractalParams> scene = readSceneFile(path);
+    if (!scene) {
+        dialogs_.showMessage(scene.error());
+        return;
+    }
+    state_.record.loadRecord(*scene, LiveRecord::Redraw::Always);
 }
 
 void Commands::markOwnRenderRunning(bool running)
@@ -202,32 +228,72 @@ void Commands::letPlayingFollowLiveView()
     }
 }
 
-// A keyframe file loads as an animation, a parameter file or a PNG that
-// carries parameters loads them; any other image becomes the gradient, as
-// with "Load Gradient".
-void Commands::openDroppedFile(const std::string& path)
+void Commands::openLooksPanel()
+{
+    if (!looks_) {
+        looks_ = std::make_unique<LooksPanel>(state_.record, &dialog_);
+    }
+    looks_->show();
+    looks_->raise();
+    looks_->activateWindow();
+}
+
+void Commands::openParametersOrKeys(const std::string& path)
 {
     if (namesKeyframeFile(path)) {
         openAnimationWindow();
         animation_->loadAnimationFrom(path);
         return;
     }
-    if (isPngFile(path) ? carriesParameters(path) : namesParamsFile(path)) {
-        loadParametersFrom(path);
+    loadParametersFrom(path);
+}
+
+// A keyframe file loads as an animation, a parameter file or a PNG that
+// carries parameters loads them; any other image becomes the gradient, as
+// with "Load Gradient".
+void Commands::openDroppedFile(const std::string& path)
+{
+    if (holdsParametersOrKeys(path)) {
+        openParametersOrKeys(path);
         return;
     }
     state_.record.markStep();
     loadGradientOrTell(path, state_.record, dialogs_);
 }
 
+// The desktop offers the program for its own files only, so anything else
+// was named by mistake and taking it as the gradient would surprise.
+void Commands::openFileFromCommandLine(const std::string& path)
+{
+    if (holdsParametersOrKeys(path)) {
+        openParametersOrKeys(path);
+        return;
+    }
+    dialogs_.showMessage(
+        "Tessaform opens parameter files (.j4d), PNG images it saved and keyframe files (.toml); an image "
+        "colours the surface through Load Gradient.\n" +
+        path);
+}
+
 void Commands::saveParameters()
 {
-    const auto path = dialogs_.chooseFileToSave({{"*.j4d"}, "params.j4d"});
+    const auto path = dialogs_.chooseFileToSave({{"*.j4d", "*.toml"}, "params.j4d"});
     if (!path) {
         return;
     }
-    if (const Result<void> written = writeParamsFile(*path, state_.record.live()); !written.ok()) {
+    const FractalParams& record = state_.record.live();
+    if (namesKeyframeFile(*path)) {
+        if (const Result<void> written = writeSceneFile(*path, record); !written.ok()) {
+            dialogs_.showMessage(written.error());
+        }
+        return;
+    }
+    if (const Result<void> written = writeParamsFile(*path, record); !written.ok()) {
         dialogs_.showMessage(written.error());
+        return;
+    }
+    if (const std::string warning = looksLeftOutOfParamsFileWarning(record); !warning.empty()) {
+        dialogs_.showMessage(warning);
     }
 }
 

@@ -12,6 +12,7 @@ namespace tessaform {
 
 class AnimationWindow;
 class LiveViewWindow;
+class LooksPanel;
 class SettingsDialog;
 
 // Loads the gradient from path into the live record, or shows why not with
@@ -41,18 +42,27 @@ public:
     void openAnimationWindow();
     // Opens the live view beside the settings window, or raises it.
     void openLiveView();
+    // Opens the looks panel, or raises it.
+    void openLooksPanel();
 
     // A .j4d file or a PNG, told apart by content.
     void loadParametersFrom(const std::string& path);
     // What a file dropped on the window does.
     void openDroppedFile(const std::string& path);
+    // A file named on the command line: as dropped, except that an image
+    // without parameters is refused, not taken as the gradient.
+    void openFileFromCommandLine(const std::string& path);
 
     // nullptr until it is first opened.
     AnimationWindow* animationWindow() const { return animation_.get(); }
     LiveViewWindow* liveViewWindow() const { return liveView_.get(); }
+    LooksPanel* looksPanel() const { return looks_.get(); }
 
 private:
     void loadImageParameters(const std::string& path);
+    void loadSceneParameters(const std::string& path);
+    // A keyframe file as an animation, anything else as parameters.
+    void openParametersOrKeys(const std::string& path);
     // A high-quality or film render holds the scheduler's slot; starting a
     // second would block until it ends, so both commands are greyed out.
     void markOwnRenderRunning(bool running);
@@ -65,6 +75,7 @@ private:
     HighQualityServices highQuality_;
     std::unique_ptr<LiveViewWindow> liveView_;
     std::unique_ptr<AnimationWindow> animation_;
+    std::unique_ptr<LooksPanel> looks_;
     bool ownRenderRunning_ = false;
 };
 

@@ -64,7 +64,7 @@ void releaseWindow(HighQualityWindow* window, QObject& program)
 // window and its title bar stay on the screen.
 HighQualityWindow::HighQualityWindow(std::shared_ptr<SharedFrame> frame) : frame_(std::move(frame))
 {
-    setWindowTitle(kProgramTitle);
+    setWindowTitle(QString::fromStdString(programTitle()));
     setAttribute(Qt::WA_OpaquePaintEvent);
     const QRect available = screen()->availableGeometry();
     const QSize fullSize = fullSizeFor(*frame_, devicePixelRatioF());

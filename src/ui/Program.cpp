@@ -50,7 +50,7 @@ Program::~Program()
     scheduler_->shutdown();
 }
 
-int Program::run()
+int Program::run(const std::optional<std::string>& fileToOpen)
 {
     dialog_->initialize();
     // High-quality windows carry the same icon.
@@ -58,6 +58,13 @@ int Program::run()
     renderer_->setPreviewFrame(dialog_->previewFrame());
     view_->setPreviewWidget(dialog_->previewPanel());
     loadStartupGradient(state_.record, *dialogs_);
+    if (fileToOpen) {
+        // Queued, so that its messages and the animation window come after
+        // the dialog is on the screen.
+        QMetaObject::invokeMethod(
+            dialog_.get(), [this, path = *fileToOpen] { commands_->openFileFromCommandLine(path); },
+            Qt::QueuedConnection);
+    }
     const int result = dialog_->runUntilDone();
     scheduler_->shutdown();
     return result;

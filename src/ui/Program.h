@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "ui/ProgramState.h"
 #include "ui/SystemDialogs.h"
@@ -26,8 +28,9 @@ public:
     ~Program();
 
     // The rest of start-up, then the settings dialog until it ends; returns
-    // its result, which becomes the exit code.
-    int run();
+    // its result, which becomes the exit code. A file to open is opened once
+    // the dialog shows.
+    int run(const std::optional<std::string>& fileToOpen = std::nullopt);
 
     ProgramState& state() { return state_; }
     SettingsDialog& dialog() { return *dialog_; }

@@ -222,7 +222,7 @@ void SettingsDialog::dropEvent(QDropEvent* event)
 
 void SettingsDialog::initialize()
 {
-    setWindowTitle(QString::fromUtf8(kProgramTitle));
+    setWindowTitle(QString::fromStdString(programTitle()));
     setWindowIcon(QIcon(QStringLiteral(":/tessaform/icon.png")));
     createPreviewFrame();
     syncControls();
@@ -337,6 +337,7 @@ QMenuBar* SettingsDialog::makeMenuBar()
     controls_->highQuality = addCommand(renderMenu, CommandId::HighQuality, "High quality");
     addCommand(renderMenu, CommandId::Animation, "Animation...");
     addCommand(renderMenu, CommandId::LiveView, "Live view")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    addCommand(renderMenu, CommandId::Looks, "Looks...");
     return menuBar;
 }
 

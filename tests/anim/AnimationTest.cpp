@@ -5,6 +5,11 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string_view>
+#include <vector>
+
+#include "anim/KeyEdits.h"
+#include "params/ParamFields.h"
 
 namespace tessaform {
 namespace {
@@ -79,6 +84,28 @@ TEST(AnimationTest, EachFieldMovesItsOwnWay)
     EXPECT_EQ(half.specular, 20.0f) << "a stepped field keeps the earlier key";
     EXPECT_EQ(paramsAtFrame(animation, 9).power, 2);
     EXPECT_EQ(paramsAtFrame(animation, 10).power, 5);
+}
+
+// The looks animate like any real field, and the interpolation list offers them.
+TEST(AnimationTest, LooksMoveLikeAnyField)
+{
+    Animation animation = animationOf({{0, 0.0f}, {10, 0.0f}});
+    animation.keys[1].params.shadow = 1.0f;
+    animation.keys[1].params.occlusion = 0.8f;
+    animation.keys[1].params.fog = 0.4f;
+    animation.interpolation[static_cast<std::size_t>(slotAt(offsetof(FractalParams, shadow)))] = Interpolation::Linear;
+    animation.interpolation[static_cast<std::size_t>(slotAt(offsetof(FractalParams, occlusion)))] = Interpolation::Step;
+
+    const FractalParams early = paramsAtFrame(animation, 2);
+    EXPECT_FLOAT_EQ(early.shadow, 0.2f);
+    EXPECT_EQ(early.occlusion, 0.0f);
+    EXPECT_GT(early.fog, 0.0f);
+    EXPECT_LT(early.fog, 0.4f);
+    std::vector<std::string_view> moving;
+    for (const ParamField* field : movingFields(animation)) {
+        moving.push_back(field->name);
+    }
+    EXPECT_EQ(moving, (std::vector<std::string_view>{"shadow", "occlusion", "fog"}));
 }
 
 TEST(AnimationTest, IntegerFieldsFollowTheCurveRoundedToTheNearest)

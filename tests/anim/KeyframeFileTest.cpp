@@ -162,6 +162,12 @@ TEST(KeyframeFileTest, WrittenFileReadsBackToTheSameBits)
     second.params.theta = 0.1f;
     second.params.power = 4;
     second.params.iterations = -3;
+    second.params.shadow = 0.7f;
+    second.params.shadowSoftness = -0.0f;
+    second.params.occlusionRadius = 0.3f;
+    second.params.fog = std::bit_cast<float>(0x7FC00007u);
+    animation.interpolation[static_cast<std::size_t>(slotAt(offsetof(FractalParams, shadow)))] = Interpolation::Linear;
+    animation.interpolation[static_cast<std::size_t>(slotAt(offsetof(FractalParams, fog)))] = Interpolation::Step;
     animation.keys = {first, second};
 
     const std::string text = keyframeFileText(animation);

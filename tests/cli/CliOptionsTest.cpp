@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "jobs/ProgramTitle.h"
 #include "params/FractalParams.h"
+#include "params/ParamFields.h"
 
 namespace tessaform {
 namespace {
@@ -89,13 +91,17 @@ TEST(CliOptions, NanValuesKeepTheirBits)
 
 TEST(CliOptions, AssignmentsKeepTheirOrderAndUnits)
 {
-    const CliOptions options = *parse({"--set", "theta=0.5", "--set", "power=5", "--set", "theta=-1e-3"}).options;
+    const CliOptions options = *parse({"--set", "theta=0.5", "--set", "power=5", "--set", "theta=-1e-3", "--set",
+                                       "shadow=0.7", "--set", "occlusionRadius=0.25"})
+                                    .options;
     FractalParams params = defaultParams();
     for (const FieldAssignment& assignment : options.assignments) {
         applyFieldAssignment(params, assignment);
     }
     EXPECT_EQ(params.theta, -1e-3f);
     EXPECT_EQ(params.power, 5);
+    EXPECT_EQ(params.shadow, 0.7f);
+    EXPECT_EQ(params.occlusionRadius, 0.25f);
 }
 
 TEST(CliOptions, SavingParametersAloneRendersNothing)
@@ -137,8 +143,19 @@ TEST(CliOptions, ATileGoesToItsNumberedPartFile)
 TEST(CliOptions, HelpIsNotAnError)
 {
     const ParsedCommandLine parsed = parse({"--help"});
-    ASSERT_TRUE(parsed.helpText);
-    EXPECT_NE(parsed.helpText->find("--save-params"), std::string::npos);
+    ASSERT_TRUE(parsed.textToPrint);
+    EXPECT_NE(parsed.textToPrint->find("--save-params"), std::string::npos);
+    // The manual page and the shell completion take the names from here.
+    for (const ParamField& field : paramFields()) {
+        EXPECT_NE(parsed.textToPrint->find(std::string(field.name)), std::string::npos) << field.name;
+    }
+}
+
+TEST(CliOptions, VersionIsPrintedInsteadOfRendering)
+{
+    const ParsedCommandLine parsed = parse({"--version"});
+    ASSERT_TRUE(parsed.textToPrint);
+    EXPECT_EQ(*parsed.textToPrint, "tessaform-render (Tessaform " + std::string(programVersion()) + ")\n");
 }
 
 }  // namespace

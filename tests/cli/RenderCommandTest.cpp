@@ -74,6 +74,25 @@ TEST_F(RenderCommandTest, SetOverridesTheFileAndSaveParamsWritesTheResult)
     EXPECT_FALSE(fs::exists(folder_ / "Julia.tga"));
 }
 
+// A .toml of one key keeps the looks; a .j4d cannot, and the run says so.
+TEST_F(RenderCommandTest, SceneFilesCarryTheLooksThroughSaveParamsAndParams)
+{
+    const std::string looks = "--set power=3 --set shadow=0.8 --set occlusion=0.6 --set fog=0.25";
+    ASSERT_EQ(run(looks + " --save-params scene.toml"), 0) << read("stderr.txt");
+    EXPECT_EQ(read("stderr.txt"), "");
+    ASSERT_EQ(run(looks + " --save-params scene.j4d"), 0);
+    EXPECT_NE(read("stderr.txt").find("warning: The parameters were saved, but a .j4d file cannot hold the looks"),
+              std::string::npos)
+        << read("stderr.txt");
+    ASSERT_EQ(run("-q -W 24 -H 18 -p scene.toml -o a.tga"), 0) << read("stderr.txt");
+    ASSERT_EQ(run("-q -W 24 -H 18 " + looks + " -o b.tga"), 0);
+    EXPECT_EQ(read("a.tga"), read("b.tga"));
+    write("film.toml", "[[key]]\nframe = 0\n[[key]]\nframe = 5\nfog = 1\n");
+    EXPECT_EQ(run("-q -W 24 -H 18 -p film.toml -o c.tga"), 1);
+    EXPECT_NE(read("stderr.txt").find("holds 2 keys"), std::string::npos) << read("stderr.txt");
+    EXPECT_FALSE(fs::exists(folder_ / "c.tga"));
+}
+
 TEST_F(RenderCommandTest, UsageErrorsExitWithTwoAndOneLine)
 {
     EXPECT_EQ(run("--set power=7"), 2);
@@ -158,7 +177,9 @@ TEST_F(RenderCommandTest, APngReproducesItselfThroughParams)
         ramp.setPixel(x, 0, qRgb(x * 30, 200 - x * 20, 90));
     }
     ASSERT_TRUE(ramp.save((folder_ / "ramp.png").c_str(), "PNG"));
-    const std::string scene = "-q -W 24 -H 18 --set power=3 --set angle=0.9 --set direction.z=0.5 --set constant.w=-0";
+    const std::string scene =
+        "-q -W 24 -H 18 --set power=3 --set angle=0.9 --set direction.z=0.5 --set constant.w=-0"
+        " --set shadow=0.8 --set shadowSoftness=2 --set occlusion=0.5 --set fog=0.2";
     ASSERT_EQ(run(scene + " -g ramp.png -o a.png"), 0) << read("stderr.txt");
     ASSERT_EQ(run("-q -W 24 -H 18 -p a.png -o b.png"), 0) << read("stderr.txt");
     EXPECT_EQ(read("b.png"), read("a.png"));

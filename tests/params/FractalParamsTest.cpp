@@ -43,11 +43,37 @@ TEST(FractalParamsTest, ResetWritesEveryDefaultBitForBit)
     const float phi = static_cast<float>(342.0 * std::numbers::pi / 180.0);
     ASSERT_EQ(0x40BF0243u, floatBits(phi));
     const SlotBits expected{
-        floatBits(0.4f), floatBits(0.5f),       floatBits(0.6f),      floatBits(0.0f), floatBits(phi),
-        floatBits(4.0f), floatBits(-0.568627f), floatBits(0.653846f), floatBits(0.0f), floatBits(0.0f),
-        floatBits(0.0f), floatBits(-1.0f),      floatBits(-1.0f),     floatBits(1.0f), floatBits(20.0f),
-        floatBits(1.5f), floatBits(-0.15f),     floatBits(0.0f),      intBits(16),     floatBits(0.001f),
-        floatBits(1.0f), floatBits(0.0f),       floatBits(0.0f),      floatBits(0.0f), intBits(2),
+        floatBits(0.4f),
+        floatBits(0.5f),
+        floatBits(0.6f),
+        floatBits(0.0f),
+        floatBits(phi),
+        floatBits(4.0f),
+        floatBits(-0.568627f),
+        floatBits(0.653846f),
+        floatBits(0.0f),
+        floatBits(0.0f),
+        floatBits(0.0f),
+        floatBits(-1.0f),
+        floatBits(-1.0f),
+        floatBits(1.0f),
+        floatBits(20.0f),
+        floatBits(1.5f),
+        floatBits(-0.15f),
+        floatBits(0.0f),
+        intBits(16),
+        floatBits(0.001f),
+        floatBits(1.0f),
+        floatBits(0.0f),
+        floatBits(0.0f),
+        floatBits(0.0f),
+        intBits(2),
+        // The looks: off, with occlusion reaching a tenth when turned on.
+        floatBits(0.0f),
+        floatBits(0.0f),
+        floatBits(0.0f),
+        floatBits(0.1f),
+        floatBits(0.0f),
     };
 
     SlotBits garbage;

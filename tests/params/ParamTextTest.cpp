@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "params/ParamFields.h"
@@ -65,6 +67,49 @@ TEST(ParamTextTest, RecordRoundTripsThroughItsTextBitForBit)
     ASSERT_TRUE(back.ok()) << back.error();
     EXPECT_TRUE(sameBits(*back, params));
     EXPECT_EQ(paramsAsText(defaultParams()).substr(0, 17), "background.r=0.4\n");
+}
+
+// Text written before the looks existed has no lines for them and must
+// load with them off; a record with them off must write that same text.
+TEST(ParamTextTest, LooksAreLinesOnlyWhileTheyDifferFromTheirDefaults)
+{
+    const std::string classic = paramsAsText(defaultParams());
+    EXPECT_EQ(std::count(classic.begin(), classic.end(), '\n'), kClassicSlotCount);
+    EXPECT_TRUE(classic.ends_with("angle=0\npower=2\n")) << classic;
+
+    const Result<FractalParams> old = paramsFromText(classic);
+    ASSERT_TRUE(old.ok()) << old.error();
+    EXPECT_TRUE(sameBits(*old, defaultParams()));
+
+    const struct {
+        const char* name;
+        float value;
+    } looks[] = {
+        {"shadow", 0.75f},   {"shadow", -0.0f},         {"shadowSoftness", 3.5f},
+        {"occlusion", 1.0f}, {"occlusionRadius", 0.0f}, {"fog", fromBits(0x7FC00002u)},
+    };
+    FractalParams all = defaultParams();
+    for (const auto& look : looks) {
+        FractalParams params = defaultParams();
+        writeFloatSlot(params, findParamField(look.name)->slot, look.value);
+        writeFloatSlot(all, findParamField(look.name)->slot, look.value);
+        const std::string text = paramsAsText(params);
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kClassicSlotCount + 1) << look.name;
+        const Result<FractalParams> back = paramsFromText(text);
+        ASSERT_TRUE(back.ok()) << back.error();
+        EXPECT_TRUE(sameBits(*back, params)) << look.name;
+    }
+    const Result<FractalParams> back = paramsFromText(paramsAsText(all));
+    ASSERT_TRUE(back.ok()) << back.error();
+    EXPECT_TRUE(sameBits(*back, all));
+
+    for (const auto& [text, reason] :
+         {std::pair<std::string, std::string>{classic + "fog=1\nfog=2\n", "fog is given twice"},
+          {classic + "shadow=dark\n", "shadow: bad number 'dark'"}}) {
+        const Result<FractalParams> parsed = paramsFromText(text);
+        ASSERT_FALSE(parsed.ok()) << reason;
+        EXPECT_NE(parsed.error().find(reason), std::string::npos) << parsed.error();
+    }
 }
 
 TEST(ParamTextTest, DamagedTextIsRefusedWithItsReason)

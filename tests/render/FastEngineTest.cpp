@@ -182,6 +182,25 @@ std::vector<Scene> scenes()
     params.specular = 0.0f;  // the same highlight everywhere
     params.intensity = 0.1f;
     add("PaletteFlatHighlight", params, true);
+    params = defaultParams();
+    params.shadow = 1.0f;
+    add("HardShadow", params);
+    params.shadowSoftness = 4.0f;
+    add("SoftShadow", params);
+    params = rotated(3, 0.7f);
+    params.occlusion = 1.0f;
+    add("Occlusion", params, true);
+    params = defaultParams();
+    params.fog = 0.4f;
+    add("Fog", params);
+    params = rotated(5, 0.4f);
+    params.light = {0.5f, -1.0f, 0.3f};
+    params.shadow = 0.8f;
+    params.shadowSoftness = 1.0f;
+    params.occlusion = 0.7f;
+    params.occlusionRadius = 0.2f;
+    params.fog = 0.2f;
+    add("AllLooks", params, true);
     return list;
 }
 
@@ -234,7 +253,8 @@ TEST(FastEngineTest, EveryInstructionSetMatchesTheReference)
 
     std::vector<const Scene*> checked;
     std::vector<std::vector<std::uint32_t>> references;
-    for (const char* name : {"Power2Default", "Power5Rotated", "PaletteFlatHighlight"}) {
+    for (const char* name :
+         {"Power2Default", "Power5Rotated", "PaletteFlatHighlight", "HardShadow", "Occlusion", "Fog", "AllLooks"}) {
         checked.push_back(&sceneNamed(name));
         references.push_back(
             renderPixels(checked.back()->params, checked.back()->gradient(), kWidth, kHeight, kReference));

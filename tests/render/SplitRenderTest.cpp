@@ -92,6 +92,21 @@ TEST(SplitRenderTest, TilesOnAnotherInstructionSetMakeItsImage)
     EXPECT_EQ(renderSplit(params, 61, 47, 3, 0, 0, *plainest).pixels, whole);
 }
 
+// The looks shade each sample on its own, so tiles stay exact with them on.
+TEST(SplitRenderTest, TilesWithTheLooksOnMakeTheImageOfOneRender)
+{
+    FractalParams params = edgyScene();
+    params.shadow = 0.9f;
+    params.shadowSoftness = 2.0f;
+    params.occlusion = 0.8f;
+    params.fog = 0.3f;
+    const std::vector<std::uint32_t> whole = renderPixels(params, neutralGradient(), 61, 47, kFast);
+    EXPECT_NE(whole, renderPixels(edgyScene(), neutralGradient(), 61, 47, kFast));
+    for (const int tiles : {2, 5}) {
+        EXPECT_EQ(renderSplit(params, 61, 47, tiles, 0, 0).pixels, whole) << tiles << " tiles";
+    }
+}
+
 // The tiles trace nearly every grid the assembly needs; it traces only the
 // pixels that became edges through a smoothed neighbour.
 TEST(SplitRenderTest, TheAssemblyUsesTheTilesGrids)

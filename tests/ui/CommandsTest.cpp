@@ -110,7 +110,7 @@ private slots:
         });
         dialogs_.fileAnswer = path;
         commands_->run(CommandId::SaveParameters);
-        QCOMPARE(dialogs_.saveRequest.filters, std::vector<std::string>({"*.j4d"}));
+        QCOMPARE(dialogs_.saveRequest.filters, std::vector<std::string>({"*.j4d", "*.toml"}));
         QCOMPARE(dialogs_.saveRequest.initialName, std::string("params.j4d"));
         QCOMPARE(requests_, 0);
 
@@ -122,6 +122,39 @@ private slots:
         QCOMPARE(slider("trackbar1010")->value(), 25);
         QCOMPARE(slider("trackbar1009")->value(), 35);
         QCOMPARE(requests_, 2);
+    }
+
+    // A .toml of one key holds the looks a .j4d cannot; saving a .j4d with
+    // a look on says so, and an animation is not loaded as a scene.
+    void sceneFilesKeepTheLooksAndAnimationsAreRefused()
+    {
+        const ScratchFolder folder;
+        state_->record.shared().editLive([](FractalParams& params) {
+            params.shadow = 0.75f;
+            params.fog = 0.2f;
+            params.power = 3;
+        });
+        const FractalParams looks = state_->record.live();
+        dialogs_.fileAnswer = folder.filePath("scene.toml");
+        commands_->run(CommandId::SaveParameters);
+        QVERIFY(dialogs_.messages.empty());
+        commands_->run(CommandId::ResetParameters);
+        commands_->run(CommandId::LoadParameters);
+        QVERIFY(dialogs_.messages.empty());
+        QVERIFY(!paramsDiffer(looks, state_->record.live()));
+
+        dialogs_.fileAnswer = folder.filePath("scene.j4d");
+        commands_->run(CommandId::SaveParameters);
+        QCOMPARE(dialogs_.messages.size(), std::size_t{1});
+        QVERIFY2(dialogs_.messages[0].find(".toml") != std::string::npos, dialogs_.messages[0].c_str());
+        QVERIFY(QFile::exists(QString::fromStdString(folder.filePath("scene.j4d"))));
+
+        writeFileBytes(folder.filePath("film.toml"), "[[key]]\nframe = 0\n[[key]]\nframe = 9\nfog = 1\n");
+        dialogs_.fileAnswer = folder.filePath("film.toml");
+        commands_->run(CommandId::LoadParameters);
+        QCOMPARE(dialogs_.messages.size(), std::size_t{2});
+        QVERIFY2(dialogs_.messages[1].find("Load animation...") != std::string::npos, dialogs_.messages[1].c_str());
+        QVERIFY(!paramsDiffer(looks, state_->record.live()));
     }
 
     void failuresToReadOrWriteParameterFiles()
@@ -254,7 +287,7 @@ private slots:
         } else {
             dialogs_.fileAnswer = path;
             commands_->run(CommandId::LoadParameters);
-            QCOMPARE(dialogs_.openRequest.filters, std::vector<std::string>({"*.j4d;*.png"}));
+            QCOMPARE(dialogs_.openRequest.filters, std::vector<std::string>({"*.j4d;*.png;*.toml"}));
         }
         QCOMPARE(paramsDiffer(before, state_->record.live()), recordChanges);
         QCOMPARE(state_->record.gradient() != gradientBefore, gradientChanges);

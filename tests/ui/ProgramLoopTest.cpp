@@ -9,8 +9,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include "io/ImageOutput.h"
+#include "jobs/ImageMetadata.h"
+#include "jobs/ParamFileIo.h"
 #include "session/FrameRenderer.h"
 #include "session/RenderTitles.h"
+#include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VisibleHighQualityWindow.h"
@@ -21,6 +25,7 @@
 #include "ui/LiveViewWindow.h"
 #include "ui/Program.h"
 #include "ui/SettingsDialog.h"
+#include "ui/StartupArguments.h"
 #include "ui/UiTestRegistry.h"
 
 namespace tessaform {
@@ -198,6 +203,86 @@ private slots:
         QCOMPARE(underWatchdog("the program's loop to end", [&program] { return program.run(); }),
                  idNumber(CommandId::Cancel));
         QCOMPARE(seen, (std::vector<bool>{true, true, true, false, true}));
+    }
+
+    void fileGivenAtStartOpensOrIsRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("keys");  // -1: no animation window
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("parameter file") << "set.j4d" << -1 << false;
+        QTest::newRow("PNG saved by Tessaform") << "own.png" << -1 << false;
+        QTest::newRow("keyframe file") << "film.toml" << 2 << false;
+        QTest::newRow("any other image") << "plain.png" << -1 << true;
+        QTest::newRow("not an image") << "notes.txt" << -1 << true;
+    }
+
+    void fileGivenAtStartOpensOrIsRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, keys);
+        QFETCH(bool, refused);
+        const ScratchFolder folder;
+        FractalParams saved = defaultParams();
+        saved.phi = 1.5f;
+        QVERIFY(writeParamsFile(folder.filePath("set.j4d"), saved).ok());
+        const std::uint32_t pixel = 0x00102030u;
+        const std::vector<std::uint8_t> rgb{9, 8, 7};
+        QVERIFY(
+            writeImageFile(folder.filePath("own.png"), &pixel, 1, 1, imageMetadata(saved, gradientFromRgbBytes(rgb)))
+                .ok());
+        QVERIFY(writeImageFile(folder.filePath("plain.png"), &pixel, 1, 1).ok());
+        writeFileBytes(folder.filePath("film.toml"), "[[key]]\nframe = 0\nphi = 1.5\n[[key]]\nframe = 9\nphi = 2\n");
+        writeFileBytes(folder.filePath("notes.txt"), "notes");
+
+        ScriptedDialogs* dialogs = nullptr;
+        Program program([&dialogs](QWidget*) {
+            auto scripted = std::make_unique<ScriptedDialogs>();
+            dialogs = scripted.get();
+            return scripted;
+        });
+        float phi = 0.0f;
+        bool dialogShown = false;
+        // Twice queued: after the program's own queued opening.
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&] {
+                phi = program.state().record.live().phi;
+                dialogShown = program.dialog().isVisible();
+                if (auto* window = topLevelWindow<AnimationWindow>()) {
+                    QCOMPARE(static_cast<int>(window->animation().keys.size()), keys);
+                    requestClose(*window);
+                } else {
+                    QCOMPARE(keys, -1);
+                }
+                requestClose(program.dialog());
+            });
+        });
+        QCOMPARE(underWatchdog("the program's loop to end",
+                               [&] { return program.run(folder.filePath(file.toStdString())); }),
+                 idNumber(CommandId::Cancel));
+        QVERIFY(dialogShown);
+        QCOMPARE(phi, refused ? defaultParams().phi : 1.5f);
+        QCOMPARE(dialogs->messages.size(), refused ? 1u : 0u);
+        if (refused) {
+            QVERIFY(dialogs->messages[0].starts_with("Tessaform opens parameter files"));
+            QVERIFY(dialogs->messages[0].ends_with(file.toStdString()));
+            QCOMPARE(program.state().record.gradient()->count(), 256);  // still the default gradient
+        }
+    }
+
+    void commandLineTakesOneFileAndTheProgramsOwnOptions()
+    {
+        using Arguments = std::vector<std::string>;
+        QCOMPARE(*startupFile({}), std::optional<std::string>());
+        QCOMPARE(*startupFile({"a.j4d"}), std::optional<std::string>("a.j4d"));
+        QCOMPARE(*startupFile({"--", "-odd.j4d"}), std::optional<std::string>("-odd.j4d"));
+        for (const Arguments& refused : {Arguments{"-x"}, Arguments{"--set"}, Arguments{"a.j4d", "b.j4d"}}) {
+            QVERIFY(!startupFile(refused));
+        }
+        QVERIFY(startupTextToPrint({"a.j4d", "--help"})->starts_with("Usage: tessaform [OPTION] [FILE]"));
+        QVERIFY(startupTextToPrint({"--version"})->starts_with("tessaform (Tessaform "));
+        QVERIFY(!startupTextToPrint({"--", "--help"}));
+        QVERIFY(!startupTextToPrint({"film.toml"}));
     }
 };
 

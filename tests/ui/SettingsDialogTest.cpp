@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/ProgramTitle.h"
 #include "params/ParamFields.h"
 #include "session/SharedFrame.h"
 #include "ui/DialogUnits.h"
@@ -113,7 +114,8 @@ private slots:
         QCOMPARE(fixture.label(1011), QStringLiteral("Constant X: -0.57"));
         QCOMPARE(fixture.field(1032).text(), QStringLiteral("1024"));
         QCOMPARE(fixture.field(1049).text(), QStringLiteral("768"));
-        QCOMPARE(fixture.dialog.windowTitle(), QStringLiteral("Tessaform - 1.1"));
+        QCOMPARE(fixture.dialog.windowTitle(),
+                 QStringLiteral("Tessaform - ") + QString::fromStdString(std::string(programVersion())));
         QVERIFY(!fixture.dialog.windowIcon().isNull());
         QCOMPARE(fixture.renderRequests, 0);
     }
@@ -263,10 +265,10 @@ private slots:
         for (const QAction* item : menus[1]->menu()->actions()) {
             renderItems << item->text();
         }
-        QCOMPARE(renderItems, QStringList({"High quality", "Animation...", "Live view"}));
+        QCOMPARE(renderItems, QStringList({"High quality", "Animation...", "Live view", "Looks..."}));
         QCOMPARE(fixture.child<QAction>("command", 40011).shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
 
-        for (const int id : {40009, 40008, 40004, 40005, 40002, 40003, 40010, 40011}) {
+        for (const int id : {40009, 40008, 40004, 40005, 40002, 40003, 40010, 40011, 40012}) {
             fixture.child<QAction>("command", id).trigger();
         }
         QCOMPARE(fixture.child<QAction>("command", 40003).text(), QStringLiteral("High quality"));
@@ -274,7 +276,8 @@ private slots:
         QCOMPARE(fixture.child<QPushButton>("button", 4).text(), QStringLiteral("Load Gradient"));
         QTest::mouseClick(&fixture.child<QPushButton>("button", 3), Qt::LeftButton);
         QTest::mouseClick(&fixture.child<QPushButton>("button", 4), Qt::LeftButton);
-        QCOMPARE(fixture.commands, std::vector<int>({40009, 40008, 40004, 40005, 40002, 40003, 40010, 40011, 3, 4}));
+        QCOMPARE(fixture.commands,
+                 std::vector<int>({40009, 40008, 40004, 40005, 40002, 40003, 40010, 40011, 40012, 3, 4}));
 
         fixture.dialog.setHighQualityEnabled(false);
         QVERIFY(!fixture.child<QAction>("command", 40003).isEnabled());
