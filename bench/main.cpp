@@ -6,6 +6,7 @@
 
 #include "EngineBenchmarks.h"
 #include "ImageArchive.h"
+#include "LiveViewLatency.h"
 #include "MeasuredPeak.h"
 #include "PreviewLatency.h"
 #include "ProcessorInfo.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     ImageArchive images;
     registerEngineBenchmarks(images);
     registerPreviewLatencyBenchmark();
+    registerLiveViewBenchmarks();
 
     ResultLog results;
     RecordingReporter reporter(results);

@@ -26,6 +26,7 @@
 #include "ui/FilmRender.h"
 #include "ui/InterpolationTable.h"
 #include "ui/KeyTable.h"
+#include "ui/LiveViewWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/SystemDialogs.h"
 #include "ui/Timeline.h"
@@ -180,6 +181,19 @@ void AnimationWindow::connectPreview()
             playback_.previewDrawn();
         }
     });
+}
+
+// A first pass of an older record, cut short by the frame now shown, does
+// not count; a view that stops drawing is waited for no longer.
+void AnimationWindow::followLiveView(LiveViewWindow& liveView)
+{
+    liveView_ = &liveView;
+    connect(&liveView, &LiveViewWindow::progressShown, this, [this, &liveView] {
+        if (playback_.playing() && liveView.showsFirstPassOf(services_.state.record.live())) {
+            playback_.liveViewDrawn();
+        }
+    });
+    connect(&liveView, &LiveViewWindow::drawingStopped, this, [this] { playback_.liveViewDrawn(); });
 }
 
 void AnimationWindow::showBeside(const QWidget& other)
@@ -357,7 +371,12 @@ void AnimationWindow::playFrame(int frame)
     timeline_->setFrame(frame);
     selectKeyAt(frame);
     showFrame(frame, LiveRecord::Redraw::Always);
-    playback_.frameShown();
+    // The live view draws a frame that looks as the one before only once.
+    const bool liveViewDraws = liveView_ && liveView_->drawing();
+    playback_.frameShown(liveViewDraws);
+    if (liveViewDraws && liveView_->showsFirstPassOf(services_.state.record.live())) {
+        playback_.liveViewDrawn();
+    }
 }
 
 void AnimationWindow::playNextFrame()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@ namespace tessaform {
 
 class InterpolationTable;
 class KeyTable;
+class LiveViewWindow;
 class SystemDialogs;
 class Timeline;
 struct FilmJob;
@@ -71,6 +73,10 @@ public:
     // Greys out "Render animation" while another render holds the slot.
     void setRenderEnabled(bool enabled);
 
+    // Playing waits for the live view's first pass of each frame, while it
+    // draws, as for the preview.
+    void followLiveView(LiveViewWindow& liveView);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -102,6 +108,7 @@ private:
     SnapshotHistory<Animation, NeverSame> history_;
     Playback playback_;
     bool placed_ = false;
+    QPointer<LiveViewWindow> liveView_;
 
     KeyTable* keys_;
     InterpolationTable* interpolation_;

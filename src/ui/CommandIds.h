@@ -15,6 +15,7 @@ enum class CommandId : int {
     RandomParameters = 40008,
     ResetParameters = 40009,
     Animation = 40010,
+    LiveView = 40011,
     Looks = 40012,
 };
 

@@ -10,6 +10,7 @@
 #include "session/RenderScheduler.h"
 #include "ui/AnimationWindow.h"
 #include "ui/CommandIds.h"
+#include "ui/LiveViewWindow.h"
 #include "ui/LooksPanel.h"
 #include "ui/SettingsDialog.h"
 
@@ -79,6 +80,9 @@ void Commands::run(CommandId commandId)
             break;
         case CommandId::Animation:
             openAnimationWindow();
+            break;
+        case CommandId::LiveView:
+            openLiveView();
             break;
         case CommandId::Looks:
             openLooksPanel();
@@ -203,8 +207,25 @@ void Commands::openAnimationWindow()
         animation_ = std::make_unique<AnimationWindow>(
             AnimationServices{state_, dialogs_, highQuality_, [this](bool running) { markOwnRenderRunning(running); }});
         animation_->setRenderEnabled(!ownRenderRunning_);
+        letPlayingFollowLiveView();
     }
     animation_->showBeside(dialog_);
+}
+
+void Commands::openLiveView()
+{
+    if (!liveView_) {
+        liveView_ = std::make_unique<LiveViewWindow>(LiveViewServices{state_.record, dialog_, dialogs_});
+        letPlayingFollowLiveView();
+    }
+    liveView_->showBeside(dialog_);
+}
+
+void Commands::letPlayingFollowLiveView()
+{
+    if (animation_ && liveView_) {
+        animation_->followLiveView(*liveView_);
+    }
 }
 
 void Commands::openLooksPanel()

@@ -11,6 +11,7 @@
 namespace tessaform {
 
 class AnimationWindow;
+class LiveViewWindow;
 class LooksPanel;
 class SettingsDialog;
 
@@ -39,6 +40,8 @@ public:
     void resetParameters();
     // Opens the animation window beside the settings window, or raises it.
     void openAnimationWindow();
+    // Opens the live view beside the settings window, or raises it.
+    void openLiveView();
     // Opens the looks panel, or raises it.
     void openLooksPanel();
 
@@ -52,6 +55,7 @@ public:
 
     // nullptr until it is first opened.
     AnimationWindow* animationWindow() const { return animation_.get(); }
+    LiveViewWindow* liveViewWindow() const { return liveView_.get(); }
     LooksPanel* looksPanel() const { return looks_.get(); }
 
 private:
@@ -62,11 +66,14 @@ private:
     // A high-quality or film render holds the scheduler's slot; starting a
     // second would block until it ends, so both commands are greyed out.
     void markOwnRenderRunning(bool running);
+    // Playing waits for the live view's drawing as for the preview's.
+    void letPlayingFollowLiveView();
 
     ProgramState& state_;
     SettingsDialog& dialog_;
     SystemDialogs& dialogs_;
     HighQualityServices highQuality_;
+    std::unique_ptr<LiveViewWindow> liveView_;
     std::unique_ptr<AnimationWindow> animation_;
     std::unique_ptr<LooksPanel> looks_;
     bool ownRenderRunning_ = false;

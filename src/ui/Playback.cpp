@@ -33,9 +33,10 @@ void Playback::stop()
     frameTime_.stop();
 }
 
-void Playback::frameShown()
+void Playback::frameShown(bool liveViewToo)
 {
     drawn_ = false;
+    liveViewDrawn_ = !liveViewToo;
     timePassed_ = false;
     frameTime_.start();
 }
@@ -46,9 +47,15 @@ void Playback::previewDrawn()
     advanceWhenReady();
 }
 
+void Playback::liveViewDrawn()
+{
+    liveViewDrawn_ = true;
+    advanceWhenReady();
+}
+
 void Playback::advanceWhenReady()
 {
-    if (playing_ && drawn_ && timePassed_) {
+    if (playing_ && drawn_ && liveViewDrawn_ && timePassed_) {
         emit nextFrameDue();
     }
 }

@@ -336,6 +336,7 @@ QMenuBar* SettingsDialog::makeMenuBar()
     QMenu* renderMenu = menuBar->addMenu(QStringLiteral("Render"));
     controls_->highQuality = addCommand(renderMenu, CommandId::HighQuality, "High quality");
     addCommand(renderMenu, CommandId::Animation, "Animation...");
+    addCommand(renderMenu, CommandId::LiveView, "Live view")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     addCommand(renderMenu, CommandId::Looks, "Looks...");
     return menuBar;
 }
@@ -347,19 +348,9 @@ void SettingsDialog::makeHistoryActions()
         *this, [this] { undo(); }, [this] { redo(); });
 }
 
-// A drag is one step from press to release; a run of wheel notches is one
-// step, as a run of keys on a slider is.
 void SettingsDialog::connectPreviewMouse()
 {
-    auto* mouse = new PreviewMouse(*controls_->previewPanel);
-    connect(mouse, &PreviewMouse::dragStarted, this, &SettingsDialog::markStep);
-    connect(mouse, &PreviewMouse::dragged, this, [this](SliderSteps horizontal, SliderSteps vertical) {
-        stepSliders({horizontal, vertical});
-    });
-    connect(mouse, &PreviewMouse::wheelTurned, this, [this](SliderSteps distance) {
-        markBurstStep(kPreviewPanelId);
-        stepSliders({distance});
-    });
+    steerByMouse(*new PreviewMouse(*controls_->previewPanel), *this, kPreviewPanelId);
 }
 
 // Created in tab order; a group box comes before its controls so that it

@@ -11,6 +11,7 @@
 
 #include "ui/CommandIds.h"
 #include "ui/ProgramState.h"
+#include "ui/SliderSteering.h"
 
 class QMenuBar;
 class QSlider;
@@ -21,12 +22,12 @@ class SharedFrame;
 class PreviewPanel;
 struct DialogBaseUnits;
 struct SliderRow;
-struct SliderSteps;
 enum class SliderGroup;
 
 // The program's main window: 22 sliders with their labels, the preview
-// panel, the two size fields, the two buttons and the menu.
-class SettingsDialog : public QDialog {
+// panel, the two size fields, the two buttons and the menu. Other windows
+// steer the view through its sliders.
+class SettingsDialog : public QDialog, public SliderSteering {
     Q_OBJECT
 
 public:
@@ -72,6 +73,10 @@ public:
     void undo();
     void redo();
 
+    void stepSliders(std::initializer_list<SliderSteps> steps) override;
+    void markStep() override;
+    void markBurstStep(int source) override;
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -91,10 +96,7 @@ private:
     void createPreviewFrame();
     void onSliderAction(const SliderRow& row, const QSlider& slider);
     void onSliderMoved(const SliderRow& row, int position);
-    void stepSliders(std::initializer_list<SliderSteps> steps);
     void storePositions(std::span<const SliderPosition> positions);
-    void markStep();
-    void markBurstStep(int source);
     void showChange(const RecordChange& change);
     void updateFieldLabels(const std::vector<std::string_view>& fields);
     void requestPreview(const RecordChange& change);

@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -31,6 +32,7 @@
 #include "support/Watchdog.h"
 #include "support/WatchedRenderer.h"
 #include "ui/AnimationWindow.h"
+#include "ui/LiveViewWindow.h"
 #include "ui/PreviewPanel.h"
 #include "ui/SliderTable.h"
 #include "ui/UiTestRegistry.h"
@@ -287,17 +289,34 @@ private slots:
 
     // Each frame's preview is drawn whole before the next is shown, in order,
     // one at a time, at the film's rate or the preview's, whichever is slower.
+    // With the live view open, each frame is also shown there with every
+    // pixel traced before the next comes, and the view follows the
+    // timeline.
     void playDrawsEveryFrameOnceInTurn_data()
     {
         QTest::addColumn<double>("fps");
-        QTest::newRow("as fast as the preview") << 1000.0;
-        QTest::newRow("at the film's rate") << 25.0;
+        QTest::addColumn<bool>("liveView");
+        QTest::newRow("as fast as the preview") << 1000.0 << false;
+        QTest::newRow("at the film's rate") << 25.0 << false;
+        QTest::newRow("as fast as the preview and the live view") << 1000.0 << true;
     }
 
     void playDrawsEveryFrameOnceInTurn()
     {
         QFETCH(double, fps);
+        QFETCH(bool, liveView);
         RenderingFixture fixture;
+        std::vector<FractalParams> liveViewFirstPasses;
+        if (liveView) {
+            fixture.commands.run(CommandId::LiveView);
+            LiveViewWindow& view = *fixture.commands.liveViewWindow();
+            view.resize(960, 640);
+            connect(&view, &LiveViewWindow::progressShown, [&](const LiveViewProgress& progress) {
+                if (progress.stage.blockSize == 1 && !progress.stage.antiAliased) {
+                    liveViewFirstPasses.push_back(progress.record);
+                }
+            });
+        }
         AnimationWindow& window = openWindow(fixture.commands);
         addKeys(fixture.state, window, {{0, [](FractalParams&) {}}, {5, [](FractalParams& p) { p.phi = 1.0f; }}});
         window.findChild<QDoubleSpinBox*>("fps")->setValue(fps);
@@ -310,7 +329,9 @@ private slots:
         click(window, "play");
         auto& play = *window.findChild<QPushButton*>("play");
         QCOMPARE(play.text(), QStringLiteral("Stop"));
-        QTRY_COMPARE_WITH_TIMEOUT(play.text(), QStringLiteral("Play"), 20'000);
+        // Sanitizers slow every frame down, the live view's the most.
+        QTRY_COMPARE_WITH_TIMEOUT(play.text(), QStringLiteral("Play"),
+                                  static_cast<int>(std::chrono::milliseconds(2 * kWatchdogPatience).count()));
         const qint64 elapsed = clock.elapsed();
 
         const auto started = fixture.watched.started();
@@ -324,6 +345,17 @@ private slots:
         QCOMPARE(fixture.watched.mostAtOnce(), 1);
         QVERIFY(elapsed >= static_cast<qint64>(5 * 1000 / fps) - 5);
         QCOMPARE(window.findChild<QSpinBox*>("timelineFrame")->value(), 5);
+        if (liveView) {
+            for (int frame = 0; frame <= 5; ++frame) {
+                const FractalParams expected = paramsAtFrame(window.animation(), frame);
+                QVERIFY2(std::any_of(liveViewFirstPasses.begin(), liveViewFirstPasses.end(),
+                                     [&](const FractalParams& shown) { return !paramsDiffer(shown, expected); }),
+                         qPrintable(QString::number(frame)));
+            }
+            moveTimeline(window, 2);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                fixture.commands.liveViewWindow()->showsFirstPassOf(paramsAtFrame(window.animation(), 2)), 10'000);
+        }
     }
 
     // Byte for byte what tessaform-render writes for the saved keys.

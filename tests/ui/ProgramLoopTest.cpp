@@ -22,6 +22,7 @@
 #include "ui/AnimationWindow.h"
 #include "ui/CommandIds.h"
 #include "ui/HighQualityWindow.h"
+#include "ui/LiveViewWindow.h"
 #include "ui/Program.h"
 #include "ui/SettingsDialog.h"
 #include "ui/StartupArguments.h"
@@ -42,10 +43,11 @@ void pressKey(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt
     QTest::keyClick(window.windowHandle(), key, modifiers);
 }
 
-AnimationWindow* animationWindow()
+template <typename Window>
+Window* topLevelWindow()
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<AnimationWindow*>(widget)) {
+        if (auto* window = qobject_cast<Window*>(widget)) {
             return window;
         }
     }
@@ -151,7 +153,7 @@ private slots:
         float phiAfterUndo = 0.0f;
         QTimer::singleShot(0, [&] {
             dialog.findChild<QAction*>("command40010")->trigger();
-            AnimationWindow* window = animationWindow();
+            auto* window = topLevelWindow<AnimationWindow>();
             QVERIFY(window != nullptr && QTest::qWaitForWindowActive(window));
             window->findChild<QPushButton*>("addKey")->setFocus();
             pressKey(*window, Qt::Key_Space);
@@ -167,6 +169,40 @@ private slots:
                  idNumber(CommandId::Cancel));
         QCOMPARE(keyCounts, (std::vector<std::size_t>{1, 0}));
         QCOMPARE(phiAfterUndo, 1.0f);
+    }
+
+    // Ctrl+L opens the live view beside the settings loop. Escape there
+    // leaves full screen and nothing more; closing it stops its drawing
+    // and leaves the program running; opened again, it draws again.
+    void liveViewAnswersBesideTheSettingsLoop()
+    {
+        Program program([](QWidget*) { return std::make_unique<ScriptedDialogs>(); });
+        SettingsDialog& dialog = program.dialog();
+        std::vector<bool> seen;
+        QTimer::singleShot(0, [&] {
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            pressKey(dialog, Qt::Key_L, Qt::ControlModifier);
+            auto* view = topLevelWindow<LiveViewWindow>();
+            QVERIFY(view != nullptr && QTest::qWaitForWindowActive(view));
+            seen.push_back(view->windowTitle() == "Tessaform - Live view");
+            pressKey(*view, Qt::Key_F11);
+            seen.push_back(view->isFullScreen());
+            pressKey(*view, Qt::Key_Escape);
+            pressKey(*view, Qt::Key_Escape);
+            QCoreApplication::processEvents();
+            seen.push_back(view->isVisible() && !view->isFullScreen());
+            requestClose(*view);
+            seen.push_back(view->isVisible() || view->drawing());
+            program.state().record.setFields({"phi"}, [](FractalParams& params) { params.phi = 1.0f; });
+            dialog.findChild<QAction*>("command40011")->trigger();
+            seen.push_back(QTest::qWaitFor([&] { return view->showsFirstPassOf(program.state().record.live()); },
+                                           kWatchdogPatience.count() * 1000));
+            requestClose(*view);
+            requestClose(dialog);
+        });
+        QCOMPARE(underWatchdog("the program's loop to end", [&program] { return program.run(); }),
+                 idNumber(CommandId::Cancel));
+        QCOMPARE(seen, (std::vector<bool>{true, true, true, false, true}));
     }
 
     void fileGivenAtStartOpensOrIsRefused_data()
@@ -212,7 +248,7 @@ private slots:
             QTimer::singleShot(0, [&] {
                 phi = program.state().record.live().phi;
                 dialogShown = program.dialog().isVisible();
-                if (AnimationWindow* window = animationWindow()) {
+                if (auto* window = topLevelWindow<AnimationWindow>()) {
                     QCOMPARE(static_cast<int>(window->animation().keys.size()), keys);
                     requestClose(*window);
                 } else {

@@ -265,9 +265,10 @@ private slots:
         for (const QAction* item : menus[1]->menu()->actions()) {
             renderItems << item->text();
         }
-        QCOMPARE(renderItems, QStringList({"High quality", "Animation...", "Looks..."}));
+        QCOMPARE(renderItems, QStringList({"High quality", "Animation...", "Live view", "Looks..."}));
+        QCOMPARE(fixture.child<QAction>("command", 40011).shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
 
-        for (const int id : {40009, 40008, 40004, 40005, 40002, 40003, 40010, 40012}) {
+        for (const int id : {40009, 40008, 40004, 40005, 40002, 40003, 40010, 40011, 40012}) {
             fixture.child<QAction>("command", id).trigger();
         }
         QCOMPARE(fixture.child<QAction>("command", 40003).text(), QStringLiteral("High quality"));
@@ -275,7 +276,8 @@ private slots:
         QCOMPARE(fixture.child<QPushButton>("button", 4).text(), QStringLiteral("Load Gradient"));
         QTest::mouseClick(&fixture.child<QPushButton>("button", 3), Qt::LeftButton);
         QTest::mouseClick(&fixture.child<QPushButton>("button", 4), Qt::LeftButton);
-        QCOMPARE(fixture.commands, std::vector<int>({40009, 40008, 40004, 40005, 40002, 40003, 40010, 40012, 3, 4}));
+        QCOMPARE(fixture.commands,
+                 std::vector<int>({40009, 40008, 40004, 40005, 40002, 40003, 40010, 40011, 40012, 3, 4}));
 
         fixture.dialog.setHighQualityEnabled(false);
         QVERIFY(!fixture.child<QAction>("command", 40003).isEnabled());
