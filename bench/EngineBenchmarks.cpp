@@ -74,30 +74,8 @@ void renderOnTarget(benchmark::State& state, const std::string& target, unsigned
     renderRepeatedly(state, defaultScene(), {RenderEngine::Fast, threads, *simdTarget}, archive, name);
 }
 
-void registerSceneBenchmarks(const BenchScene& scene, ImageArchive& archive)
-{
-    const std::string reference = engineBenchmarkName(scene, RenderEngine::Reference);
-    benchmark::RegisterBenchmark(reference.c_str(),
-                                 [scene, reference, &archive](benchmark::State& state) {
-                                     renderRepeatedly(state, scene, {RenderEngine::Reference, 1}, archive, reference);
-                                 })
-        ->Iterations(1)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-    const std::string fast = engineBenchmarkName(scene, RenderEngine::Fast);
-    benchmark::RegisterBenchmark(fast.c_str(),
-                                 [scene, fast, &archive](benchmark::State& state) {
-                                     renderRepeatedly(state, scene, {RenderEngine::Fast, 0}, archive, fast);
-                                 })
-        ->MinTime(kFastMinSeconds)
-        ->Repetitions(kFastRepetitions)
-        ->ReportAggregatesOnly(true)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-}
-
-// The fast engine alone: what each look adds to the default render.
-void registerLookBenchmark(const BenchScene& scene, ImageArchive& archive)
+// The fast engine alone; for the looks, what each adds to the default render.
+void registerFastBenchmark(const BenchScene& scene, ImageArchive& archive)
 {
     const std::string name = engineBenchmarkName(scene, RenderEngine::Fast);
     benchmark::RegisterBenchmark(name.c_str(),
@@ -109,6 +87,19 @@ void registerLookBenchmark(const BenchScene& scene, ImageArchive& archive)
         ->ReportAggregatesOnly(true)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
+}
+
+void registerSceneBenchmarks(const BenchScene& scene, ImageArchive& archive)
+{
+    const std::string reference = engineBenchmarkName(scene, RenderEngine::Reference);
+    benchmark::RegisterBenchmark(reference.c_str(),
+                                 [scene, reference, &archive](benchmark::State& state) {
+                                     renderRepeatedly(state, scene, {RenderEngine::Reference, 1}, archive, reference);
+                                 })
+        ->Iterations(1)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    registerFastBenchmark(scene, archive);
 }
 
 void registerSimdBenchmarks(const std::string& target, ImageArchive& archive)
@@ -146,7 +137,7 @@ void registerEngineBenchmarks(ImageArchive& archive)
         registerSimdBenchmarks(target, archive);
     }
     for (const BenchScene& scene : lookScenes()) {
-        registerLookBenchmark(scene, archive);
+        registerFastBenchmark(scene, archive);
     }
 }
 
