@@ -65,6 +65,11 @@ public:
     // Abandons the render and joins the thread; nothing is drawn after.
     void shutdown();
 
+    // A receiver on another thread calls this before it reads what a
+    // signal carried: ThreadSanitizer cannot see the order that Qt's event
+    // queue makes between the render thread and the receiver.
+    void takeDelivery() const;
+
 signals:
     // From the render thread after every stage; receivers on the GUI thread
     // get it queued.
@@ -88,6 +93,8 @@ private:
     void renderOne(const Request& request);
     bool sameAsWantedLocked(const FractalParams& record, const Gradient* gradient, int width, int height) const;
     bool superseded(std::uint64_t renderId) const;
+    template <typename Emit>
+    void deliver(const Emit& emitSignal);
 
     const SharedParams& record_;
     const GradientSlot& gradient_;

@@ -196,9 +196,14 @@ void LiveViewWindow::startDrawing()
         return;
     }
     renderer_ = std::make_unique<LiveViewRenderer>(services_.record.shared(), services_.record.gradientSlot());
-    connect(renderer_.get(), &LiveViewRenderer::stageShown, renderer_.get(),
-            [this](const LiveViewProgress& progress) { showProgress(progress); });
-    connect(renderer_.get(), &LiveViewRenderer::rowsShown, renderer_.get(), [this] { canvas_->update(); });
+    connect(renderer_.get(), &LiveViewRenderer::stageShown, renderer_.get(), [this](const LiveViewProgress& progress) {
+        renderer_->takeDelivery();
+        showProgress(progress);
+    });
+    connect(renderer_.get(), &LiveViewRenderer::rowsShown, renderer_.get(), [this] {
+        renderer_->takeDelivery();
+        canvas_->update();
+    });
     requestRender();
 }
 
