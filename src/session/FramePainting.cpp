@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
+#include <cmath>
 
 #include "jobs/FrameBuffer.h"
 #include "session/SharedFrame.h"
@@ -21,6 +23,13 @@ void paintFrame(QPainter& painter, const SharedFrame& frame, QPoint origin, qrea
         image.setDevicePixelRatio(devicePixelRatio);
         painter.drawImage(origin, image);
     });
+}
+
+QSize sizeInDevicePixels(const QWidget& widget)
+{
+    const qreal ratio = widget.devicePixelRatioF();
+    return {static_cast<int>(std::lround(widget.width() * ratio)),
+            static_cast<int>(std::lround(widget.height() * ratio))};
 }
 
 }  // namespace tessaform

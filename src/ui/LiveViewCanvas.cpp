@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QRegion>
-#include <cmath>
 
 #include "session/FramePainting.h"
 #include "session/SharedFrame.h"
@@ -31,8 +30,7 @@ void LiveViewCanvas::setBackground(const QColor& colour)
 
 QSize LiveViewCanvas::sizeInDevicePixels() const
 {
-    const qreal ratio = devicePixelRatioF();
-    return {static_cast<int>(std::lround(width() * ratio)), static_cast<int>(std::lround(height() * ratio))};
+    return tessaform::sizeInDevicePixels(*this);
 }
 
 // The background only where the frame does not reach, so that each paint

@@ -1,7 +1,6 @@
 #include "ui/PreviewPanel.h"
 
 #include <QPainter>
-#include <cmath>
 
 #include "session/FramePainting.h"
 #include "session/SharedFrame.h"
@@ -27,8 +26,7 @@ std::shared_ptr<SharedFrame> PreviewPanel::frame() const
 
 QSize PreviewPanel::sizeInDevicePixels() const
 {
-    const qreal ratio = devicePixelRatioF();
-    return {static_cast<int>(std::lround(width() * ratio)), static_cast<int>(std::lround(height() * ratio))};
+    return tessaform::sizeInDevicePixels(*this);
 }
 
 void PreviewPanel::paintEvent(QPaintEvent*)
