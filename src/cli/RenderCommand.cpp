@@ -31,7 +31,7 @@ Result<void> renderInto(ImageRowWriter& writer, const FractalParams& params, con
     Result<void> rowWritten;
     const RenderOutcome outcome = renderRows(params, gradient, options.width, options.height, progress, options.engine,
                                              [&](int, const std::uint32_t* pixels) {
-                                                 rowWritten = writer.writeRow(pixels);
+                                                 rowWritten = writer.writeRow(pixels, nullptr);
                                                  return rowWritten.ok();
                                              });
     if (!rowWritten) {

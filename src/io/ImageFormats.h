@@ -12,10 +12,18 @@
 
 namespace tessaform {
 
+// What a file holds beyond its format's kind: the user's choice where the
+// format offers one.
+struct ImageEncoding {
+    int bitDepth = 8;    // bits per colour channel
+    bool alpha = false;  // the background transparent
+};
+
 struct ImageShape {
     int width = 0;
     int height = 0;
     RowOrder order = RowOrder::TopFirst;
+    ImageEncoding encoding;
 };
 
 using RowWriterOpener = Result<std::unique_ptr<ImageRowWriter>> (*)(const std::string& fileName,
@@ -31,6 +39,9 @@ struct ImageFormat {
     bool carriesParameters = false;
     RowOrder storedOrder = RowOrder::TopFirst;
     RowWriterOpener openRowWriter = nullptr;
+    // Whether rows must come with their float values in this encoding;
+    // null: never.
+    bool (*needsDeepRows)(const ImageEncoding& encoding) = nullptr;
 
     // The save dialog's filter, e.g. "*.tga".
     std::string dialogFilter() const;

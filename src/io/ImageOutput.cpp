@@ -9,7 +9,7 @@ Result<void> writeEveryRow(ImageRowWriter& writer, RowOrder order, const std::ui
 {
     for (int index = 0; index < height; ++index) {
         const int row = order == RowOrder::TopFirst ? index : height - 1 - index;
-        if (Result<void> written = writer.writeRow(pixels + static_cast<std::size_t>(row) * width); !written) {
+        if (Result<void> written = writer.writeRow(pixels + static_cast<std::size_t>(row) * width, nullptr); !written) {
             return written;
         }
     }
@@ -34,7 +34,7 @@ Result<void> writeRows(const ImageFormat& format, const std::string& fileName, c
 Result<void> writeImage(const ImageFormat& format, const std::string& fileName, const std::uint32_t* pixels, int width,
                         int height, std::span<const PngText> texts)
 {
-    const ImageShape shape{width, height, format.storedOrder};
+    const ImageShape shape{width, height, format.storedOrder, {}};
     return writeRows(format, fileName, shape, texts,
                      [&](ImageRowWriter& writer) { return writeEveryRow(writer, shape.order, pixels, width, height); });
 }
@@ -53,7 +53,7 @@ Result<void> writeImageFileByRows(const std::string& fileName, int width, int he
 {
     const ImageFormat& format = imageFormatFor(fileName);
     return replaceFileAtomically(fileName, [&](const std::string& temporaryPath) {
-        return writeRows(format, temporaryPath, {width, height, RowOrder::TopFirst}, texts, produce);
+        return writeRows(format, temporaryPath, {width, height, RowOrder::TopFirst, {}}, texts, produce);
     });
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/Result.h"
+#include "render/DeepPixel.h"
 
 namespace tessaform {
 
@@ -16,8 +17,10 @@ class ImageRowWriter {
 public:
     virtual ~ImageRowWriter() = default;
 
-    // The next row of 0x00RRGGBB pixels in the order the writer was opened for.
-    virtual Result<void> writeRow(const std::uint32_t* pixels) = 0;
+    // The next row in the order the writer was opened for: 0x00RRGGBB
+    // pixels, and their float values where the writer's format and encoding
+    // need them (ImageFormat::needsDeepRows), null otherwise.
+    virtual Result<void> writeRow(const std::uint32_t* pixels, const DeepPixel* deep) = 0;
     // After the last row: the file complete and closed.
     virtual Result<void> finish() = 0;
 };

@@ -31,7 +31,7 @@ public:
     static Result<std::unique_ptr<ImageRowWriter>> open(const std::string& fileName, const ImageShape& shape,
                                                         std::span<const PngText> texts);
 
-    Result<void> writeRow(const std::uint32_t* pixels) override;
+    Result<void> writeRow(const std::uint32_t* pixels, const DeepPixel* deep) override;
     // The end chunk, and the file closed.
     Result<void> finish() override;
 
@@ -126,7 +126,7 @@ Result<std::unique_ptr<ImageRowWriter>> PngRowWriter::open(const std::string& fi
     return std::unique_ptr<ImageRowWriter>(std::move(writer));
 }
 
-Result<void> PngRowWriter::writeRow(const std::uint32_t* pixels)
+Result<void> PngRowWriter::writeRow(const std::uint32_t* pixels, const DeepPixel*)
 {
     png_byte* out = codec_->row.data();
     for (int x = 0; x < width_; ++x) {

@@ -42,7 +42,7 @@ public:
         }
     }
 
-    Result<void> writeRow(const std::uint32_t* pixels) override
+    Result<void> writeRow(const std::uint32_t* pixels, const DeepPixel*) override
     {
         for (int column = 0; column < shape_.width; ++column) {
             const std::uint32_t pixel = pixels[column];

@@ -135,7 +135,7 @@ Result<void> assembleInto(ImageRowWriter& writer, const std::vector<NamedTilePar
     const SimdTracer tracer(render.params, tracedTable(*render.gradient), render.width, render.height, target);
     Result<void> rowWritten;
     TileAssembler assembler(tracer, render.width, [&](int row, const std::uint32_t* pixels) {
-        rowWritten = writer.writeRow(pixels);
+        rowWritten = writer.writeRow(pixels, nullptr);
         observer.rowFinished(RenderPass::AntiAlias, row, render.height);
         return rowWritten.ok() && !observer.shouldAbandon(RenderPass::AntiAlias);
     });

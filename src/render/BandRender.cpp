@@ -56,7 +56,7 @@ RenderOutcome renderBand(const FractalParams& snapshot, const Gradient& gradient
     const SimdTracer tracer(snapshot, gradient.empty() ? neutralGradient() : gradient, width, height, target);
     StripGrids grids;
     tbb::task_arena arena(arenaConcurrency(threads));
-    const bool finished = walkStrips(width, height, firstRow, endRow, stripRowsFor(width, stripRows),
+    const bool finished = walkStrips(width, height, firstRow, endRow, stripRowsFor(width, height, stripRows),
                                      [&](const PixelImage& view, const ParallelPasses::Strip& strip,
                                          const std::uint32_t* rows, int stripFirst, int stripEnd) {
                                          ParallelPasses passes(tracer, view, observer);

@@ -93,7 +93,7 @@ RenderOutcome renderRows(const FractalParams& snapshot, const Gradient& gradient
     const bool finished = settings.engine == RenderEngine::Reference
                               ? renderWholeRows(snapshot, table, width, height, observer, stats, consume)
                               : renderFastRows(snapshot, table, width, height, observer, settings,
-                                               stripRowsFor(width, stripRows), consume);
+                                               stripRowsFor(width, height, stripRows), consume);
     return finished ? RenderOutcome::Completed : RenderOutcome::Abandoned;
 }
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "render/ParallelPasses.h"
 #include "render/PixelImage.h"
@@ -23,12 +23,14 @@ inline int arenaConcurrency(unsigned threads)
 // A strip's worth of pixels: tens of megabytes, whatever the width.
 inline constexpr std::size_t kStripPixels = std::size_t{1} << 24;
 
-inline int stripRowsFor(int width, int requested)
+// Rows per strip: as asked, or a strip's worth of pixels, never more rows
+// than the image has, so that a small image holds a small buffer.
+inline int stripRowsFor(int width, int height, int requested)
 {
-    if (requested > 0) {
-        return requested;
-    }
-    return static_cast<int>(std::max<std::size_t>(1, kStripPixels / static_cast<std::size_t>(width)));
+    const int rows = requested > 0
+                         ? requested
+                         : static_cast<int>(std::max<std::size_t>(1, kStripPixels / static_cast<std::size_t>(width)));
+    return std::max(1, std::min(rows, height));
 }
 
 // Rows [firstRow, endRow) of a width x height image, strip by strip: a
@@ -41,14 +43,18 @@ template <typename StripWork>
 bool walkStrips(int width, int height, int firstRow, int endRow, int stripRows, const StripWork& work)
 {
     const auto rowSize = static_cast<std::size_t>(width);
-    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(stripRows + 2) * rowSize);
-    const auto rowAt = [&](int bufferRow) { return buffer.data() + static_cast<std::size_t>(bufferRow) * rowSize; };
+    // Every row is traced before anything reads it, so the buffer is left
+    // uncleared: clearing tens of megabytes costs a small render most of its
+    // time.
+    const int heldRows = std::min(stripRows, endRow - firstRow) + 2;
+    const auto buffer = std::make_unique_for_overwrite<std::uint32_t[]>(static_cast<std::size_t>(heldRows) * rowSize);
+    const auto rowAt = [&](int bufferRow) { return buffer.get() + static_cast<std::size_t>(bufferRow) * rowSize; };
     int top = std::max(0, firstRow - 1);
     int traced = top;
     for (int done = firstRow; done < endRow;) {
         const int end = std::min(endRow, done + stripRows);
         const int traceTo = std::min(height, end + 1);
-        const PixelImage view{buffer.data(), width, traceTo - top};
+        const PixelImage view{buffer.get(), width, traceTo - top};
         const ParallelPasses::Strip strip{
             top, height, traced - top, traceTo - top, std::max(done, 1) - top, std::min(end, height - 1) - top};
         if (!work(view, strip, static_cast<const std::uint32_t*>(rowAt(done - top)), done, end)) {
@@ -58,7 +64,7 @@ bool walkStrips(int width, int height, int firstRow, int endRow, int stripRows, 
         done = end;
         if (done < endRow) {
             const int keepFrom = done - 1;
-            std::copy(rowAt(keepFrom - top), rowAt(traced - top), buffer.data());
+            std::copy(rowAt(keepFrom - top), rowAt(traced - top), buffer.get());
             top = keepFrom;
         }
     }

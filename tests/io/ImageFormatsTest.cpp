@@ -55,7 +55,7 @@ TEST_P(WholeImageTest, IsTheFileItsRowsGiveWhenStreamedTopFirst)
     ASSERT_TRUE(writeImageFile(path("whole"), pixels_.data(), 2, 3, texts_).ok());
     ASSERT_TRUE(writeImageFileByRows(path("rows"), 2, 3, texts_, [&](ImageRowWriter& writer) -> Result<void> {
                     for (int row = 0; row < 3; ++row) {
-                        if (Result<void> written = writer.writeRow(pixels_.data() + 2 * row); !written) {
+                        if (Result<void> written = writer.writeRow(pixels_.data() + 2 * row, nullptr); !written) {
                             return written;
                         }
                     }
