@@ -52,6 +52,11 @@ const ImageFormat& imageFormatFor(const std::string& fileName)
     return named != formats.end() ? **named : *formats.front();
 }
 
+ImageEncoding encodingForFilter(std::string_view)
+{
+    return {};
+}
+
 std::vector<std::string> imageSaveFilters(const std::string& initialName)
 {
     const ImageFormat& initial = imageFormatFor(initialName);

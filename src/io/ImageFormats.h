@@ -53,6 +53,10 @@ std::span<const ImageFormat* const> imageFormats();
 // The format fileName's extension names, or the first format.
 const ImageFormat& imageFormatFor(const std::string& fileName);
 
+// The encoding a save dialog's filter (one of imageSaveFilters) stands for,
+// e.g. 16 bits for "*.png (16-bit)".
+ImageEncoding encodingForFilter(std::string_view filter);
+
 // Every format's filter, the one initialName is written in first, so that
 // the dialog starts on it.
 std::vector<std::string> imageSaveFilters(const std::string& initialName);

@@ -7,6 +7,7 @@
 
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
+#include "render/AntiAliasGrid.h"
 #include "render/ParallelPasses.h"
 #include "render/SequentialPasses.h"
 #include "render/SimdTracer.h"
@@ -112,6 +113,25 @@ RenderOutcome renderImage(const FractalParams& snapshot, const Gradient& gradien
         *stats = traced;
     }
     return finished ? RenderOutcome::Completed : RenderOutcome::Abandoned;
+}
+
+// Stand-in until the passes keep float values: each pixel's own 8-bit
+// colour, as if every sample hit.
+RenderOutcome renderDeepRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
+                             RenderObserver& observer, const RenderSettings& settings, const DeepRowConsumer& consume,
+                             int stripRows)
+{
+    std::vector<DeepPixel> deep(static_cast<std::size_t>(width));
+    return renderRows(
+        snapshot, gradient, width, height, observer, settings,
+        [&](int row, const std::uint32_t* pixels) {
+            for (int column = 0; column < width; ++column) {
+                const Colour colour = storedColour(pixels[column]);
+                deep[static_cast<std::size_t>(column)] = {colour, colour, 1.0f, 1.0f, {0.0f, 0.0f, 1.0f}};
+            }
+            return consume(row, pixels, deep.data());
+        },
+        stripRows);
 }
 
 }  // namespace tessaform

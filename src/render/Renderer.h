@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "render/DeepPixel.h"
 #include "render/PixelImage.h"
 #include "render/PowerDispatch.h"
 #include "render/RenderObserver.h"
@@ -32,5 +33,14 @@ using RowConsumer = std::function<bool(int row, const std::uint32_t* pixels)>;
 RenderOutcome renderRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
                          RenderObserver& observer, const RenderSettings& settings, const RowConsumer& consume,
                          int stripRows = 0);
+
+// Takes each final row with its pixels' float values; false stops the render.
+using DeepRowConsumer = std::function<bool(int row, const std::uint32_t* pixels, const DeepPixel* deep)>;
+
+// renderRows' image, each row handed over with the float values of its
+// pixels, for the formats that keep more than 8-bit colour.
+RenderOutcome renderDeepRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
+                             RenderObserver& observer, const RenderSettings& settings, const DeepRowConsumer& consume,
+                             int stripRows = 0);
 
 }  // namespace tessaform
