@@ -7,7 +7,8 @@ packages="build-essential cmake ninja-build qt6-base-dev libcli11-dev
   clang libclang-rt-14-dev xvfb xdotool libx11-dev libpng-dev zlib1g-dev libtomlplusplus-dev
   pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   slurmd slurmctld slurm-client munge python3
-  help2man dpkg-dev file lintian desktop-file-utils appstream shared-mime-info"
+  help2man dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
+  libopenexr-dev openexr"
 
 if [ "$(id -u)" -eq 0 ]; then
     as_root=""
