@@ -420,11 +420,11 @@ void AnimationWindow::saveAnimation()
         services_.dialogs.showMessage("An animation needs a key; add one first");
         return;
     }
-    const auto path = services_.dialogs.chooseFileToSave({{"*.toml"}, "animation.toml"});
-    if (!path) {
+    const auto chosen = services_.dialogs.chooseFileToSave({{"*.toml"}, "animation.toml"});
+    if (!chosen) {
         return;
     }
-    if (const Result<void> written = writeKeyframeFile(*path, animation_); !written) {
+    if (const Result<void> written = writeKeyframeFile(chosen->path, animation_); !written) {
         services_.dialogs.showMessage(written.error());
     }
 }
@@ -449,7 +449,7 @@ void AnimationWindow::renderAnimation()
     if (!output) {
         return;
     }
-    const Result<std::shared_ptr<const FilmJob>> job = planFilm(*output);
+    const Result<std::shared_ptr<const FilmJob>> job = planFilm(output->path);
     if (!job) {
         services_.dialogs.showMessage(job.error());
         return;

@@ -123,8 +123,8 @@ void Commands::renderHighQuality()
         return;
     }
     const std::string initialName = "Julia.tga";
-    if (const auto path = dialogs_.chooseFileToSave({imageSaveFilters(initialName), initialName})) {
-        state_.outputPath = *path;
+    if (const auto chosen = dialogs_.chooseFileToSave({imageSaveFilters(initialName), initialName})) {
+        state_.outputPath = chosen->path;
     }
     if (state_.outputPath.empty()) {
         return;
@@ -277,18 +277,19 @@ void Commands::openFileFromCommandLine(const std::string& path)
 
 void Commands::saveParameters()
 {
-    const auto path = dialogs_.chooseFileToSave({{"*.j4d", "*.toml"}, "params.j4d"});
-    if (!path) {
+    const auto chosen = dialogs_.chooseFileToSave({{"*.j4d", "*.toml"}, "params.j4d"});
+    if (!chosen) {
         return;
     }
+    const std::string& path = chosen->path;
     const FractalParams& record = state_.record.live();
-    if (namesKeyframeFile(*path)) {
-        if (const Result<void> written = writeSceneFile(*path, record); !written.ok()) {
+    if (namesKeyframeFile(path)) {
+        if (const Result<void> written = writeSceneFile(path, record); !written.ok()) {
             dialogs_.showMessage(written.error());
         }
         return;
     }
-    if (const Result<void> written = writeParamsFile(*path, record); !written.ok()) {
+    if (const Result<void> written = writeParamsFile(path, record); !written.ok()) {
         dialogs_.showMessage(written.error());
         return;
     }

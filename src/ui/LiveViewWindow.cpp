@@ -123,11 +123,11 @@ void LiveViewWindow::toggleFullScreen()
 
 void LiveViewWindow::saveImage()
 {
-    const auto path = services_.dialogs.chooseFileToSave({{"*.png"}, "Live view.png"});
-    if (!path) {
+    const auto chosen = services_.dialogs.chooseFileToSave({{"*.png"}, "Live view.png"});
+    if (!chosen) {
         return;
     }
-    pendingSave_ = *path;
+    pendingSave_ = chosen->path;
     savePendingImage();
 }
 

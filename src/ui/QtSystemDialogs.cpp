@@ -13,7 +13,8 @@ namespace {
 QStringList patternsOf(const QString& description)
 {
     QStringList patterns;
-    for (const QString& pattern : description.split(';')) {
+    const QString withoutNote = description.section(QStringLiteral(" ("), 0, 0);
+    for (const QString& pattern : withoutNote.split(';')) {
         patterns << pattern;
         if (pattern == QStringLiteral("*.jpg")) {
             patterns << QStringLiteral("*.jpeg");
@@ -36,6 +37,16 @@ std::optional<std::string> chosenPath(const QString& path)
 }
 
 }  // namespace
+
+std::string requestedFilter(const std::vector<std::string>& filters, const QString& selected)
+{
+    for (const std::string& filter : filters) {
+        if (fileDialogFilter({filter}) == selected) {
+            return filter;
+        }
+    }
+    return filters.front();
+}
 
 // Qt separates patterns with blanks where the description uses ';', and
 // filters with ";;".
@@ -74,11 +85,16 @@ std::optional<std::string> QtSystemDialogs::chooseFileToOpen(const FileDialogReq
                                                    QFileDialog::HideNameFilterDetails));
 }
 
-std::optional<std::string> QtSystemDialogs::chooseFileToSave(const FileDialogRequest& request)
+std::optional<SaveChoice> QtSystemDialogs::chooseFileToSave(const FileDialogRequest& request)
 {
-    return chosenPath(QFileDialog::getSaveFileName(owner_, QString(), QString::fromStdString(request.initialName),
-                                                   fileDialogFilter(request.filters), nullptr,
-                                                   QFileDialog::HideNameFilterDetails));
+    QString selected = fileDialogFilter({request.filters.front()});
+    const std::optional<std::string> path = chosenPath(
+        QFileDialog::getSaveFileName(owner_, QString(), QString::fromStdString(request.initialName),
+                                     fileDialogFilter(request.filters), &selected, QFileDialog::HideNameFilterDetails));
+    if (!path) {
+        return std::nullopt;
+    }
+    return SaveChoice{*path, requestedFilter(request.filters, selected)};
 }
 
 void QtSystemDialogs::showMessage(const std::string& text)

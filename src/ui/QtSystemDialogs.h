@@ -10,6 +10,9 @@ namespace tessaform {
 // description "*.bmp;*.jpg" with the patterns it stands for, which also take
 // the extensions in capitals and ".jpeg".
 QString fileDialogFilter(const std::vector<std::string>& filters);
+// The one of filters that the dialog's selected filter text shows; the
+// first when none does.
+std::string requestedFilter(const std::vector<std::string>& filters, const QString& selected);
 
 class QtSystemDialogs : public SystemDialogs {
 public:
@@ -21,7 +24,7 @@ public:
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial,
                                               std::array<std::uint32_t, 16>& customColours) override;
     std::optional<std::string> chooseFileToOpen(const FileDialogRequest& request) override;
-    std::optional<std::string> chooseFileToSave(const FileDialogRequest& request) override;
+    std::optional<SaveChoice> chooseFileToSave(const FileDialogRequest& request) override;
     void showMessage(const std::string& text) override;
 
 private:

@@ -10,9 +10,17 @@ namespace tessaform {
 
 struct FileDialogRequest {
     // Each both the filter's description and its patterns, e.g. "*.j4d" or
-    // "*.bmp;*.png"; the first is chosen at the start.
+    // "*.bmp;*.png", perhaps with a note, "*.png (16-bit)"; the first is
+    // chosen at the start.
     std::vector<std::string> filters;
     std::string initialName;
+};
+
+// A file chosen to save, and the filter the user left the dialog on, which
+// may say more than the name does (e.g. "*.png (16-bit)").
+struct SaveChoice {
+    std::string path;
+    std::string filter;
 };
 
 // The system's own dialogs, behind an interface so that every command can
@@ -28,7 +36,7 @@ public:
     // The file must exist.
     virtual std::optional<std::string> chooseFileToOpen(const FileDialogRequest& request) = 0;
     // Asks before replacing an existing file; adds no extension.
-    virtual std::optional<std::string> chooseFileToSave(const FileDialogRequest& request) = 0;
+    virtual std::optional<SaveChoice> chooseFileToSave(const FileDialogRequest& request) = 0;
     // A modal box with no caption and an OK button.
     virtual void showMessage(const std::string& text) = 0;
 };

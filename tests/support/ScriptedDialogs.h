@@ -23,11 +23,14 @@ public:
         return fileAnswer;
     }
 
-    std::optional<std::string> chooseFileToSave(const FileDialogRequest& request) override
+    std::optional<SaveChoice> chooseFileToSave(const FileDialogRequest& request) override
     {
         saveRequest = request;
         ++saveRequests;
-        return fileAnswer;
+        if (!fileAnswer) {
+            return std::nullopt;
+        }
+        return SaveChoice{*fileAnswer, filterAnswer.empty() ? request.filters.front() : filterAnswer};
     }
 
     void showMessage(const std::string& text) override { messages.push_back(text); }
@@ -36,6 +39,7 @@ public:
     std::optional<std::uint32_t> colourAnswer;
     std::uint32_t initialColour = 0;
     std::optional<std::string> fileAnswer;
+    std::string filterAnswer;  // empty: the first filter offered
     FileDialogRequest openRequest;
     FileDialogRequest saveRequest;
     int saveRequests = 0;

@@ -360,6 +360,18 @@ private slots:
         QVERIFY(!offered("notes.txt"));
     }
 
+    // A filter's note is no pattern, and the filter the dialog was left on
+    // is known again by its text.
+    void filterWithANoteMatchesItsPatternAndIsKnownAgain()
+    {
+        const std::vector<std::string> filters{"*.png", "*.png (16-bit)", "*.exr"};
+        QCOMPARE(fileDialogFilter({filters[1]}), QStringLiteral("*.png (16-bit) (*.png *.PNG)"));
+        for (const std::string& filter : filters) {
+            QCOMPARE(requestedFilter(filters, fileDialogFilter({filter})), filter);
+        }
+        QCOMPARE(requestedFilter(filters, QStringLiteral("*.jpg (*.jpg)")), filters.front());
+    }
+
     void cancelledHighQualityStillTakesTheTypedSize()
     {
         field("field1032")->setText("640");
