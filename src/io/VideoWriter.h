@@ -1,13 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/Result.h"
+#include "io/AtomicReplace.h"
 
 namespace tessaform {
+
+class FilmEncoder;
 
 struct VideoSettings {
     // The container follows the extension: .mp4 or .mkv hold H.264, .webm VP9.
@@ -29,14 +33,16 @@ std::vector<std::string> filmSaveFilters();
 // Encodes frames one at a time into a film, through a temporary file beside
 // the target (as images are written). Both codecs store YUV 4:2:0,
 // which needs even sides: an odd width or height is encoded one larger, its
-// last column or row repeated.
+// last column or row repeated. The encoding itself is done by the film writer
+// library, loaded on the first film.
 class VideoWriter {
 public:
     ~VideoWriter();
     VideoWriter(const VideoWriter&) = delete;
     VideoWriter& operator=(const VideoWriter&) = delete;
 
-    static Result<std::unique_ptr<VideoWriter>> open(const VideoSettings& settings);
+    static Result<std::unique_ptr<VideoWriter>> open(const VideoSettings& settings,
+                                                     const std::filesystem::path& encoderLibrary);
 
     // One frame of 0x00RRGGBB pixels, top row first, width * height of them.
     Result<void> writeFrame(const std::uint32_t* pixels);
@@ -47,11 +53,12 @@ public:
     Result<void> finish();
 
 private:
-    struct Encoder;
+    VideoWriter(ReplacementFile file, std::unique_ptr<FilmEncoder> encoder);
 
-    explicit VideoWriter(std::unique_ptr<Encoder> encoder);
-
-    std::unique_ptr<Encoder> encoder_;
+    // Declared before the encoder, so that the encoder closes the file
+    // before an uncommitted one is removed.
+    ReplacementFile file_;
+    std::unique_ptr<FilmEncoder> encoder_;
 };
 
 }  // namespace tessaform

@@ -24,4 +24,15 @@ std::string defaultGradientPathFor(const std::filesystem::path& executableFolder
 // start with.
 std::string defaultGradientPath();
 
+// The installed folder of the programs' own libraries as seen from the
+// folder of an installed executable (<prefix>/bin -> <prefix>/lib/tessaform).
+std::filesystem::path installedLibraryFolder(const std::filesystem::path& executableFolder);
+
+// Where the film writer library is looked for: beside the executable first
+// (a build folder), then in the installed library folder, as the gradient.
+std::filesystem::path filmEncoderPathFor(const std::filesystem::path& executableFolder);
+
+// filmEncoderPathFor the running executable.
+std::filesystem::path filmEncoderPath();
+
 }  // namespace tessaform

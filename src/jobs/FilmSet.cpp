@@ -1,12 +1,14 @@
 #include "jobs/FilmSet.h"
 
+#include "jobs/ExecutableDirectory.h"
+
 namespace tessaform {
 
 Result<void> FilmSet::open(const std::vector<std::string>& paths, const FrameBuffer& frame, double fps, int quality)
 {
     for (const std::string& path : paths) {
         Result<std::unique_ptr<VideoWriter>> writer =
-            VideoWriter::open({path, frame.width(), frame.height(), fps, quality});
+            VideoWriter::open({path, frame.width(), frame.height(), fps, quality}, filmEncoderPath());
         if (!writer) {
             return Failure{writer.error()};
         }

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <vector>
 
+#include "jobs/ExecutableDirectory.h"
+#include "support/FileBytes.h"
 #include "support/FilmDecoding.h"
 #include "support/FullDevice.h"
 #include "support/ScratchFolder.h"
@@ -42,9 +44,10 @@ Pixels twoColourFrame(int width, int height, int k)
     return pixels;
 }
 
-Result<void> writeFilm(const VideoSettings& settings, const std::vector<Pixels>& frames)
+Result<void> writeFilm(const VideoSettings& settings, const std::vector<Pixels>& frames,
+                       const fs::path& encoderLibrary = filmEncoderPath())
 {
-    Result<std::unique_ptr<VideoWriter>> writer = VideoWriter::open(settings);
+    Result<std::unique_ptr<VideoWriter>> writer = VideoWriter::open(settings, encoderLibrary);
     if (!writer) {
         return Failure{writer.error()};
     }
@@ -183,6 +186,32 @@ TEST_F(VideoWriterTest, FailuresAreOneLineNamingTheFile)
     EXPECT_FALSE(fs::exists(path("empty.mkv")));
 }
 
+// An installation without its film writer library, or with a broken one,
+// still renders stills; a film asks for a reinstall and leaves no file.
+TEST_F(VideoWriterTest, AMissingOrBrokenFilmWriterIsOneLineAskingForAReinstall)
+{
+    const ScratchFolder installation{"tessaform-no-film-writer"};
+    const fs::path bin = installation.path() / "bin";
+    fs::create_directories(bin);
+    const fs::path missing = filmEncoderPathFor(bin);
+    const fs::path broken = installation.path() / "libbroken.so";
+    writeFileBytes(broken.string(), "not a library");
+    struct Case {
+        fs::path library;
+        const char* why;
+    };
+    for (const Case& c : {Case{missing, "is missing"}, Case{broken, "could not be loaded"}}) {
+        const Result<void> outcome = writeFilm({path("film.mp4"), 32, 24}, {twoColourFrame(32, 24, 0)}, c.library);
+        ASSERT_FALSE(outcome.ok()) << c.why;
+        EXPECT_NE(std::string::npos, outcome.error().find(path("film.mp4"))) << outcome.error();
+        EXPECT_NE(std::string::npos, outcome.error().find("the film writer " + c.library.string() + " " + c.why))
+            << outcome.error();
+        EXPECT_TRUE(outcome.error().ends_with(": reinstall Tessaform")) << outcome.error();
+        EXPECT_EQ(std::string::npos, outcome.error().find('\n')) << outcome.error();
+    }
+    EXPECT_TRUE(sortedEntries().empty());
+}
+
 // A writer dropped without finish is a failed or killed run: until finish
 // the old film of that name is untouched, and after the drop it still is.
 TEST_F(VideoWriterTest, WriterDroppedWithoutFinishLetsGoOfItsFileAndKeepsTheOldFilm)
@@ -194,7 +223,7 @@ TEST_F(VideoWriterTest, WriterDroppedWithoutFinishLetsGoOfItsFileAndKeepsTheOldF
     const Pixels frame = twoColourFrame(32, 24, 0);
     for (const char* name : {"dropped.mp4", "dropped.webm"}) {
         std::ofstream(path(name)) << "the old film";
-        const Result<std::unique_ptr<VideoWriter>> writer = VideoWriter::open({path(name), 32, 24});
+        const Result<std::unique_ptr<VideoWriter>> writer = VideoWriter::open({path(name), 32, 24}, filmEncoderPath());
         ASSERT_TRUE(writer.ok()) << writer.error();
         ASSERT_TRUE((*writer)->writeFrame(frame.data()).ok());
         EXPECT_EQ("the old film", fileText(path(name)));

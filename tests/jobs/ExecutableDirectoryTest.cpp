@@ -9,8 +9,20 @@
 namespace tessaform {
 namespace {
 
-TEST(ExecutableDirectory, DefaultGradientBesideTheProgramFirstThenInTheInstalledDataFolder)
+// The default gradient and the film writer library are each found beside
+// the program first (a build folder), then in their installed folder.
+TEST(ExecutableDirectory, FilesBesideTheProgramFirstThenInTheInstalledFolder)
 {
+    struct File {
+        const char* name;
+        std::filesystem::path (*installedFolder)(const std::filesystem::path&);
+        std::string (*lookup)(const std::filesystem::path&);
+    };
+    const File files[] = {
+        {"gradient.jpg", installedDataFolder, defaultGradientPathFor},
+        {"libtessaform-film.so", installedLibraryFolder,
+         [](const std::filesystem::path& bin) { return filmEncoderPathFor(bin).string(); }},
+    };
     struct Case {
         const char* what;
         bool beside;
@@ -23,21 +35,23 @@ TEST(ExecutableDirectory, DefaultGradientBesideTheProgramFirstThenInTheInstalled
         {"both: the build folder's wins", true, true, false},
         {"neither: the message names the place beside the program", false, false, false},
     };
-    for (const Case& c : cases) {
-        const ScratchFolder prefix;
-        const std::filesystem::path bin = prefix.path() / "bin";
-        const std::filesystem::path data = installedDataFolder(bin);
-        std::filesystem::create_directories(bin);
-        std::filesystem::create_directories(data);
-        if (c.beside) {
-            writeFileBytes((bin / "gradient.jpg").string(), "jpeg");
+    for (const File& file : files) {
+        for (const Case& c : cases) {
+            const ScratchFolder prefix;
+            const std::filesystem::path bin = prefix.path() / "bin";
+            const std::filesystem::path installed = file.installedFolder(bin);
+            std::filesystem::create_directories(bin);
+            std::filesystem::create_directories(installed);
+            if (c.beside) {
+                writeFileBytes((bin / file.name).string(), "bytes");
+            }
+            if (c.installed) {
+                writeFileBytes((installed / file.name).string(), "bytes");
+            }
+            const std::filesystem::path expected = (c.expectInstalled ? installed : bin) / file.name;
+            EXPECT_EQ(file.lookup(bin), expected.string()) << file.name << ": " << c.what;
+            EXPECT_TRUE(installed.string().starts_with(prefix.path().string())) << "inside the prefix, whatever it is";
         }
-        if (c.installed) {
-            writeFileBytes((data / "gradient.jpg").string(), "jpeg");
-        }
-        const std::filesystem::path expected = (c.expectInstalled ? data : bin) / "gradient.jpg";
-        EXPECT_EQ(defaultGradientPathFor(bin), expected.string()) << c.what;
-        EXPECT_TRUE(data.string().starts_with(prefix.path().string())) << "inside the prefix, whatever it is";
     }
 }
 

@@ -54,6 +54,29 @@ bin=$scratch/moved/bin
     fail "tessaform --version"
 "$bin/tessaform-render" -q -W 32 -H 24 -o julia.png || fail "the installed tessaform-render did not render"
 grep -q "Tessaform $version" julia.png || fail "the image does not name Tessaform $version"
+
+# Films come from the film writer library the programs load; without it a
+# film is refused in one line, and stills still render.
+cat >film.toml <<'FILM'
+[[key]]
+frame = 0
+[[key]]
+frame = 1
+phi = 0.1
+FILM
+"$bin/tessaform-render" -q --animation film.toml -W 16 -H 12 -o film.mp4 >/dev/null ||
+    fail "the installed tessaform-render did not make a film"
+[ -s film.mp4 ] || fail "no film written"
+film_writer=$(find "$scratch/moved" -name libtessaform-film.so)
+[ -n "$film_writer" ] || fail "no film writer library installed"
+rm "$film_writer"
+status=0
+"$bin/tessaform-render" -q --animation film.toml -W 16 -H 12 -o again.mp4 >/dev/null 2>refused.txt || status=$?
+[ "$status" -eq 1 ] || fail "a film without the film writer exited with $status, not 1"
+[ "$(wc -l <refused.txt)" -eq 1 ] && grep -q "film writer.*is missing: reinstall Tessaform" refused.txt ||
+    fail "a film without the film writer said: $(cat refused.txt)"
+"$bin/tessaform-render" -q -W 32 -H 24 -o without-films.png || fail "no still without the film writer"
+
 rm "$scratch/moved/share/tessaform/gradient.jpg"
 if "$bin/tessaform-render" -q -W 32 -H 24 -o missing.png 2>/dev/null; then
     fail "rendered without the installed gradient: it found another one"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "io/FfmpegHandles.h"
+#include "film/FfmpegHandles.h"
 
 namespace tessaform {
 
