@@ -47,7 +47,7 @@ public:
         return std::nullopt;
     }
     std::optional<std::string> chooseFileToOpen(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> chooseFileToSave(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<SaveChoice> chooseFileToSave(const FileDialogRequest&) override { return std::nullopt; }
     void showMessage(const std::string&) override {}
 };
 
