@@ -109,7 +109,8 @@ Result<void> feedPart(const NamedTilePart& part, TileAssembler& assembler, const
     if (!header) {
         return Failure{header.error()};
     }
-    if (header->tile != part.header.tile || header->gradientHash != part.header.gradientHash) {
+    if (header->tile != part.header.tile || header->gradientHash != part.header.gradientHash ||
+        header->deep != part.header.deep) {
         return Failure{part.path + ": changed while being assembled"};
     }
     TilePartRow row;

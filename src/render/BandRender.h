@@ -5,6 +5,7 @@
 #include <span>
 
 #include "render/AntiAliasGrid.h"
+#include "render/DeepPixel.h"
 #include "render/RenderObserver.h"
 #include "render/RenderSettings.h"
 #include "render/Renderer.h"
