@@ -2,10 +2,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <vector>
 
+#include "params/Gradient.h"
 #include "render/SimdTarget.h"
 
 namespace tessaform::bench {
@@ -116,6 +118,48 @@ void registerSimdBenchmarks(const std::string& target, ImageArchive& archive)
     }
 }
 
+// A still as the command-line renderer draws it, row by row, with or
+// without the float values the deep formats need: what keeping them costs.
+void renderRowsRepeatedly(benchmark::State& state, const BenchScene& scene, bool deep)
+{
+    CompletingObserver observer;
+    std::vector<std::uint32_t> pixels(scene.pixelCount());
+    std::vector<DeepPixel> values(deep ? scene.pixelCount() : 0);
+    const auto keepRow = [&](int row, const std::uint32_t* rowPixels, const DeepPixel* rowValues) {
+        const std::size_t start = static_cast<std::size_t>(row) * static_cast<std::size_t>(scene.width);
+        std::copy_n(rowPixels, scene.width, pixels.begin() + static_cast<std::ptrdiff_t>(start));
+        if (rowValues != nullptr) {
+            std::copy_n(rowValues, scene.width, values.begin() + static_cast<std::ptrdiff_t>(start));
+        }
+        return true;
+    };
+    for (auto _ : state) {
+        const RenderOutcome outcome =
+            deep
+                ? renderDeepRows(scene.params, neutralGradient(), scene.width, scene.height, observer, {}, keepRow)
+                : renderRows(scene.params, neutralGradient(), scene.width, scene.height, observer, {},
+                             [&](int row, const std::uint32_t* rowPixels) { return keepRow(row, rowPixels, nullptr); });
+        if (outcome != RenderOutcome::Completed) {
+            state.SkipWithError("the render did not complete");
+            return;
+        }
+    }
+}
+
+void registerRowBenchmarks(const BenchScene& scene)
+{
+    for (const bool deep : {false, true}) {
+        const std::string name = "rows/" + scene.name + (deep ? "/deep" : "/8bit");
+        benchmark::RegisterBenchmark(
+            name.c_str(), [scene, deep](benchmark::State& state) { renderRowsRepeatedly(state, scene, deep); })
+            ->MinTime(kFastMinSeconds)
+            ->Repetitions(kFastRepetitions)
+            ->ReportAggregatesOnly(true)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
 }  // namespace
 
 std::string engineBenchmarkName(const BenchScene& scene, RenderEngine engine)
@@ -139,6 +183,7 @@ void registerEngineBenchmarks(ImageArchive& archive)
     for (const BenchScene& scene : lookScenes()) {
         registerFastBenchmark(scene, archive);
     }
+    registerRowBenchmarks(defaultScene());
 }
 
 }  // namespace tessaform::bench

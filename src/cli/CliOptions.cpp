@@ -90,6 +90,9 @@ void defineOptions(CLI::App& app, RawOptions& raw)
     app.add_option("--tile", raw.tile,
                    "K/N or slurm: render band K of N of a still into a part file (default part_%d.tfpart) for "
                    "'tessaform-render assemble'");
+    app.add_flag("--deep", o.deep,
+                 "With --tile: keep the pixels' float values in the part too, as 16-bit, alpha and EXR outputs "
+                 "of assemble need (a larger part)");
     app.add_option("--claim-timeout", raw.claimTimeout,
                    "With --skip-existing: seconds after which another run's claim on a frame is taken over "
                    "(default 3600)")
@@ -137,6 +140,9 @@ Result<void> convertOutputs(RawOptions& raw)
     CliOptions& o = raw.options;
     if (raw.tile) {
         return convertTile(raw);
+    }
+    if (o.deep) {
+        return Failure{"--deep needs --tile; a still's own output keeps what its format needs"};
     }
     if (!o.animationFile) {
         if (raw.frameList || o.skipExisting || o.saveAnimationFile || raw.chunk || raw.claimTimeout) {

@@ -34,6 +34,7 @@ struct CliOptions {
     std::optional<std::string> saveAnimationFile;
     std::optional<TaskShare> chunk;  // this task's run of the frames
     std::optional<TaskShare> tile;   // this task's band of a split still
+    bool deep = false;               // the tile's part keeps the float values of its pixels
     std::chrono::seconds claimTimeout{3600};
 };
 

@@ -46,7 +46,8 @@ ExitCode renderTile(const CliOptions& options, const FractalParams& params,
                               options.tile->count,
                               static_cast<int>(firstRow),
                               static_cast<int>(endRow),
-                              options.engine.threads};
+                              options.engine.threads,
+                              options.deep};
     ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
     stopRenderingOnInterrupt();
     const Result<void> written = renderTilePart(request, options.outputFile, progress);
@@ -82,7 +83,7 @@ ExitCode runAssembleCommand(int argc, const char* const* argv)
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, quiet));
     stopRenderingOnInterrupt();
-    const Result<void> written = assembleTileParts(parts, output, progress);
+    const Result<void> written = assembleTileParts(parts, output, ImageEncoding{}, progress);
     progress.finish();
     if (!written) {
         return fail(ExitCode::RuntimeFailure, written.error());

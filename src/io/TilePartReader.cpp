@@ -51,24 +51,36 @@ Result<TilePartHeader> TilePartReader::readHeader()
     if (!get(magic.data(), magic.size()) || magic != kTilePartMagic) {
         return Failure{"not a Tessaform part file"};
     }
-    std::uint32_t numbers[9];
+    std::uint32_t version = 0;
+    if (!getNumber(version)) {
+        return Failure{kCutShort};
+    }
+    if (version != kTilePartVersion && version != kTilePartVersionWithoutFlags) {
+        return damaged("unknown format version " + std::to_string(version));
+    }
+    std::uint32_t flags = 0;
+    if (version != kTilePartVersionWithoutFlags && !getNumber(flags)) {
+        return Failure{kCutShort};
+    }
+    if ((flags & ~kTilePartDeepFlag) != 0) {
+        return damaged("unknown flags");
+    }
+    std::uint32_t numbers[8];
     for (std::uint32_t& number : numbers) {
         if (!getNumber(number)) {
             return Failure{kCutShort};
         }
     }
-    if (numbers[0] != kTilePartVersion) {
-        return damaged("unknown format version " + std::to_string(numbers[0]));
-    }
     TilePartHeader header;
+    header.deep = (flags & kTilePartDeepFlag) != 0;
     int* fields[] = {&header.width, &header.height, &header.tile, &header.tiles, &header.firstRow, &header.endRow};
     for (int i = 0; i < 6; ++i) {
-        *fields[i] = static_cast<int>(std::min<std::uint32_t>(numbers[i + 1], 0x7FFFFFFF));
+        *fields[i] = static_cast<int>(std::min<std::uint32_t>(numbers[i], 0x7FFFFFFF));
     }
     if (!sizeAndBandPossible(header)) {
         return damaged("impossible size or tile");
     }
-    header.gradientHash = numbers[7] | static_cast<std::uint64_t>(numbers[8]) << 32;
+    header.gradientHash = numbers[6] | static_cast<std::uint64_t>(numbers[7]) << 32;
     Result<std::string> target = getString(kLargestSimdTargetName, "instruction set");
     if (!target) {
         return Failure{target.error()};
@@ -103,7 +115,36 @@ Result<TilePartHeader> TilePartReader::readHeader()
     return header;
 }
 
-Result<void> TilePartReader::readRow(std::vector<std::uint32_t>& firstPass, std::vector<GridAverage>& grids)
+Result<void> TilePartReader::readRow(TilePartRow& row)
+{
+    if (Result<void> read = readColours(row.firstPass, row.grids); !read) {
+        return read;
+    }
+    if (!header_.deep) {
+        row.firstPassDeep.clear();
+        row.gridsDeep.clear();
+        return {};
+    }
+    if (!getDeep(row.firstPassDeep, row.firstPass.size()) || !getDeep(row.gridsDeep, row.grids.size())) {
+        return Failure{kCutShort};
+    }
+    return {};
+}
+
+bool TilePartReader::getDeep(std::vector<DeepPixel>& pixels, std::size_t count)
+{
+    row_.resize(count * kDeepBytes);
+    if (!get(row_.data(), row_.size())) {
+        return false;
+    }
+    pixels.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        pixels[i] = deepPixelAt(row_.data() + i * kDeepBytes);
+    }
+    return true;
+}
+
+Result<void> TilePartReader::readColours(std::vector<std::uint32_t>& firstPass, std::vector<GridAverage>& grids)
 {
     const auto width = static_cast<std::size_t>(header_.width);
     row_.resize(width * 3);

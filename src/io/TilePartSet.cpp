@@ -95,4 +95,14 @@ Result<void> orderTileParts(std::vector<NamedTilePart>& parts)
     return checkBandsFollow(parts);
 }
 
+Result<void> checkPartsCarryFloatValues(const std::vector<NamedTilePart>& parts, const std::string& output)
+{
+    for (const NamedTilePart& part : parts) {
+        if (!part.header.deep) {
+            return Failure{output + " needs parts rendered with --deep; " + part.path + " was rendered without"};
+        }
+    }
+    return {};
+}
+
 }  // namespace tessaform

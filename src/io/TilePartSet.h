@@ -18,4 +18,8 @@ struct NamedTilePart {
 // tile exactly once, and bands that follow each other down to the last row.
 Result<void> orderTileParts(std::vector<NamedTilePart>& parts);
 
+// Float values cannot be made up after the render: an output that needs
+// them needs every part rendered with them.
+Result<void> checkPartsCarryFloatValues(const std::vector<NamedTilePart>& parts, const std::string& output);
+
 }  // namespace tessaform

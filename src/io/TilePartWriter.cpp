@@ -19,11 +19,12 @@ std::uint64_t gradientHash(const Gradient& gradient)
 }
 
 TilePartWriter::TilePartWriter(std::FILE* file, const TilePartHeader& header)
-    : file_(file), width_(header.width), crc_(static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0)))
+    : file_(file), width_(header.width), deep_(header.deep), crc_(static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0)))
 {
     put(kTilePartMagic.data(), kTilePartMagic.size());
-    for (const int number : {static_cast<int>(kTilePartVersion), header.width, header.height, header.tile, header.tiles,
-                             header.firstRow, header.endRow}) {
+    putNumber(kTilePartVersion);
+    putNumber(header.deep ? kTilePartDeepFlag : 0);
+    for (const int number : {header.width, header.height, header.tile, header.tiles, header.firstRow, header.endRow}) {
         putNumber(static_cast<std::uint32_t>(number));
     }
     putNumber(static_cast<std::uint32_t>(header.gradientHash));
@@ -33,12 +34,13 @@ TilePartWriter::TilePartWriter(std::FILE* file, const TilePartHeader& header)
     putString(gradientAsHex(*header.gradient));
 }
 
-void TilePartWriter::writeRow(const std::uint32_t* firstPass, std::span<const GridAverage> grids)
+void TilePartWriter::writeRow(const BandRow& values)
 {
+    const std::span<const GridAverage> grids = values.grids;
     row_.resize(static_cast<std::size_t>(width_) * 3 + 4 + grids.size() * kGridBytes);
     unsigned char* bytes = row_.data();
     for (int column = 0; column < width_; ++column, bytes += 3) {
-        putColour(firstPass[column], bytes);
+        putColour(values.firstPass[column], bytes);
     }
     putLittleEndian(static_cast<std::uint32_t>(grids.size()), bytes);
     bytes += 4;
@@ -46,6 +48,19 @@ void TilePartWriter::writeRow(const std::uint32_t* firstPass, std::span<const Gr
         putLittleEndian(static_cast<std::uint32_t>(grid.column), bytes);
         putColour(grid.colour, bytes + 4);
         bytes += kGridBytes;
+    }
+    put(row_.data(), row_.size());
+    if (deep_) {
+        putDeep({values.firstPassDeep, static_cast<std::size_t>(width_)});
+        putDeep(values.gridsDeep.first(grids.size()));
+    }
+}
+
+void TilePartWriter::putDeep(std::span<const DeepPixel> pixels)
+{
+    row_.resize(pixels.size() * kDeepBytes);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        putDeepPixel(pixels[i], row_.data() + i * kDeepBytes);
     }
     put(row_.data(), row_.size());
 }

@@ -42,12 +42,12 @@ Result<void> writeBand(const TileRequest& request, SimdTarget target, const Tile
                        const std::string& path, RenderObserver& observer)
 {
     TilePartWriter writer(file, header);
-    const RenderOutcome outcome = renderBand(
-        request.params, *request.gradient, request.width, request.height, request.firstRow, request.endRow, observer,
-        request.threads, target, [&](int, const std::uint32_t* firstPass, std::span<const GridAverage> grids) {
-            writer.writeRow(firstPass, grids);
-            return true;
-        });
+    const RenderOutcome outcome =
+        renderBand(request.params, *request.gradient, request.width, request.height, request.firstRow, request.endRow,
+                   observer, request.threads, target, request.deep, [&](int, const BandRow& values) {
+                       writer.writeRow(values);
+                       return true;
+                   });
     if (outcome != RenderOutcome::Completed) {
         return Failure{"Render interrupted; nothing written"};
     }
@@ -109,16 +109,16 @@ Result<void> feedPart(const NamedTilePart& part, TileAssembler& assembler, const
     if (!header) {
         return Failure{header.error()};
     }
-    if (header->tile != part.header.tile || header->gradientHash != part.header.gradientHash) {
+    if (header->tile != part.header.tile || header->gradientHash != part.header.gradientHash ||
+        header->deep != part.header.deep) {
         return Failure{part.path + ": changed while being assembled"};
     }
-    std::vector<std::uint32_t> firstPass;
-    std::vector<GridAverage> grids;
-    for (int row = part.header.firstRow; row < part.header.endRow; ++row) {
-        if (const Result<void> read = reader.readRow(firstPass, grids); !read) {
+    TilePartRow row;
+    for (int index = part.header.firstRow; index < part.header.endRow; ++index) {
+        if (const Result<void> read = reader.readRow(row); !read) {
             return Failure{part.path + ": " + read.error()};
         }
-        if (!assembler.addRow(firstPass.data(), grids)) {
+        if (!assembler.addRow(row.values())) {
             return rowWritten.ok() ? Failure{"Assembly interrupted; nothing written"} : rowWritten;
         }
     }
@@ -128,17 +128,18 @@ Result<void> feedPart(const NamedTilePart& part, TileAssembler& assembler, const
     return {};
 }
 
-Result<void> assembleInto(ImageRowWriter& writer, const std::vector<NamedTilePart>& parts, SimdTarget target,
+Result<void> assembleInto(ImageRowWriter& writer, const std::vector<NamedTilePart>& parts, SimdTarget target, bool deep,
                           RenderObserver& observer)
 {
     const TilePartHeader& render = parts.front().header;
     const SimdTracer tracer(render.params, tracedTable(*render.gradient), render.width, render.height, target);
     Result<void> rowWritten;
-    TileAssembler assembler(tracer, render.width, [&](int row, const std::uint32_t* pixels) {
-        rowWritten = writer.writeRow(pixels, nullptr);
-        observer.rowFinished(RenderPass::AntiAlias, row, render.height);
-        return rowWritten.ok() && !observer.shouldAbandon(RenderPass::AntiAlias);
-    });
+    TileAssembler assembler(tracer, render.width, deep,
+                            [&](int row, const std::uint32_t* pixels, const DeepPixel* values) {
+                                rowWritten = writer.writeRow(pixels, values);
+                                observer.rowFinished(RenderPass::AntiAlias, row, render.height);
+                                return rowWritten.ok() && !observer.shouldAbandon(RenderPass::AntiAlias);
+                            });
     for (const NamedTilePart& part : parts) {
         if (Result<void> fed = feedPart(part, assembler, rowWritten); !fed) {
             return fed;
@@ -180,7 +181,8 @@ Result<void> renderTilePart(const TileRequest& request, const std::string& path,
     const SimdTarget target;
     const TilePartHeader header{
         request.width,  request.height, request.tile,   request.tiles,    request.firstRow,
-        request.endRow, target.name(),  request.params, request.gradient, gradientHash(*request.gradient)};
+        request.endRow, target.name(),  request.params, request.gradient, gradientHash(*request.gradient),
+        request.deep};
     try {
         return replaceFileAtomically(path, [&](const std::string& temporaryPath) -> Result<void> {
             std::FILE* file = std::fopen(temporaryPath.c_str(), "wb");
@@ -200,7 +202,7 @@ Result<void> renderTilePart(const TileRequest& request, const std::string& path,
 }
 
 Result<void> assembleTileParts(const std::vector<std::string>& paths, const std::string& output,
-                               RenderObserver& observer)
+                               const ImageEncoding& encoding, RenderObserver& observer)
 {
     const Result<std::vector<NamedTilePart>> parts = orderedParts(paths);
     if (!parts) {
@@ -209,6 +211,13 @@ Result<void> assembleTileParts(const std::vector<std::string>& paths, const std:
     if (Result<void> distinct = checkOutputIsNoPart(paths, output); !distinct) {
         return distinct;
     }
+    const ImageFormat& format = imageFormatFor(output);
+    const bool deep = format.needsDeepRows != nullptr && format.needsDeepRows(encoding);
+    if (deep) {
+        if (Result<void> carried = checkPartsCarryFloatValues(*parts, output); !carried) {
+            return carried;
+        }
+    }
     const TilePartHeader& render = parts->front().header;
     const Result<SimdTarget> target = theirInstructionSet(render.simdTarget);
     if (!target) {
@@ -216,8 +225,8 @@ Result<void> assembleTileParts(const std::vector<std::string>& paths, const std:
     }
     try {
         return writeImageFileByRows(
-            output, render.width, render.height, imageMetadata(render.params, *render.gradient),
-            [&](ImageRowWriter& writer) { return assembleInto(writer, *parts, *target, observer); });
+            output, render.width, render.height, encoding, imageMetadata(render.params, *render.gradient),
+            [&](ImageRowWriter& writer) { return assembleInto(writer, *parts, *target, deep, observer); });
     } catch (const std::bad_alloc&) {
         return Failure{notEnoughMemoryText(render.width, render.height)};
     }

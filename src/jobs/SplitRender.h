@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "io/ImageFormats.h"
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
 #include "render/RenderObserver.h"
@@ -22,6 +23,7 @@ struct TileRequest {
     int firstRow = 0;  // the band's rows
     int endRow = 0;
     unsigned threads = 0;
+    bool deep = false;  // the part carries float values, for deep outputs
 };
 
 // Traces the tile's band with the fast engine into a part file, through a
@@ -29,11 +31,12 @@ struct TileRequest {
 Result<void> renderTilePart(const TileRequest& request, const std::string& path, RenderObserver& observer);
 
 // Checks that the parts make one image, then makes its edge decisions and
-// writes it row by row (a PNG carrying its parameters, or a TGA), through a
+// writes it row by row in the output's format and encoding, through a
 // temporary file: on any failure nothing is written. The image is the one a
 // single render of the same record and size draws, on a processor with the
-// parts' instruction set.
+// parts' instruction set; an output that needs float values needs parts
+// rendered with them.
 Result<void> assembleTileParts(const std::vector<std::string>& paths, const std::string& output,
-                               RenderObserver& observer);
+                               const ImageEncoding& encoding, RenderObserver& observer);
 
 }  // namespace tessaform

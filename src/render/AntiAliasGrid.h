@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "params/Colour.h"
+#include "render/DeepAverage.h"
 #include "render/Quantize.h"
 #include "render/SampleBatch.h"
 
@@ -52,6 +53,33 @@ inline std::uint32_t traceGridAverage(const BatchTracer& tracer, int column, int
     Colour colours[kGridSamples];
     gridPoints(column, row, points);
     tracer.trace(points, kGridSamples, colours);
+    return gridAverage(firstPassPixel, colours);
+}
+
+// The float values of a pixel over its grid: its first-pass values as the
+// (0, 0) sample, then the 15 traced ones.
+inline DeepPixel deepGridAverage(const DeepPixel& firstPass, const Colour* samples, const SampleDepth* depths)
+{
+    DeepSum sum;
+    sum.add(firstPass.colour, {firstPass.depth, firstPass.normal});
+    for (int i = 0; i < kGridSamples; ++i) {
+        sum.add(samples[i], depths[i]);
+    }
+    // With no hit every sample took the background, the first-pass one too.
+    return sum.mean(firstPass.hitColour);
+}
+
+// traceGridAverage, which also replaces deep, the pixel's first-pass float
+// values, by their average over the grid.
+inline std::uint32_t traceDeepGridAverage(const BatchTracer& tracer, int column, int row, std::uint32_t firstPassPixel,
+                                          DeepPixel& deep)
+{
+    SamplePoint points[kGridSamples];
+    Colour colours[kGridSamples];
+    SampleDepth depths[kGridSamples];
+    gridPoints(column, row, points);
+    tracer.traceWithDepth(points, kGridSamples, colours, depths);
+    deep = deepGridAverage(deep, colours, depths);
     return gridAverage(firstPassPixel, colours);
 }
 

@@ -108,10 +108,12 @@ bool forEachBatch(std::size_t count, std::size_t grain, RenderObserver& observer
 
 }  // namespace
 
-ParallelPasses::ParallelPasses(const BatchTracer& tracer, const PixelImage& image, RenderObserver& observer)
+ParallelPasses::ParallelPasses(const BatchTracer& tracer, const PixelImage& image, RenderObserver& observer,
+                               DeepPixel* deep)
     : tracer_(tracer),
       image_(image),
       observer_(observer),
+      deep_(deep),
       antiAliasBandRows_(std::min(bandRows(kAntiAliasBandPixels, image.width),
                                   std::max(1, (image.height - 2) / kAntiAliasBandsAtLeast)))
 {
@@ -175,7 +177,15 @@ void ParallelPasses::tracePixels(std::size_t count, const IndexOf& indexOf)
         points[i] = {static_cast<float>(index % width),
                      static_cast<float>(index / width + static_cast<std::size_t>(rowOffset_))};
     }
-    tracer_.trace(points, count, colours);
+    if (deep_ == nullptr) {
+        tracer_.trace(points, count, colours);
+    } else {
+        SampleDepth depths[BatchTracer::kMaxBatch];
+        tracer_.traceWithDepth(points, count, colours, depths);
+        for (std::size_t i = 0; i < count; ++i) {
+            deep_[indexOf(i)] = deepSample(colours[i], depths[i]);
+        }
+    }
     for (std::size_t i = 0; i < count; ++i) {
         image_.pixels[indexOf(i)] = quantizeColour(colours[i]);
     }
@@ -273,12 +283,16 @@ void ParallelPasses::handOverGrids(const CandidateBand& band, const GridConsumer
     std::size_t next = 0;
     for (int row = band.firstRow; row < band.endRow; ++row) {
         rowGrids_.clear();
+        rowDeepGrids_.clear();
         const std::size_t rowEnd = rowStart(row - band.firstRow + 1, image_.width);
         for (; next < band.candidates.size() && band.candidates[next] < rowEnd; ++next) {
             const std::uint32_t index = band.candidates[next];
             rowGrids_.push_back({static_cast<int>(index % width), band.smoothed[index]});
+            if (deep_ != nullptr) {
+                rowDeepGrids_.push_back(band.smoothedDeep[next]);
+            }
         }
-        take(row + rowOffset_, rowGrids_);
+        take(row + rowOffset_, rowGrids_, rowDeepGrids_);
         observer_.rowFinished(RenderPass::AntiAlias, row + rowOffset_, imageHeight_);
     }
 }
@@ -297,6 +311,9 @@ void ParallelPasses::collectCandidates(CandidateBand& band, int firstRow, int en
                                           static_cast<std::uint32_t>(column));
             }
         }
+    }
+    if (deep_ != nullptr) {
+        band.smoothedDeep.resize(band.candidates.size());
     }
 }
 
@@ -323,37 +340,66 @@ void ParallelPasses::traceCandidateBatch(CandidateBand& band, std::size_t begin,
         gridPoints(static_cast<int>(index % width), band.firstRow + static_cast<int>(index / width) + rowOffset_,
                    points + (i - begin) * kGridSamples);
     }
-    tracer_.trace(points, (end - begin) * kGridSamples, colours);
+    const std::size_t bandStart = rowStart(band.firstRow, image_.width);
+    if (deep_ == nullptr) {
+        tracer_.trace(points, (end - begin) * kGridSamples, colours);
+    } else {
+        SampleDepth depths[kGridsPerBatch * kGridSamples];
+        tracer_.traceWithDepth(points, (end - begin) * kGridSamples, colours, depths);
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::size_t at = (i - begin) * kGridSamples;
+            band.smoothedDeep[i] = deepGridAverage(deep_[bandStart + band.candidates[i]], colours + at, depths + at);
+        }
+    }
     for (std::size_t i = begin; i < end; ++i) {
         const std::size_t index = band.candidates[i];
-        band.smoothed[index] = gridAverage(image_.pixels[rowStart(band.firstRow, image_.width) + index],
-                                           colours + (i - begin) * kGridSamples);
+        band.smoothed[index] = gridAverage(image_.pixels[bandStart + index], colours + (i - begin) * kGridSamples);
     }
 }
 
 // The plain in-place order: left and upper neighbours already smoothed.
 bool ParallelPasses::decideEdges(const CandidateBand& band)
 {
+    std::size_t candidate = 0;
     for (int row = band.firstRow; row < band.endRow; ++row) {
         if (observer_.shouldAbandon(RenderPass::AntiAlias)) {
             return false;
         }
         for (int column = 1; column <= image_.width - 2; ++column) {
-            if (!isEdgePixel(image_, column, row)) {
-                continue;
+            if (isEdgePixel(image_, column, row)) {
+                smoothEdge(band, column, row, candidate);
             }
-            const std::uint32_t traced = band.smoothed[rowStart(row - band.firstRow, image_.width) + column];
-            if (traced != kNotTraced) {
-                image_.at(column, row) = traced;
-            } else {
-                image_.at(column, row) = traceGridAverage(tracer_, column, row + rowOffset_, image_.at(column, row));
-                stats_.samples += kGridSamples;
-            }
-            ++stats_.antiAliasedPixels;
         }
         observer_.rowFinished(RenderPass::AntiAlias, row + rowOffset_, imageHeight_);
     }
     return true;
+}
+
+// Takes the pixel's grid traced ahead, or traces it now when it became an
+// edge only through a smoothed neighbour. candidate walks the band's
+// candidates in step with the decisions, to find a traced grid's float
+// values.
+void ParallelPasses::smoothEdge(const CandidateBand& band, int column, int row, std::size_t& candidate)
+{
+    const std::size_t index = rowStart(row - band.firstRow, image_.width) + static_cast<std::size_t>(column);
+    const std::size_t at = rowStart(row, image_.width) + static_cast<std::size_t>(column);
+    const std::uint32_t traced = band.smoothed[index];
+    if (traced != kNotTraced) {
+        image_.pixels[at] = traced;
+        if (deep_ != nullptr) {
+            while (band.candidates[candidate] < index) {
+                ++candidate;
+            }
+            deep_[at] = band.smoothedDeep[candidate];
+        }
+    } else if (deep_ != nullptr) {
+        image_.pixels[at] = traceDeepGridAverage(tracer_, column, row + rowOffset_, image_.pixels[at], deep_[at]);
+        stats_.samples += kGridSamples;
+    } else {
+        image_.pixels[at] = traceGridAverage(tracer_, column, row + rowOffset_, image_.pixels[at]);
+        stats_.samples += kGridSamples;
+    }
+    ++stats_.antiAliasedPixels;
 }
 
 }  // namespace tessaform

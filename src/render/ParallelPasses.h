@@ -37,16 +37,21 @@ public:
     };
 
     // image may be a buffer of rows of an image imageHeight rows high, which
-    // the tracer was set up for.
-    ParallelPasses(const BatchTracer& tracer, const PixelImage& image, RenderObserver& observer);
+    // the tracer was set up for. deep, when given, holds a DeepPixel for
+    // each of image's pixels, kept final beside it; the 8-bit pixels and
+    // every decision stay the same.
+    ParallelPasses(const BatchTracer& tracer, const PixelImage& image, RenderObserver& observer,
+                   DeepPixel* deep = nullptr);
 
     // The whole image; false when the observer asked to stop.
     bool run();
     // One strip of it.
     bool run(const Strip& strip);
 
-    // Takes the grid averages of one image row's edge pixels, left to right.
-    using GridConsumer = std::function<void(int row, std::span<const GridAverage> grids)>;
+    // Takes the grid averages of one image row's edge pixels, left to right,
+    // and with deep values their float values (else empty).
+    using GridConsumer =
+        std::function<void(int row, std::span<const GridAverage> grids, std::span<const DeepPixel> deep)>;
 
     // A tile's share of a split render: the first pass, then the grids of
     // the pixels of rows [decideFrom, decideTo) that are edges by first-pass
@@ -76,6 +81,7 @@ private:
         int endRow = 0;
         std::vector<std::uint32_t> smoothed;    // one band of grid averages
         std::vector<std::uint32_t> candidates;  // indices into smoothed
+        std::vector<DeepPixel> smoothedDeep;    // with deep values: one per candidate
     };
 
     bool antiAliasPass(int fromRow, int toRow);
@@ -89,16 +95,19 @@ private:
     void countTraced(const CandidateBand& band);
     void traceCandidateBatch(CandidateBand& band, std::size_t begin, std::size_t end);
     bool decideEdges(const CandidateBand& band);
+    void smoothEdge(const CandidateBand& band, int column, int row, std::size_t& candidate);
 
     const BatchTracer& tracer_;
     const PixelImage& image_;
     RenderObserver& observer_;
+    DeepPixel* deep_;
     RenderStats stats_;
     int antiAliasBandRows_;
     int rowOffset_ = 0;
     int imageHeight_ = 0;
     CandidateBand bands_[2];  // the band being decided, the next one traced
     std::vector<GridAverage> rowGrids_;
+    std::vector<DeepPixel> rowDeepGrids_;
 };
 
 }  // namespace tessaform

@@ -18,17 +18,18 @@ namespace {
 
 template <int Power>
 bool renderReference(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
-                     RenderObserver& observer, RenderStats& stats)
+                     RenderObserver& observer, RenderStats& stats, DeepPixel* deep)
 {
     const ScalarTracer<Power> tracer(snapshot, gradient, image.width, image.height);
-    return SequentialPasses<Power>(tracer, image, observer, stats).run();
+    return SequentialPasses<Power>(tracer, image, observer, stats, deep).run();
 }
 
 bool renderReferenceWithPower(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
-                              RenderObserver& observer, RenderStats& stats)
+                              RenderObserver& observer, RenderStats& stats, DeepPixel* deep = nullptr)
 {
-    return withPower(snapshot.power,
-                     [&](auto power) { return renderReference<power()>(snapshot, gradient, image, observer, stats); });
+    return withPower(snapshot.power, [&](auto power) {
+        return renderReference<power()>(snapshot, gradient, image, observer, stats, deep);
+    });
 }
 
 bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
@@ -44,19 +45,20 @@ bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const P
 
 // Strip by strip, so that an image of any size fits in bounded memory.
 bool renderFastRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
-                    RenderObserver& observer, const RenderSettings& settings, int stripRows, const RowConsumer& consume)
+                    RenderObserver& observer, const RenderSettings& settings, int stripRows, bool deep,
+                    const DeepRowConsumer& consume)
 {
     const SimdTracer tracer(snapshot, gradient, width, height, settings.simdTarget);
     tbb::task_arena arena(arenaConcurrency(settings.threads));
-    return walkStrips(width, height, 0, height, stripRows,
-                      [&](const PixelImage& view, const ParallelPasses::Strip& strip, const std::uint32_t* rows,
-                          int firstRow, int endRow) {
-                          ParallelPasses passes(tracer, view, observer);
+    return walkStrips(width, height, 0, height, stripRows, deep,
+                      [&](const StripBuffer& buffer, const ParallelPasses::Strip& strip, int firstRow, int endRow) {
+                          ParallelPasses passes(tracer, buffer.view, observer, buffer.deep);
                           if (!arena.execute([&] { return passes.run(strip); })) {
                               return false;
                           }
-                          for (int row = firstRow; row < endRow; ++row, rows += width) {
-                              if (!consume(row, rows)) {
+                          for (int row = firstRow; row < endRow; ++row) {
+                              const int bufferRow = row - strip.rowOffset;
+                              if (!consume(row, buffer.pixelRow(bufferRow), buffer.deepRow(bufferRow))) {
                                   return false;
                               }
                           }
@@ -65,19 +67,41 @@ bool renderFastRows(const FractalParams& snapshot, const Gradient& gradient, int
 }
 
 bool renderWholeRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
-                     RenderObserver& observer, RenderStats& stats, const RowConsumer& consume)
+                     RenderObserver& observer, RenderStats& stats, bool deep, const DeepRowConsumer& consume)
 {
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::vector<std::uint32_t> pixels(size);
+    std::vector<DeepPixel> deepPixels(deep ? size : 0);
     const PixelImage image{pixels.data(), width, height};
-    if (!renderReferenceWithPower(snapshot, gradient, image, observer, stats)) {
+    if (!renderReferenceWithPower(snapshot, gradient, image, observer, stats, deep ? deepPixels.data() : nullptr)) {
         return false;
     }
     for (int row = 0; row < height; ++row) {
-        if (!consume(row, pixels.data() + static_cast<std::size_t>(row) * width)) {
+        const std::size_t start = static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+        if (!consume(row, pixels.data() + start, deep ? deepPixels.data() + start : nullptr)) {
             return false;
         }
     }
     return true;
+}
+
+// The rows of either engine, with float values when deep; a deep strip is
+// smaller, as its pixels take more memory.
+RenderOutcome renderAnyRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
+                            RenderObserver& observer, const RenderSettings& settings, int stripRows, bool deep,
+                            const DeepRowConsumer& consume)
+{
+    if (!isSupportedPower(snapshot.power)) {
+        return RenderOutcome::UnsupportedPower;
+    }
+    const Gradient& table = gradient.empty() ? neutralGradient() : gradient;
+    RenderStats stats;
+    const std::size_t stripPixels = deep ? kDeepStripPixels : kStripPixels;
+    const bool finished = settings.engine == RenderEngine::Reference
+                              ? renderWholeRows(snapshot, table, width, height, observer, stats, deep, consume)
+                              : renderFastRows(snapshot, table, width, height, observer, settings,
+                                               stripRowsFor(width, height, stripRows, stripPixels), deep, consume);
+    return finished ? RenderOutcome::Completed : RenderOutcome::Abandoned;
 }
 
 }  // namespace
@@ -86,16 +110,8 @@ RenderOutcome renderRows(const FractalParams& snapshot, const Gradient& gradient
                          RenderObserver& observer, const RenderSettings& settings, const RowConsumer& consume,
                          int stripRows)
 {
-    if (!isSupportedPower(snapshot.power)) {
-        return RenderOutcome::UnsupportedPower;
-    }
-    const Gradient& table = gradient.empty() ? neutralGradient() : gradient;
-    RenderStats stats;
-    const bool finished = settings.engine == RenderEngine::Reference
-                              ? renderWholeRows(snapshot, table, width, height, observer, stats, consume)
-                              : renderFastRows(snapshot, table, width, height, observer, settings,
-                                               stripRowsFor(width, height, stripRows), consume);
-    return finished ? RenderOutcome::Completed : RenderOutcome::Abandoned;
+    return renderAnyRows(snapshot, gradient, width, height, observer, settings, stripRows, false,
+                         [&](int row, const std::uint32_t* pixels, const DeepPixel*) { return consume(row, pixels); });
 }
 
 RenderOutcome renderImage(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
@@ -115,23 +131,11 @@ RenderOutcome renderImage(const FractalParams& snapshot, const Gradient& gradien
     return finished ? RenderOutcome::Completed : RenderOutcome::Abandoned;
 }
 
-// Stand-in until the passes keep float values: each pixel's own 8-bit
-// colour, as if every sample hit.
 RenderOutcome renderDeepRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
                              RenderObserver& observer, const RenderSettings& settings, const DeepRowConsumer& consume,
                              int stripRows)
 {
-    std::vector<DeepPixel> deep(static_cast<std::size_t>(width));
-    return renderRows(
-        snapshot, gradient, width, height, observer, settings,
-        [&](int row, const std::uint32_t* pixels) {
-            for (int column = 0; column < width; ++column) {
-                const Colour colour = storedColour(pixels[column]);
-                deep[static_cast<std::size_t>(column)] = {colour, colour, 1.0f, 1.0f, {0.0f, 0.0f, 1.0f}};
-            }
-            return consume(row, pixels, deep.data());
-        },
-        stripRows);
+    return renderAnyRows(snapshot, gradient, width, height, observer, settings, stripRows, true, consume);
 }
 
 }  // namespace tessaform

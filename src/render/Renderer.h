@@ -38,7 +38,9 @@ RenderOutcome renderRows(const FractalParams& snapshot, const Gradient& gradient
 using DeepRowConsumer = std::function<bool(int row, const std::uint32_t* pixels, const DeepPixel* deep)>;
 
 // renderRows' image, each row handed over with the float values of its
-// pixels, for the formats that keep more than 8-bit colour.
+// pixels, for the formats that keep more than 8-bit colour. The 8-bit rows
+// are renderRows' exactly. The fast engine's strip is smaller (0: about
+// 2 million pixels), as a pixel's float values take eleven times its size.
 RenderOutcome renderDeepRows(const FractalParams& snapshot, const Gradient& gradient, int width, int height,
                              RenderObserver& observer, const RenderSettings& settings, const DeepRowConsumer& consume,
                              int stripRows = 0);

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "params/Colour.h"
+#include "render/DeepPixel.h"
 
 namespace tessaform {
 
@@ -24,6 +25,10 @@ public:
 
     // colours[i] receives the colour of points[i]; count <= kMaxBatch.
     virtual void trace(const SamplePoint* points, std::size_t count, Colour* colours) const = 0;
+    // As trace, and depths[i] receives what the ray through points[i] met:
+    // the same colours, at the cost of keeping the distance and the normal.
+    virtual void traceWithDepth(const SamplePoint* points, std::size_t count, Colour* colours,
+                                SampleDepth* depths) const = 0;
 };
 
 }  // namespace tessaform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
 #include "render/Camera.h"
@@ -25,12 +27,16 @@ public:
     {
     }
 
-    Colour colourAt(float x, float y) const
+    // depth, when given, receives what the ray met.
+    Colour colourAt(float x, float y, SampleDepth* depth = nullptr) const
     {
         const Vector3 direction = primaryRayDirection(camera_, x, y);
         const SurfaceHit hit = marchSample<Power>(camera_.eye, direction, march_);
         if (!hit.hit) {
             return params_.background;
+        }
+        if (depth != nullptr) {
+            *depth = depthOfHit(hit);
         }
         const Colour shaded = shadeHit(hit.point, hit.normal, camera_.eye, params_, gradient_);
         if (!looks_.anyOn()) {
@@ -46,7 +52,24 @@ public:
         }
     }
 
+    void traceWithDepth(const SamplePoint* points, std::size_t count, Colour* colours,
+                        SampleDepth* depths) const override
+    {
+        for (std::size_t i = 0; i < count; ++i) {
+            depths[i] = {};
+            colours[i] = colourAt(points[i].x, points[i].y, &depths[i]);
+        }
+    }
+
 private:
+    // The march's normal points into the surface; a compositor expects it
+    // out of the surface, toward the eye.
+    SampleDepth depthOfHit(const SurfaceHit& hit) const
+    {
+        const Vector3 fromEye = hit.point - camera_.eye;
+        return {std::sqrt(dot(fromEye, fromEye)), (-1.0f) * hit.normal};
+    }
+
     const FractalParams& params_;
     const Gradient& gradient_;
     Camera camera_;

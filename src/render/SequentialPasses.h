@@ -14,9 +14,10 @@ namespace tessaform {
 template <int Power>
 class SequentialPasses {
 public:
+    // deep, when given, receives a DeepPixel for each of image's pixels.
     SequentialPasses(const ScalarTracer<Power>& tracer, const PixelImage& image, RenderObserver& observer,
-                     RenderStats& stats)
-        : tracer_(tracer), image_(image), observer_(observer), stats_(stats)
+                     RenderStats& stats, DeepPixel* deep = nullptr)
+        : tracer_(tracer), image_(image), observer_(observer), stats_(stats), deep_(deep)
     {
     }
 
@@ -30,8 +31,7 @@ private:
                 if (observer_.shouldAbandon(RenderPass::First)) {
                     return false;
                 }
-                image_.at(column, row) =
-                    quantizeColour(tracer_.colourAt(static_cast<float>(column), static_cast<float>(row)));
+                image_.at(column, row) = quantizeColour(firstPassColour(column, row));
                 ++stats_.samples;
             }
             observer_.rowFinished(RenderPass::First, row, image_.height);
@@ -57,21 +57,45 @@ private:
         return true;
     }
 
+    Colour firstPassColour(int column, int row)
+    {
+        const auto x = static_cast<float>(column);
+        const auto y = static_cast<float>(row);
+        if (deep_ == nullptr) {
+            return tracer_.colourAt(x, y);
+        }
+        SampleDepth depth;
+        const Colour colour = tracer_.colourAt(x, y, &depth);
+        deepAt(column, row) = deepSample(colour, depth);
+        return colour;
+    }
+
     std::uint32_t smoothedPixel(int column, int row)
     {
         SamplePoint points[kGridSamples];
         Colour samples[kGridSamples];
+        SampleDepth depths[kGridSamples];
         gridPoints(column, row, points);
-        tracer_.trace(points, kGridSamples, samples);
+        tracer_.traceWithDepth(points, kGridSamples, samples, depths);
         stats_.samples += kGridSamples;
         ++stats_.antiAliasedPixels;
+        if (deep_ != nullptr) {
+            deepAt(column, row) = deepGridAverage(deepAt(column, row), samples, depths);
+        }
         return gridAverage(image_.at(column, row), samples);
+    }
+
+    DeepPixel& deepAt(int column, int row)
+    {
+        return deep_[static_cast<std::size_t>(row) * static_cast<std::size_t>(image_.width) +
+                     static_cast<std::size_t>(column)];
     }
 
     const ScalarTracer<Power>& tracer_;
     const PixelImage& image_;
     RenderObserver& observer_;
     RenderStats& stats_;
+    DeepPixel* deep_;
 };
 
 }  // namespace tessaform

@@ -254,9 +254,28 @@ HWY_INLINE V power(D d, V a, V exponent, V ofZero)
     return hn::IfThenElse(hn::Gt(a, hn::Zero(d)), hn::Exp(d, hn::Mul(exponent, hn::Log(d, a))), ofZero);
 }
 
-// Normals and shading of every hit, a vector of hits at a time.
+// Each lane's distance from the eye and its normal turned out of the
+// surface, toward the eye, as a compositor expects.
+void keepDepths(D d, const Hits& hits, std::size_t first, const Vec3& fromEye, const Vec3& inwardNormal,
+                SampleDepth* depths)
+{
+    HWY_ALIGN float distance[hn::MaxLanes(D())];
+    HWY_ALIGN float nx[hn::MaxLanes(D())];
+    HWY_ALIGN float ny[hn::MaxLanes(D())];
+    HWY_ALIGN float nz[hn::MaxLanes(D())];
+    hn::Store(hn::Sqrt(dot(fromEye, fromEye)), d, distance);
+    hn::Store(hn::Neg(inwardNormal.x), d, nx);
+    hn::Store(hn::Neg(inwardNormal.y), d, ny);
+    hn::Store(hn::Neg(inwardNormal.z), d, nz);
+    for (std::size_t lane = 0; lane < hn::Lanes(d) && first + lane < hits.count; ++lane) {
+        depths[hits.sample[first + lane]] = {distance[lane], {nx[lane], ny[lane], nz[lane]}};
+    }
+}
+
+// Normals and shading of every hit, a vector of hits at a time; depths,
+// when given, receive each hit's distance and normal.
 template <int Power, bool Rotated>
-void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours)
+void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours, SampleDepth* depths)
 {
     const DI di;
     const std::size_t laneCount = hn::Lanes(d);
@@ -285,7 +304,8 @@ void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours)
         const Vec3 difference{hn::Sub(offsets.x, estimate), hn::Sub(offsets.y, estimate), hn::Sub(offsets.z, estimate)};
         const Vec3 normal = normalize(d, difference);
 
-        const Vec3 view = normalize(d, {hn::Sub(p.x, eye.x), hn::Sub(p.y, eye.y), hn::Sub(p.z, eye.z)});
+        const Vec3 fromEye{hn::Sub(p.x, eye.x), hn::Sub(p.y, eye.y), hn::Sub(p.z, eye.z)};
+        const Vec3 view = normalize(d, fromEye);
         const V twiceViewDotNormal = hn::Mul(dot(view, normal), hn::Set(d, 2.0f));
         const Vec3 reflection{hn::NegMulAdd(twiceViewDotNormal, normal.x, view.x),
                               hn::NegMulAdd(twiceViewDotNormal, normal.y, view.y),
@@ -316,11 +336,16 @@ void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours)
         for (std::size_t lane = 0; lane < laneCount && first + lane < hits.count; ++lane) {
             colours[hits.sample[first + lane]] = {red[lane], green[lane], blue[lane]};
         }
+        if (depths != nullptr) {
+            keepDepths(d, hits, first, fromEye, normal, depths);
+        }
     }
 }
 
+// depths, when given, start as misses; only hits change them.
 template <int Power, bool Rotated>
-void traceWith(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours)
+void traceWith(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours,
+               SampleDepth* depths)
 {
     const D d;
     const std::size_t laneCount = hn::Lanes(d);
@@ -342,27 +367,32 @@ void traceWith(const SimdScene& scene, const SamplePoint* points, std::size_t co
             colours[i] = scene.background;
         }
     }
+    if (depths != nullptr) {
+        std::fill(depths, depths + count, SampleDepth{});
+    }
     Hits hits;
     marchAll<Power, Rotated>(d, scene, rays, queue, queued, hits, colours);
-    shadeHits<Power, Rotated>(d, scene, hits, colours);
+    shadeHits<Power, Rotated>(d, scene, hits, colours, depths);
 }
 
 template <int Power>
-void traceWithPower(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours)
+void traceWithPower(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours,
+                    SampleDepth* depths)
 {
     if (scene.rotated) {
-        traceWith<Power, true>(scene, points, count, colours);
+        traceWith<Power, true>(scene, points, count, colours, depths);
     } else {
-        traceWith<Power, false>(scene, points, count, colours);
+        traceWith<Power, false>(scene, points, count, colours, depths);
     }
 }
 
-void traceBatch(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours)
+void traceBatch(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours,
+                SampleDepth* depths)
 {
     if (count == 0) {
         return;
     }
-    withPower(scene.power, [&](auto power) { traceWithPower<power()>(scene, points, count, colours); });
+    withPower(scene.power, [&](auto power) { traceWithPower<power()>(scene, points, count, colours, depths); });
 }
 
 const char* targetName()
@@ -431,7 +461,13 @@ SimdTracer::SimdTracer(const FractalParams& params, const Gradient& gradient, in
 
 void SimdTracer::trace(const SamplePoint* points, std::size_t count, Colour* colours) const
 {
-    traceBatch_(scene_, points, count, colours);
+    traceBatch_(scene_, points, count, colours, nullptr);
+}
+
+void SimdTracer::traceWithDepth(const SamplePoint* points, std::size_t count, Colour* colours,
+                                SampleDepth* depths) const
+{
+    traceBatch_(scene_, points, count, colours, depths);
 }
 
 std::string SimdTracer::instructionSet() const

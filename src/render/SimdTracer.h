@@ -48,12 +48,14 @@ public:
     SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height, SimdTarget target = {});
 
     void trace(const SamplePoint* points, std::size_t count, Colour* colours) const override;
+    void traceWithDepth(const SamplePoint* points, std::size_t count, Colour* colours,
+                        SampleDepth* depths) const override;
 
     // The instruction set its kernels were compiled for, as they name it.
     std::string instructionSet() const;
 
 private:
-    using TraceBatch = void (*)(const SimdScene&, const SamplePoint*, std::size_t, Colour*);
+    using TraceBatch = void (*)(const SimdScene&, const SamplePoint*, std::size_t, Colour*, SampleDepth*);
 
     SimdScene scene_;
     std::size_t dispatchIndex_;

@@ -7,34 +7,70 @@
 
 namespace tessaform {
 
-TileAssembler::TileAssembler(const BatchTracer& tracer, int width, RowConsumer consume)
-    : tracer_(tracer), width_(width), consume_(std::move(consume)), rows_(static_cast<std::size_t>(width) * 3)
+TileAssembler::TileAssembler(const BatchTracer& tracer, int width, bool deep, DeepRowConsumer consume)
+    : tracer_(tracer),
+      width_(width),
+      deep_(deep),
+      consume_(std::move(consume)),
+      rows_(static_cast<std::size_t>(width) * 3),
+      deepRows_(deep ? static_cast<std::size_t>(width) * 3 : 0)
 {
 }
 
-bool TileAssembler::addRow(const std::uint32_t* firstPass, std::span<const GridAverage> grids)
+bool TileAssembler::addRow(const BandRow& values)
 {
     const int row = rowsAdded_++;
     if (row == 0) {
-        std::copy_n(firstPass, width_, bufferRow(1));
-        grids_.assign(grids.begin(), grids.end());
+        keepRow(1, values);
         return true;
     }
-    std::copy_n(firstPass, width_, bufferRow(2));
+    keepRow(2, values);
     if (row >= 2) {
         decideMiddleRow();
     }
-    if (!consume_(row - 1, bufferRow(1))) {
+    if (!handOnMiddleRow(row - 1)) {
         return false;
     }
-    std::copy_n(bufferRow(1), 2 * width_, bufferRow(0));
-    grids_.assign(grids.begin(), grids.end());
+    shiftUp();
+    grids_.assign(values.grids.begin(), values.grids.end());
+    gridsDeep_.assign(values.gridsDeep.begin(), values.gridsDeep.end());
     return true;
 }
 
 bool TileAssembler::finish()
 {
-    return rowsAdded_ == 0 || consume_(rowsAdded_ - 1, bufferRow(1));
+    return rowsAdded_ == 0 || handOnMiddleRow(rowsAdded_ - 1);
+}
+
+DeepPixel* TileAssembler::deepRow(int slot)
+{
+    return deep_ ? deepRows_.data() + static_cast<std::size_t>(slot) * width_ : nullptr;
+}
+
+// The first row's grids are kept at once: it is the middle row next.
+void TileAssembler::keepRow(int slot, const BandRow& values)
+{
+    std::copy_n(values.firstPass, width_, bufferRow(slot));
+    if (deep_) {
+        std::copy_n(values.firstPassDeep, width_, deepRow(slot));
+    }
+    if (slot == 1) {
+        grids_.assign(values.grids.begin(), values.grids.end());
+        gridsDeep_.assign(values.gridsDeep.begin(), values.gridsDeep.end());
+    }
+}
+
+void TileAssembler::shiftUp()
+{
+    std::copy_n(bufferRow(1), 2 * width_, bufferRow(0));
+    if (deep_) {
+        std::copy_n(deepRow(1), 2 * width_, deepRow(0));
+    }
+}
+
+bool TileAssembler::handOnMiddleRow(int row)
+{
+    return consume_(row, bufferRow(1), deepRow(1));
 }
 
 // The plain in-place order: the left neighbour is already decided, the row
@@ -51,13 +87,24 @@ void TileAssembler::decideMiddleRow()
         while (next < grids_.size() && grids_[next].column < column) {
             ++next;
         }
-        if (next < grids_.size() && grids_[next].column == column) {
-            window.at(column, 1) = grids_[next].colour;
-        } else {
-            window.at(column, 1) = traceGridAverage(tracer_, column, imageRow, window.at(column, 1));
-            ++tracedHere_;
-        }
+        smoothPixel(column, imageRow, next);
     }
+}
+
+// From the grid traced ahead when grid names this pixel's, else traced here.
+void TileAssembler::smoothPixel(int column, int imageRow, std::size_t grid)
+{
+    std::uint32_t& pixel = bufferRow(1)[column];
+    if (grid < grids_.size() && grids_[grid].column == column) {
+        pixel = grids_[grid].colour;
+        if (deep_) {
+            deepRow(1)[column] = gridsDeep_[grid];
+        }
+        return;
+    }
+    pixel = deep_ ? traceDeepGridAverage(tracer_, column, imageRow, pixel, deepRow(1)[column])
+                  : traceGridAverage(tracer_, column, imageRow, pixel);
+    ++tracedHere_;
 }
 
 }  // namespace tessaform

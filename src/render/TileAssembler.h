@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "render/AntiAliasGrid.h"
+#include "render/BandRender.h"
 #include "render/Renderer.h"
 #include "render/SampleBatch.h"
 
@@ -17,11 +18,13 @@ namespace tessaform {
 class TileAssembler {
 public:
     // tracer, set up for the whole image, traces the grids of the pixels
-    // that became edges only through a smoothed neighbour.
-    TileAssembler(const BatchTracer& tracer, int width, RowConsumer consume);
+    // that became edges only through a smoothed neighbour. With deep, every
+    // row fed must carry its float values, and the rows handed on carry
+    // renderDeepRows' values; without, they carry null.
+    TileAssembler(const BatchTracer& tracer, int width, bool deep, DeepRowConsumer consume);
 
     // grids sorted by column. False when the consumer stopped.
-    bool addRow(const std::uint32_t* firstPass, std::span<const GridAverage> grids);
+    bool addRow(const BandRow& values);
     // After the last row.
     bool finish();
 
@@ -29,13 +32,21 @@ public:
 
 private:
     std::uint32_t* bufferRow(int slot) { return rows_.data() + static_cast<std::size_t>(slot) * width_; }
+    DeepPixel* deepRow(int slot);
+    void keepRow(int slot, const BandRow& values);
+    void shiftUp();
+    bool handOnMiddleRow(int row);
     void decideMiddleRow();
+    void smoothPixel(int column, int imageRow, std::size_t grid);
 
     const BatchTracer& tracer_;
     int width_;
-    RowConsumer consume_;
+    bool deep_;
+    DeepRowConsumer consume_;
     std::vector<std::uint32_t> rows_;  // the row above (final), the row, the row below
+    std::vector<DeepPixel> deepRows_;  // their float values, with deep
     std::vector<GridAverage> grids_;   // the middle row's
+    std::vector<DeepPixel> gridsDeep_;
     int rowsAdded_ = 0;
     std::uint64_t tracedHere_ = 0;
 };

@@ -138,6 +138,10 @@ TEST(CliOptions, ATileGoesToItsNumberedPartFile)
     EXPECT_TRUE(refused({"--tile", "5/5", "-H", "4"}));
     EXPECT_TRUE(refused({"--tile", "1/2", "--engine", "reference"}));
     EXPECT_TRUE(refused({"--tile", "1/2", "--animation", "film.toml"}));
+    EXPECT_TRUE(parse({"--tile", "1/2", "--deep"}).options->deep);
+    EXPECT_FALSE(parse({"--tile", "1/2"}).options->deep);
+    EXPECT_TRUE(refused({"--deep"}));
+    EXPECT_TRUE(refused({"--deep", "--animation", "film.toml"}));
 }
 
 TEST(CliOptions, HelpIsNotAnError)

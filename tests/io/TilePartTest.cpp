@@ -1,22 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <zlib.h>
 #include <cstdint>
+
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "io/TilePart.h"
+#include "io/TilePartFormat.h"
 #include "io/TilePartSet.h"
+#include "support/DeepRows.h"
 
 namespace tessaform {
 namespace {
-
-struct PartRow {
-    std::vector<std::uint32_t> firstPass;
-    std::vector<GridAverage> grids;
-};
 
 // Rows 2 and 3 of a 5 x 4 image, the second of two tiles.
 TilePartHeader smallHeader()
@@ -28,17 +29,32 @@ TilePartHeader smallHeader()
     return header;
 }
 
-const std::vector<PartRow> kRows = {
-    {{0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x0D0E0F}, {{1, 0x112233}, {3, 0x445566}}},
-    {{0xFFFFFF, 0, 0x808080, 0, 0xFFFFFF}, {}},
+const std::vector<TilePartRow> kRows = {
+    {{0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x0D0E0F}, {{1, 0x112233}, {3, 0x445566}}, {}, {}},
+    {{0xFFFFFF, 0, 0x808080, 0, 0xFFFFFF}, {}, {}, {}},
 };
 
-std::string partBytes(const TilePartHeader& header, const std::vector<PartRow>& rows)
+// kRows with float values of every kind: a miss, a NaN, a negative zero.
+std::vector<TilePartRow> deepRows()
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const DeepPixel miss{{0.4f, 0.5f, 0.6f}, {0.4f, 0.5f, 0.6f}, 0.0f, inf, {0.0f, -0.0f, 0.0f}};
+    const DeepPixel hit{{0.1f, 2.5f, -0.25f}, {std::nanf("7"), 0.3f, 1e-40f}, 0.5625f, 3.25f, {0.6f, 0.0f, -0.8f}};
+    std::vector<TilePartRow> rows = kRows;
+    for (TilePartRow& row : rows) {
+        row.firstPassDeep = {miss, hit, miss, hit, hit};
+        row.gridsDeep.assign(row.grids.size(), hit);
+    }
+    rows[0].gridsDeep[1] = miss;
+    return rows;
+}
+
+std::string partBytes(const TilePartHeader& header, const std::vector<TilePartRow>& rows)
 {
     std::FILE* file = std::tmpfile();
     TilePartWriter writer(file, header);
-    for (const PartRow& row : rows) {
-        writer.writeRow(row.firstPass.data(), row.grids);
+    for (const TilePartRow& row : rows) {
+        writer.writeRow(row.values());
     }
     EXPECT_TRUE(writer.finish());
     std::string bytes(static_cast<std::size_t>(std::ftell(file)), '\0');
@@ -50,7 +66,7 @@ std::string partBytes(const TilePartHeader& header, const std::vector<PartRow>& 
 
 struct ReadPart {
     TilePartHeader header;
-    std::vector<PartRow> rows;
+    std::vector<TilePartRow> rows;
 };
 
 Result<ReadPart> readPart(const std::string& bytes)
@@ -63,8 +79,8 @@ Result<ReadPart> readPart(const std::string& bytes)
     }
     ReadPart part{*header, {}};
     for (int row = header->firstRow; row < header->endRow; ++row) {
-        PartRow read;
-        if (Result<void> ok = reader.readRow(read.firstPass, read.grids); !ok) {
+        TilePartRow read;
+        if (Result<void> ok = reader.readRow(read); !ok) {
             return Failure{ok.error()};
         }
         part.rows.push_back(read);
@@ -75,25 +91,60 @@ Result<ReadPart> readPart(const std::string& bytes)
     return part;
 }
 
+TilePartHeader deepHeader()
+{
+    TilePartHeader header = smallHeader();
+    header.deep = true;
+    return header;
+}
+
 TEST(TilePartTest, ReadsBackWhatWasWritten)
 {
-    const Result<ReadPart> part = readPart(partBytes(smallHeader(), kRows));
-    ASSERT_TRUE(part) << part.error();
-    EXPECT_EQ(part->header.simdTarget, "AVX2");
-    EXPECT_EQ(part->header.tile, 2);
-    EXPECT_EQ(part->header.firstRow, 2);
-    EXPECT_EQ(part->header.gradient->count(), 2);
-    ASSERT_EQ(part->rows.size(), 2u);
-    for (std::size_t i = 0; i < kRows.size(); ++i) {
-        EXPECT_EQ(part->rows[i].firstPass, kRows[i].firstPass);
-        EXPECT_EQ(part->rows[i].grids, kRows[i].grids);
+    for (const bool deep : {false, true}) {
+        const std::vector<TilePartRow> rows = deep ? deepRows() : kRows;
+        const Result<ReadPart> part = readPart(partBytes(deep ? deepHeader() : smallHeader(), rows));
+        ASSERT_TRUE(part) << part.error();
+        EXPECT_EQ(part->header.simdTarget, "AVX2");
+        EXPECT_EQ(part->header.tile, 2);
+        EXPECT_EQ(part->header.firstRow, 2);
+        EXPECT_EQ(part->header.gradient->count(), 2);
+        EXPECT_EQ(part->header.deep, deep);
+        ASSERT_EQ(part->rows.size(), 2u);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(part->rows[i].firstPass, rows[i].firstPass);
+            EXPECT_EQ(part->rows[i].grids, rows[i].grids);
+            EXPECT_TRUE(sameBits(part->rows[i].firstPassDeep, rows[i].firstPassDeep)) << "row " << i;
+            EXPECT_TRUE(sameBits(part->rows[i].gridsDeep, rows[i].gridsDeep)) << "row " << i;
+        }
     }
+}
+
+// A part of the format's first version (no flags word) is a part without
+// float values.
+TEST(TilePartTest, FirstVersionPartsAreStillRead)
+{
+    std::string bytes = partBytes(smallHeader(), kRows);
+    const std::size_t version = kTilePartMagic.size();
+    bytes.erase(version + 4, 4);
+    bytes[version] = '\1';
+    bytes.resize(bytes.size() - 4);
+    unsigned char crc[4];
+    putLittleEndian(static_cast<std::uint32_t>(
+                        crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()))),
+                    crc);
+    bytes.append(reinterpret_cast<const char*>(crc), 4);
+    const Result<ReadPart> part = readPart(bytes);
+    ASSERT_TRUE(part) << part.error();
+    EXPECT_FALSE(part->header.deep);
+    EXPECT_EQ(part->rows[0].grids, kRows[0].grids);
+    bytes[version] = '\3';
+    EXPECT_EQ(readPart(bytes).error(), "damaged: unknown format version 3");
 }
 
 // Whatever a cut or a changed byte hits, the part is refused.
 TEST(TilePartTest, EveryCutAndEveryChangedByteIsRefused)
 {
-    const std::string bytes = partBytes(smallHeader(), kRows);
+    const std::string bytes = partBytes(deepHeader(), deepRows());
     for (std::size_t length = 0; length < bytes.size(); ++length) {
         const Result<ReadPart> part = readPart(bytes.substr(0, length));
         ASSERT_FALSE(part) << "cut at " << length;
@@ -131,11 +182,11 @@ TEST(TilePartTest, GridsOnTheBorderOrOutOfOrderAreRefused)
     const std::vector<std::vector<GridAverage>> badGrids = {
         {{0, 1}}, {{4, 1}}, {{2, 1}, {2, 1}}, {{3, 1}, {1, 1}}, {{1, 1}, {2, 1}, {3, 1}, {3, 1}}};
     for (const std::vector<GridAverage>& grids : badGrids) {
-        std::vector<PartRow> rows = kRows;
+        std::vector<TilePartRow> rows = kRows;
         rows[0].grids = grids;
         EXPECT_EQ(readPart(partBytes(smallHeader(), rows)).error().rfind("damaged: ", 0), 0u);
     }
-    std::vector<PartRow> lastRowWithGrids = kRows;
+    std::vector<TilePartRow> lastRowWithGrids = kRows;
     lastRowWithGrids[1].grids = {{2, 1}};
     EXPECT_EQ(readPart(partBytes(smallHeader(), lastRowWithGrids)).error(), "damaged: too many grids in row 3");
 }
@@ -179,6 +230,17 @@ TEST(TilePartTest, APartSetIsOrderedAndChecked)
         testCase.change(set);
         EXPECT_EQ(orderTileParts(set).error(), testCase.error);
     }
+}
+
+TEST(TilePartTest, AnOutputOfFloatValuesNeedsEveryPartDeep)
+{
+    std::vector<NamedTilePart> parts = {tilePart(1, 3, 10), tilePart(2, 3, 10), tilePart(3, 3, 10)};
+    parts[0].header.deep = true;
+    parts[2].header.deep = true;
+    EXPECT_EQ(checkPartsCarryFloatValues(parts, "poster.exr").error(),
+              "poster.exr needs parts rendered with --deep; part_2 was rendered without");
+    parts[1].header.deep = true;
+    EXPECT_TRUE(checkPartsCarryFloatValues(parts, "poster.exr"));
 }
 
 }  // namespace

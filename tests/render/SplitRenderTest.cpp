@@ -9,6 +9,7 @@
 #include "render/BandRender.h"
 #include "render/SimdTracer.h"
 #include "render/TileAssembler.h"
+#include "support/DeepRows.h"
 #include "support/RecordingObserver.h"
 #include "support/RenderToPixels.h"
 
@@ -17,20 +18,25 @@ namespace {
 
 struct Split {
     std::vector<std::uint32_t> pixels;
+    std::vector<DeepPixel> deep;
     std::uint64_t gridsHandedOver = 0;
     std::uint64_t gridsTracedAtAssembly = 0;
 };
 
 // Renders the image as tiles bands of rows, each on its own, then assembles
-// them in order.
+// them in order, with float values when deep.
 Split renderSplit(const FractalParams& params, int width, int height, int tiles, unsigned threads, int stripRows,
-                  SimdTarget target = {})
+                  SimdTarget target = {}, bool deep = false)
 {
     Split split;
     const SimdTracer tracer(params, neutralGradient(), width, height, target);
-    TileAssembler assembler(tracer, width, [&](int row, const std::uint32_t* pixels) {
+    TileAssembler assembler(tracer, width, deep, [&](int row, const std::uint32_t* pixels, const DeepPixel* values) {
         EXPECT_EQ(static_cast<std::size_t>(row) * static_cast<std::size_t>(width), split.pixels.size());
         split.pixels.insert(split.pixels.end(), pixels, pixels + width);
+        EXPECT_EQ(values != nullptr, deep);
+        if (values != nullptr) {
+            split.deep.insert(split.deep.end(), values, values + width);
+        }
         return true;
     });
     for (int tile = 0; tile < tiles; ++tile) {
@@ -38,10 +44,12 @@ Split renderSplit(const FractalParams& params, int width, int height, int tiles,
         int nextRow = height * tile / tiles;
         const RenderOutcome outcome = renderBand(
             params, neutralGradient(), width, height, nextRow, height * (tile + 1) / tiles, observer, threads, target,
-            [&](int row, const std::uint32_t* firstPass, std::span<const GridAverage> grids) {
+            deep,
+            [&](int row, const BandRow& values) {
                 EXPECT_EQ(row, nextRow++);
-                split.gridsHandedOver += grids.size();
-                return assembler.addRow(firstPass, grids);
+                EXPECT_EQ(values.gridsDeep.size(), deep ? values.grids.size() : 0u);
+                split.gridsHandedOver += values.grids.size();
+                return assembler.addRow(values);
             },
             stripRows);
         EXPECT_EQ(outcome, RenderOutcome::Completed);
@@ -78,6 +86,33 @@ TEST(SplitRenderTest, AssembledTilesAreTheImageOfOneRender)
             }
         }
     }
+}
+
+// Deep tiles carry the float values through to the bit, whatever the tiling.
+TEST(SplitRenderTest, DeepTilesAssembleToTheFloatValuesOfOneRender)
+{
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{61, 47}, {9, 2}};
+    std::uint64_t tracedAtAssembly = 0;
+    for (const auto& size : sizes) {
+        const DeepImage whole = renderDeepImage(edgyScene(), neutralGradient(), size.width, size.height, kFast);
+        for (const int tiles : {1, 2, 3, 7}) {
+            for (const int stripRows : {0, 2}) {
+                if (tiles > size.height) {
+                    continue;
+                }
+                const Split split =
+                    renderSplit(edgyScene(), size.width, size.height, tiles, 0, stripRows, SimdTarget(), true);
+                EXPECT_EQ(split.pixels, whole.pixels);
+                EXPECT_TRUE(sameBits(split.deep, whole.deep))
+                    << size.width << " x " << size.height << " in " << tiles << " tiles, strips of " << stripRows;
+                tracedAtAssembly += split.gridsTracedAtAssembly;
+            }
+        }
+    }
+    EXPECT_GT(tracedAtAssembly, 0u) << "the grids traced at assembly carry float values too";
 }
 
 // Tiles and their assembly on an instruction set other than the best give
