@@ -51,9 +51,16 @@ Result<void> writeImageFile(const std::string& fileName, const std::uint32_t* pi
 Result<void> writeImageFileByRows(const std::string& fileName, int width, int height, std::span<const PngText> texts,
                                   const std::function<Result<void>(ImageRowWriter& writer)>& produce)
 {
+    return writeImageFileByRows(fileName, width, height, imageFormatFor(fileName).defaultEncoding(), texts, produce);
+}
+
+Result<void> writeImageFileByRows(const std::string& fileName, int width, int height, const ImageEncoding& encoding,
+                                  std::span<const PngText> texts,
+                                  const std::function<Result<void>(ImageRowWriter& writer)>& produce)
+{
     const ImageFormat& format = imageFormatFor(fileName);
     return replaceFileAtomically(fileName, [&](const std::string& temporaryPath) {
-        return writeRows(format, temporaryPath, {width, height, RowOrder::TopFirst, {}}, texts, produce);
+        return writeRows(format, temporaryPath, {width, height, RowOrder::TopFirst, encoding}, texts, produce);
     });
 }
 

@@ -23,10 +23,13 @@ Result<void> writeImage(const ImageFormat& format, const std::string& fileName, 
 Result<void> writeImageFile(const std::string& fileName, const std::uint32_t* pixels, int width, int height,
                             std::span<const PngText> texts = {});
 
-// Lets produce write every row of fileName, top row first, through a
-// temporary file that replaces the target only when produce and the writer
-// both succeeded.
+// Lets produce write every row of fileName, top row first, in the encoding
+// given (the format's default when none is), through a temporary file that
+// replaces the target only when produce and the writer both succeeded.
 Result<void> writeImageFileByRows(const std::string& fileName, int width, int height, std::span<const PngText> texts,
+                                  const std::function<Result<void>(ImageRowWriter& writer)>& produce);
+Result<void> writeImageFileByRows(const std::string& fileName, int width, int height, const ImageEncoding& encoding,
+                                  std::span<const PngText> texts,
                                   const std::function<Result<void>(ImageRowWriter& writer)>& produce);
 
 }  // namespace tessaform
