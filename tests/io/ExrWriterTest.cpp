@@ -141,5 +141,28 @@ TEST_F(ExrWriterTest, RowsWithoutFloatValuesAreRefusedAndLeaveNoFile)
     EXPECT_EQ(fileBytes(scratch_.filePath("a.exr")), "");
 }
 
+// The library writes the table of blocks while letting the file go, and
+// keeps quiet about a failure then: the writer must not.
+TEST_F(ExrWriterTest, AFullDiskFailsTheImage)
+{
+    const std::vector<DeepPixel> row(kWidth);
+    const std::vector<std::uint32_t> pixels(kWidth, 0u);
+    // A short text: the header fits the library's buffer, so the failure
+    // comes late.
+    const std::vector<PngText> texts{{"Software", "Tessaform", false}};
+    Result<std::unique_ptr<ImageRowWriter>> writer =
+        exrImageFormat().openRowWriter("/dev/full", {kWidth, kHeight, RowOrder::TopFirst, {16, true}}, texts);
+    ASSERT_TRUE(writer.ok()) << writer.error();
+    Result<void> written;
+    for (int y = 0; y < kHeight && written.ok(); ++y) {
+        written = writer.value()->writeRow(pixels.data(), row.data());
+    }
+    if (written.ok()) {
+        written = writer.value()->finish();
+    }
+    ASSERT_FALSE(written.ok());
+    EXPECT_NE(written.error().find("No space left on device"), std::string::npos) << written.error();
+}
+
 }  // namespace
 }  // namespace tessaform
