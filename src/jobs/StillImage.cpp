@@ -9,7 +9,8 @@
 namespace tessaform {
 namespace {
 
-// Each row goes to the file as soon as it is final.
+// Each row goes to the file as soon as it is final. outcome tells how the
+// render ended when no row failed to be written.
 Result<void> renderInto(ImageRowWriter& writer, const StillImage& image, const FractalParams& params,
                         const Gradient& gradient, const RenderSettings& settings, RenderObserver& observer,
                         RenderOutcome& outcome)
@@ -19,15 +20,17 @@ Result<void> renderInto(ImageRowWriter& writer, const StillImage& image, const F
         rowWritten = writer.writeRow(pixels, deep);
         return rowWritten.ok();
     };
-    outcome = imageFormatFor(image.fileName).rowsNeedDeepValues(image.encoding)
-                  ? renderDeepRows(
-                        params, gradient, image.width, image.height, observer, settings,
-                        [&](int, const std::uint32_t* pixels, const DeepPixel* deep) { return write(pixels, deep); })
-                  : renderRows(params, gradient, image.width, image.height, observer, settings,
-                               [&](int, const std::uint32_t* pixels) { return write(pixels, nullptr); });
+    const RenderOutcome rendered =
+        imageFormatFor(image.fileName).rowsNeedDeepValues(image.encoding)
+            ? renderDeepRows(
+                  params, gradient, image.width, image.height, observer, settings,
+                  [&](int, const std::uint32_t* pixels, const DeepPixel* deep) { return write(pixels, deep); })
+            : renderRows(params, gradient, image.width, image.height, observer, settings,
+                         [&](int, const std::uint32_t* pixels) { return write(pixels, nullptr); });
     if (!rowWritten) {
         return rowWritten;
     }
+    outcome = rendered;
     if (outcome != RenderOutcome::Completed) {
         return Failure{"the render did not complete"};
     }
