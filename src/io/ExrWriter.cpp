@@ -23,6 +23,10 @@
 namespace tessaform {
 namespace {
 
+constexpr std::array<const char*, 4> kColourChannels{"R", "G", "B", "A"};
+constexpr const char* kDepthChannel = "Z";
+constexpr std::array<const char*, 3> kNormalChannels{"N.X", "N.Y", "N.Z"};
+
 // One pixel as the frame buffer slices read it.
 struct ExrPixel {
     std::array<half, 4> rgba;
@@ -56,10 +60,11 @@ Imf::Header exrHeader(const ImageShape& shape, std::span<const PngText> texts)
     Imf::Header header(shape.width, shape.height);
     header.compression() = Imf::ZIP_COMPRESSION;
     header.lineOrder() = Imf::INCREASING_Y;
-    for (const char* name : {"R", "G", "B", "A"}) {
+    for (const char* name : kColourChannels) {
         header.channels().insert(name, Imf::Channel(Imf::HALF));
     }
-    for (const char* name : {"Z", "N.X", "N.Y", "N.Z"}) {
+    header.channels().insert(kDepthChannel, Imf::Channel(Imf::FLOAT));
+    for (const char* name : kNormalChannels) {
         header.channels().insert(name, Imf::Channel(Imf::FLOAT));
     }
     for (const PngText& text : texts) {
@@ -76,15 +81,13 @@ Imf::FrameBuffer rowSlices(std::vector<ExrPixel>& row)
     char* base = reinterpret_cast<char*>(row.data());
     const std::size_t stride = sizeof(ExrPixel);
     Imf::FrameBuffer slices;
-    const std::array<const char*, 4> colourNames{"R", "G", "B", "A"};
-    for (std::size_t channel = 0; channel < colourNames.size(); ++channel) {
-        slices.insert(colourNames[channel],
+    for (std::size_t channel = 0; channel < kColourChannels.size(); ++channel) {
+        slices.insert(kColourChannels[channel],
                       Imf::Slice(Imf::HALF, base + offsetof(ExrPixel, rgba) + channel * sizeof(half), stride, 0));
     }
-    slices.insert("Z", Imf::Slice(Imf::FLOAT, base + offsetof(ExrPixel, depth), stride, 0));
-    const std::array<const char*, 3> normalNames{"N.X", "N.Y", "N.Z"};
-    for (std::size_t axis = 0; axis < normalNames.size(); ++axis) {
-        slices.insert(normalNames[axis],
+    slices.insert(kDepthChannel, Imf::Slice(Imf::FLOAT, base + offsetof(ExrPixel, depth), stride, 0));
+    for (std::size_t axis = 0; axis < kNormalChannels.size(); ++axis) {
+        slices.insert(kNormalChannels[axis],
                       Imf::Slice(Imf::FLOAT, base + offsetof(ExrPixel, normal) + axis * sizeof(float), stride, 0));
     }
     return slices;
