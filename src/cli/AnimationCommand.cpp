@@ -10,6 +10,7 @@
 #include "anim/FrameList.h"
 #include "anim/KeyframeFile.h"
 #include "cli/GradientChoice.h"
+#include "cli/OutputEncoding.h"
 #include "cli/ProgressReporter.h"
 #include "jobs/FilmFrames.h"
 #include "jobs/FilmOutputs.h"
@@ -155,9 +156,13 @@ ExitCode runAnimation(const CliOptions& options)
         printManifest({});
         return ExitCode::Success;
     }
-    const Result<FilmOutputs> outputs = planFilmOutputs(options.animationOutputs, frames.size());
+    Result<FilmOutputs> outputs = planFilmOutputs(options.animationOutputs, frames.size());
     if (!outputs) {
         return fail(ExitCode::UsageError, "-o " + outputs.error());
+    }
+    // Checked when the options were read.
+    for (FrameImages& images : outputs.value().images) {
+        images.encoding = *outputEncoding(images.names.nameFor(0), options.encodingRequest);
     }
     GradientSlot gradient;
     if (Result<void> loaded = loadGradientFor(options, nullptr, gradient); !loaded) {

@@ -6,8 +6,10 @@
 
 #include "anim/Animation.h"
 #include "anim/FrameList.h"
+#include "cli/OutputEncoding.h"
 #include "io/ImageFormats.h"
 #include "io/TgaWriter.h"
+#include "io/VideoWriter.h"
 #include "jobs/FrameNames.h"
 #include "jobs/ProgramTitle.h"
 #include "params/ParamFields.h"
@@ -74,6 +76,11 @@ void defineOptions(CLI::App& app, RawOptions& raw)
                    "Output image: " + imageOutputChoices() +
                        "; with --animation a name with a frame number (julia_%05d.png) or a film (.mp4, .mkv, "
                        ".webm), repeatable");
+    app.add_option("--bit-depth", o.encodingRequest.bitDepth,
+                   "Bits per colour channel of a .png output: 8 (default) or 16")
+        ->check(CLI::IsMember({8, 16}));
+    app.add_flag("--alpha", o.encodingRequest.alpha,
+                 "A transparent background (a .png output; an .exr output always has it), edge pixels partly so");
     app.add_option(
         "--save-params", o.saveParamsFile,
         "Write the effective parameters to this .j4d file, or to a .toml scene file, which keeps the looks too");
@@ -99,6 +106,21 @@ void defineOptions(CLI::App& app, RawOptions& raw)
         ->check(CLI::PositiveNumber);
 }
 
+// Films stay 8-bit and opaque; each image must offer what was asked.
+Result<void> checkAnimationEncodings(const RawOptions& raw)
+{
+    for (const std::string& output : raw.options.animationOutputs) {
+        if (namesVideo(output) && raw.options.encodingRequest.any()) {
+            return Failure{"--bit-depth and --alpha are for images; the film " + output + " stays 8-bit"};
+        }
+        if (Result<ImageEncoding> encoding = outputEncoding(output, raw.options.encodingRequest);
+            !namesVideo(output) && !encoding) {
+            return Failure{encoding.error()};
+        }
+    }
+    return {};
+}
+
 constexpr std::string_view kPartSuffix = ".tfpart";
 
 // A tile goes to a part file, whose name may hold the tile number.
@@ -119,6 +141,9 @@ Result<void> convertTile(RawOptions& raw)
         return Failure{"--tile " + *raw.tile + ": more tiles than the image has rows"};
     }
     o.tile = *tile;
+    if (o.encodingRequest.any()) {
+        return Failure{"--bit-depth and --alpha choose an image's encoding; a tile is written to a part file"};
+    }
     if (raw.outputs.size() > 1) {
         return Failure{"--output: a tile is one part file"};
     }
@@ -154,6 +179,11 @@ Result<void> convertOutputs(RawOptions& raw)
         if (!raw.outputs.empty()) {
             o.outputFile = raw.outputs.front();
         }
+        Result<ImageEncoding> encoding = outputEncoding(o.outputFile, o.encodingRequest);
+        if (!encoding) {
+            return Failure{encoding.error()};
+        }
+        o.encoding = *encoding;
         return {};
     }
     o.animationOutputs = raw.outputs.empty() ? std::vector<std::string>{"julia_%05d.png"} : raw.outputs;
@@ -174,7 +204,7 @@ Result<void> convertOutputs(RawOptions& raw)
     if (raw.claimTimeout) {
         o.claimTimeout = std::chrono::seconds(*raw.claimTimeout);
     }
-    return {};
+    return checkAnimationEncodings(raw);
 }
 
 // Checks every --set before any file is read, so usage errors never depend
@@ -195,7 +225,7 @@ Result<void> convertAssignments(RawOptions& raw)
 
 ParsedCommandLine parseCommandLine(int argc, const char* const* argv)
 {
-    CLI::App app{"Renders a slice of a quaternion Julia set to a TGA or PNG image.", "tessaform-render"};
+    CLI::App app{"Renders a slice of a quaternion Julia set to a TGA, PNG or OpenEXR image.", "tessaform-render"};
     app.footer(
         "Part files of a still split with --tile are joined by 'tessaform-render assemble PART... -o IMAGE' "
         "(see assemble --help).");

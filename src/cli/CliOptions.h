@@ -7,7 +7,9 @@
 
 #include "base/Result.h"
 #include "cli/FieldAssignment.h"
+#include "cli/OutputEncoding.h"
 #include "cli/TaskShare.h"
+#include "io/ImageFormats.h"
 #include "jobs/FilmFrames.h"
 #include "render/RenderSettings.h"
 
@@ -21,6 +23,8 @@ struct CliOptions {
     int height = 768;
     RenderSettings engine;                 // which engine, how many threads
     std::string outputFile = "Julia.tga";  // a still's image
+    EncodingRequest encodingRequest;       // --bit-depth and --alpha, checked against every output
+    ImageEncoding encoding;                // the still's
     std::optional<std::string> saveParamsFile;
     bool render = true;  // false when only --save-params or --save-animation was asked for
     bool quiet = false;

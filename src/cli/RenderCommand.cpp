@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <string>
 
 #include "cli/AnimationCommand.h"
@@ -13,48 +12,15 @@
 #include "cli/ProgressReporter.h"
 #include "cli/SplitCommands.h"
 #include "cli/ToolkitMessages.h"
-#include "io/ImageOutput.h"
 #include "jobs/FrameBuffer.h"
 #include "jobs/ImageMetadata.h"
 #include "jobs/KeyframeFileIo.h"
 #include "jobs/ParamFileIo.h"
 #include "jobs/SceneFile.h"
-#include "render/Renderer.h"
+#include "jobs/StillImage.h"
 
 namespace tessaform {
 namespace {
-
-// Each row goes to the file as soon as it is final.
-Result<void> renderInto(ImageRowWriter& writer, const FractalParams& params, const Gradient& gradient,
-                        const CliOptions& options, ProgressReporter& progress)
-{
-    Result<void> rowWritten;
-    const RenderOutcome outcome = renderRows(params, gradient, options.width, options.height, progress, options.engine,
-                                             [&](int, const std::uint32_t* pixels) {
-                                                 rowWritten = writer.writeRow(pixels, nullptr);
-                                                 return rowWritten.ok();
-                                             });
-    if (!rowWritten) {
-        return rowWritten;
-    }
-    if (outcome != RenderOutcome::Completed) {
-        return Failure{"Render interrupted; nothing written"};
-    }
-    return {};
-}
-
-// The image's temporary file goes with the exception when memory runs out.
-Result<void> renderToImageFile(const CliOptions& options, const FractalParams& params, const Gradient& gradient,
-                               ProgressReporter& progress)
-{
-    try {
-        return writeImageFileByRows(
-            options.outputFile, options.width, options.height, imageMetadata(params, gradient),
-            [&](ImageRowWriter& writer) { return renderInto(writer, params, gradient, options, progress); });
-    } catch (const std::bad_alloc&) {
-        return Failure{notEnoughMemoryText(options.width, options.height)};
-    }
-}
 
 ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
                       const std::shared_ptr<const Gradient>& imageGradient)
@@ -69,10 +35,15 @@ ExitCode renderToFile(const CliOptions& options, const FractalParams& params,
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, options.quiet));
     stopRenderingOnInterrupt();
-    const Result<void> written = renderToImageFile(options, params, **gradient, progress);
+    const Result<RenderOutcome> rendered =
+        renderStillImage({options.outputFile, options.encoding, options.width, options.height}, params, **gradient,
+                         options.engine, progress);
     progress.finish();
-    if (!written) {
-        return fail(ExitCode::RuntimeFailure, written.error());
+    if (!rendered) {
+        return fail(ExitCode::RuntimeFailure, rendered.error());
+    }
+    if (*rendered != RenderOutcome::Completed) {
+        return fail(ExitCode::RuntimeFailure, "Render interrupted; nothing written");
     }
     return ExitCode::Success;
 }
@@ -81,7 +52,7 @@ ExitCode run(const CliOptions& options)
 {
     FractalParams params = defaultParams();
     std::shared_ptr<const Gradient> imageGradient;
-    if (options.paramsFile && isPngFile(*options.paramsFile)) {
+    if (options.paramsFile && isParameterImage(*options.paramsFile)) {
         const Result<ImageParams> image = readImageParams(*options.paramsFile);
         if (!image) {
             return fail(ExitCode::RuntimeFailure, image.error());

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "io/ExrWriter.h"
 #include "io/PngWriter.h"
 #include "io/TgaWriter.h"
 
@@ -23,23 +24,46 @@ std::string outputChoice(const ImageFormat& format)
 {
     std::string choice(format.extension);
     if (format.carriesParameters) {
-        choice += " for a " + std::string(format.name) + " that also carries its parameters";
+        const bool vowel = std::string_view("AEIOU").find(format.name.front()) != std::string_view::npos;
+        choice += (vowel ? " for an " : " for a ") + std::string(format.name) + " that also carries its parameters";
     }
     return choice;
 }
 
+void addDialogFilters(const ImageFormat& format, std::vector<std::string>& filters)
+{
+    for (const DialogChoice& choice : format.dialogChoices) {
+        filters.emplace_back(choice.filter);
+    }
+}
+
+template <typename Wanted>
+std::vector<const ImageFormat*> formatsWhere(Wanted wanted)
+{
+    std::vector<const ImageFormat*> chosen;
+    for (const ImageFormat* format : imageFormats()) {
+        if (wanted(*format)) {
+            chosen.push_back(format);
+        }
+    }
+    return chosen;
+}
+
 }  // namespace
 
-std::string ImageFormat::dialogFilter() const
+ImageEncoding ImageFormat::defaultEncoding() const
 {
-    std::string filter = "*";
-    filter += extension;
-    return filter;
+    return dialogChoices.empty() ? ImageEncoding{} : dialogChoices.front().encoding;
+}
+
+bool ImageFormat::rowsNeedDeepValues(const ImageEncoding& encoding) const
+{
+    return needsDeepRows != nullptr && needsDeepRows(encoding);
 }
 
 std::span<const ImageFormat* const> imageFormats()
 {
-    static const std::array<const ImageFormat*, 2> formats{&tgaImageFormat(), &pngImageFormat()};
+    static const std::array<const ImageFormat*, 3> formats{&tgaImageFormat(), &pngImageFormat(), &exrImageFormat()};
     return formats;
 }
 
@@ -52,18 +76,26 @@ const ImageFormat& imageFormatFor(const std::string& fileName)
     return named != formats.end() ? **named : *formats.front();
 }
 
-ImageEncoding encodingForFilter(std::string_view)
+ImageEncoding encodingForFilter(std::string_view filter)
 {
+    for (const ImageFormat* format : imageFormats()) {
+        for (const DialogChoice& choice : format->dialogChoices) {
+            if (choice.filter == filter) {
+                return choice.encoding;
+            }
+        }
+    }
     return {};
 }
 
 std::vector<std::string> imageSaveFilters(const std::string& initialName)
 {
     const ImageFormat& initial = imageFormatFor(initialName);
-    std::vector<std::string> filters{initial.dialogFilter()};
+    std::vector<std::string> filters;
+    addDialogFilters(initial, filters);
     for (const ImageFormat* format : imageFormats()) {
         if (format != &initial) {
-            filters.push_back(format->dialogFilter());
+            addDialogFilters(*format, filters);
         }
     }
     return filters;
@@ -80,6 +112,30 @@ std::string imageOutputChoices()
         choices += outputChoice(*formats[index]);
     }
     return choices;
+}
+
+std::vector<const ImageFormat*> imageFormatsOffering(int bitDepth)
+{
+    return formatsWhere([&](const ImageFormat& format) {
+        return std::find(format.bitDepths.begin(), format.bitDepths.end(), bitDepth) != format.bitDepths.end();
+    });
+}
+
+std::vector<const ImageFormat*> imageFormatsWithAlpha()
+{
+    return formatsWhere([](const ImageFormat& format) { return format.alpha != AlphaChannel::None; });
+}
+
+std::string extensionsOf(std::span<const ImageFormat* const> formats)
+{
+    std::string names;
+    for (std::size_t index = 0; index < formats.size(); ++index) {
+        if (index > 0) {
+            names += index + 1 == formats.size() ? " or " : ", ";
+        }
+        names += formats[index]->extension;
+    }
+    return names;
 }
 
 }  // namespace tessaform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +18,17 @@ namespace tessaform {
 struct ImageEncoding {
     int bitDepth = 8;    // bits per colour channel
     bool alpha = false;  // the background transparent
+
+    bool operator==(const ImageEncoding&) const = default;
+};
+
+// Whether a format keeps alpha.
+enum class AlphaChannel { None, Optional, Always };
+
+// One entry of a save dialog's filter list and the encoding it stands for.
+struct DialogChoice {
+    std::string_view filter;  // e.g. "*.png (16-bit)"
+    ImageEncoding encoding;
 };
 
 struct ImageShape {
@@ -42,9 +54,16 @@ struct ImageFormat {
     // Whether rows must come with their float values in this encoding;
     // null: never.
     bool (*needsDeepRows)(const ImageEncoding& encoding) = nullptr;
+    // The bit depths a user may choose among; empty where the format has
+    // its own (OpenEXR's half floats).
+    std::span<const int> bitDepths;
+    AlphaChannel alpha = AlphaChannel::None;
+    // The encodings it is written in, each with its save dialog filter;
+    // the first is the one a plain name gets.
+    std::span<const DialogChoice> dialogChoices;
 
-    // The save dialog's filter, e.g. "*.tga".
-    std::string dialogFilter() const;
+    ImageEncoding defaultEncoding() const;
+    bool rowsNeedDeepValues(const ImageEncoding& encoding) const;
 };
 
 // Every format, the one a name of no known extension is written in first.
@@ -57,12 +76,19 @@ const ImageFormat& imageFormatFor(const std::string& fileName);
 // e.g. 16 bits for "*.png (16-bit)".
 ImageEncoding encodingForFilter(std::string_view filter);
 
-// Every format's filter, the one initialName is written in first, so that
-// the dialog starts on it.
+// Every format's filters, those of initialName's format first, so that the
+// dialog starts on it.
 std::vector<std::string> imageSaveFilters(const std::string& initialName);
 
 // The output names an option takes, for help texts: ".tga, or .png for a
 // PNG that also carries its parameters".
 std::string imageOutputChoices();
+
+// The formats whose user may choose bitDepth, and those that keep alpha.
+std::vector<const ImageFormat*> imageFormatsOffering(int bitDepth);
+std::vector<const ImageFormat*> imageFormatsWithAlpha();
+
+// Their extensions for a message: ".png or .exr".
+std::string extensionsOf(std::span<const ImageFormat* const> formats);
 
 }  // namespace tessaform

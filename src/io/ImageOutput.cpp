@@ -51,7 +51,7 @@ Result<void> writeImageFile(const std::string& fileName, const std::uint32_t* pi
 Result<void> writeImageFileByRows(const std::string& fileName, int width, int height, std::span<const PngText> texts,
                                   const std::function<Result<void>(ImageRowWriter& writer)>& produce)
 {
-    return writeImageFileByRows(fileName, width, height, ImageEncoding{}, texts, produce);
+    return writeImageFileByRows(fileName, width, height, imageFormatFor(fileName).defaultEncoding(), texts, produce);
 }
 
 Result<void> writeImageFileByRows(const std::string& fileName, int width, int height, const ImageEncoding& encoding,

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <array>
 #include <cerrno>
 #include <csetjmp>
 #include <cstring>
@@ -163,11 +164,27 @@ Result<void> PngRowWriter::finish()
     return {};
 }
 
+// Float values give the 16-bit channels and alpha.
+bool needsDeepRows(const ImageEncoding& encoding)
+{
+    return encoding.bitDepth > 8 || encoding.alpha;
+}
+
 }  // namespace
 
 const ImageFormat& pngImageFormat()
 {
-    static const ImageFormat format{"PNG", ".png", true, RowOrder::TopFirst, PngRowWriter::open};
+    static constexpr std::array<int, 2> kBitDepths{8, 16};
+    static constexpr std::array<DialogChoice, 2> kChoices{{{"*.png", {8, false}}, {"*.png (16-bit)", {16, false}}}};
+    static const ImageFormat format{.name = "PNG",
+                                    .extension = ".png",
+                                    .carriesParameters = true,
+                                    .storedOrder = RowOrder::TopFirst,
+                                    .openRowWriter = PngRowWriter::open,
+                                    .needsDeepRows = needsDeepRows,
+                                    .bitDepths = kBitDepths,
+                                    .alpha = AlphaChannel::Optional,
+                                    .dialogChoices = kChoices};
     return format;
 }
 

@@ -107,7 +107,17 @@ Result<std::unique_ptr<ImageRowWriter>> openTgaRows(const std::string& fileName,
 
 const ImageFormat& tgaImageFormat()
 {
-    static const ImageFormat format{"TGA", ".tga", false, RowOrder::BottomFirst, openTgaRows};
+    static constexpr std::array<int, 1> kBitDepths{8};
+    static constexpr std::array<DialogChoice, 1> kChoices{{{"*.tga", {8, false}}}};
+    static const ImageFormat format{.name = "TGA",
+                                    .extension = ".tga",
+                                    .carriesParameters = false,
+                                    .storedOrder = RowOrder::BottomFirst,
+                                    .openRowWriter = openTgaRows,
+                                    .needsDeepRows = nullptr,
+                                    .bitDepths = kBitDepths,
+                                    .alpha = AlphaChannel::None,
+                                    .dialogChoices = kChoices};
     return format;
 }
 

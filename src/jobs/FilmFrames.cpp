@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "jobs/FilmSet.h"
 #include "jobs/FrameClaim.h"
 #include "jobs/ImageMetadata.h"
+#include "jobs/StillImage.h"
 #include "render/Renderer.h"
 
 namespace tessaform {
@@ -21,22 +23,30 @@ bool imageExists(const std::string& path)
     return ::stat(path.c_str(), &file) == 0 && S_ISREG(file.st_mode) && file.st_size > 0;
 }
 
-std::vector<std::string> imagesToWrite(const FilmFrames& film, int frame)
+std::vector<StillImage> imagesToWrite(const FilmFrames& film, int frame, const FrameBuffer& canvas)
 {
-    std::vector<std::string> images;
-    for (const FrameNames& names : film.outputs.images) {
-        if (!film.skipExisting || !imageExists(names.nameFor(frame))) {
-            images.push_back(names.nameFor(frame));
+    std::vector<StillImage> images;
+    for (const FrameImages& output : film.outputs.images) {
+        if (!film.skipExisting || !imageExists(output.names.nameFor(frame))) {
+            images.push_back({output.names.nameFor(frame), output.encoding, canvas.width(), canvas.height()});
         }
     }
     return images;
 }
 
-Result<void> writeFrameImages(const std::vector<std::string>& images, const FrameBuffer& canvas,
-                              const FractalParams& params, const Gradient& gradient)
+bool keepsFloatValues(const StillImage& image)
 {
-    for (const std::string& image : images) {
-        if (Result<void> saved = writeImageFile(image, canvas.pixels(), canvas.width(), canvas.height(),
+    return imageFormatFor(image.fileName).rowsNeedDeepValues(image.encoding);
+}
+
+Result<void> writeCanvasImages(const std::vector<StillImage>& images, const FrameBuffer& canvas,
+                               const FractalParams& params, const Gradient& gradient)
+{
+    for (const StillImage& image : images) {
+        if (keepsFloatValues(image)) {
+            continue;
+        }
+        if (Result<void> saved = writeImageFile(image.fileName, canvas.pixels(), canvas.width(), canvas.height(),
                                                 imageMetadata(params, gradient));
             !saved) {
             return saved;
@@ -45,25 +55,52 @@ Result<void> writeFrameImages(const std::vector<std::string>& images, const Fram
     return {};
 }
 
+// The canvas holds the frame for the films and the 8-bit images; an image
+// that keeps float values is rendered into its file on its own, as a still.
+Result<RenderOutcome> renderFrame(const std::vector<StillImage>& images, bool forFilms, const FractalParams& params,
+                                  const Gradient& gradient, FrameBuffer& canvas, FilmObserver& observer,
+                                  const RenderSettings& settings)
+{
+    if (forFilms || !std::all_of(images.begin(), images.end(), keepsFloatValues)) {
+        const RenderOutcome outcome = renderImage(params, gradient, canvas.image(), observer, settings);
+        if (outcome != RenderOutcome::Completed) {
+            return outcome;
+        }
+        if (Result<void> saved = writeCanvasImages(images, canvas, params, gradient); !saved) {
+            return Failure{saved.error()};
+        }
+    }
+    for (const StillImage& image : images) {
+        if (!keepsFloatValues(image)) {
+            continue;
+        }
+        const Result<RenderOutcome> rendered = renderStillImage(image, params, gradient, settings, observer);
+        if (!rendered || *rendered != RenderOutcome::Completed) {
+            return rendered;
+        }
+    }
+    return RenderOutcome::Completed;
+}
+
 // A frame that is done needs no claims; those killed runs left beside its
 // images go.
 void removeStaleClaims(const FilmFrames& film, int frame)
 {
-    for (const FrameNames& names : film.outputs.images) {
-        FrameClaim::removeIfStale(names.nameFor(frame), *film.claimsStaleAfter);
+    for (const FrameImages& images : film.outputs.images) {
+        FrameClaim::removeIfStale(images.names.nameFor(frame), *film.claimsStaleAfter);
     }
 }
 
 // Every image of the frame claimed, or none: a frame another run holds in
 // part is left to it.
-std::optional<std::vector<FrameClaim>> claimImages(const FilmFrames& film, const std::vector<std::string>& images)
+std::optional<std::vector<FrameClaim>> claimImages(const FilmFrames& film, const std::vector<StillImage>& images)
 {
     std::vector<FrameClaim> claims;
     if (!film.claimsStaleAfter) {
         return claims;
     }
-    for (const std::string& image : images) {
-        std::optional<FrameClaim> claim = FrameClaim::take(image, *film.claimsStaleAfter);
+    for (const StillImage& image : images) {
+        std::optional<FrameClaim> claim = FrameClaim::take(image.fileName, *film.claimsStaleAfter);
         if (!claim) {
             return std::nullopt;
         }
@@ -85,7 +122,7 @@ void renderEveryFrame(const FilmFrames& film, const Gradient& gradient, FrameBuf
     }
     for (std::size_t index = 0; index < film.frames.size(); ++index) {
         const int frame = film.frames[index];
-        std::vector<std::string> images = imagesToWrite(film, frame);
+        std::vector<StillImage> images = imagesToWrite(film, frame, canvas);
         if (images.empty() && films.empty()) {
             if (film.claimsStaleAfter) {
                 removeStaleClaims(film, frame);
@@ -102,22 +139,23 @@ void renderEveryFrame(const FilmFrames& film, const Gradient& gradient, FrameBuf
         }
         if (films.empty() && film.claimsStaleAfter) {
             // Another run may have finished it between the look and the claim.
-            images = imagesToWrite(film, frame);
+            images = imagesToWrite(film, frame, canvas);
         }
         if (images.empty() && films.empty()) {
             ++end.framesSkipped;
             continue;
         }
         observer.frameStarted(index, film.frames.size(), frame);
-        const FractalParams params = film.recordAt(frame);
-        const RenderOutcome outcome = renderImage(params, gradient, canvas.image(), observer, settings);
+        const Result<RenderOutcome> rendered =
+            renderFrame(images, !films.empty(), film.recordAt(frame), gradient, canvas, observer, settings);
         observer.frameRendered();
-        if (outcome != RenderOutcome::Completed) {
-            end.stopped = true;
-            end.files = films.finish();
+        if (!rendered) {
+            end.files = Failure{rendered.error()};
             return;
         }
-        if (end.files = writeFrameImages(images, canvas, params, gradient); !end.files) {
+        if (*rendered != RenderOutcome::Completed) {
+            end.stopped = true;
+            end.files = films.finish();
             return;
         }
         if (end.files = films.add(canvas); !end.files) {
@@ -131,10 +169,11 @@ void renderEveryFrame(const FilmFrames& film, const Gradient& gradient, FrameBuf
 
 // Looked at again once this run is over: what the other runs finished by
 // now is there, what they still hold is not.
-void countFramesHeldByOthers(const FilmFrames& film, const std::vector<int>& heldByOthers, FilmEnd& end)
+void countFramesHeldByOthers(const FilmFrames& film, const std::vector<int>& heldByOthers, const FrameBuffer& canvas,
+                             FilmEnd& end)
 {
     for (const int frame : heldByOthers) {
-        if (imagesToWrite(film, frame).empty()) {
+        if (imagesToWrite(film, frame, canvas).empty()) {
             ++end.framesSkipped;
         } else {
             ++end.framesLeftToOthers;
@@ -154,7 +193,7 @@ FilmEnd renderFilmFrames(const FilmFrames& film, const Gradient& gradient, Frame
     } catch (const std::bad_alloc&) {
         end.files = Failure{notEnoughMemoryText(canvas.width(), canvas.height())};
     }
-    countFramesHeldByOthers(film, heldByOthers, end);
+    countFramesHeldByOthers(film, heldByOthers, canvas, end);
     return end;
 }
 

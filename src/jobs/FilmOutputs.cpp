@@ -24,7 +24,7 @@ Result<FilmOutputs> planFilmOutputs(const std::vector<std::string>& names, std::
             return Failure{name + " names one file for " + std::to_string(frameCount) +
                            " frames; put a frame number in it, such as julia_%05d.png"};
         }
-        outputs.images.push_back(*pattern);
+        outputs.images.push_back({*pattern, imageFormatFor(name).defaultEncoding()});
     }
     return outputs;
 }
@@ -42,9 +42,9 @@ Result<void> checkFilmOutputs(const FilmOutputs& outputs, const std::vector<int>
     // Frame numbers are not negative, so the largest has the longest name.
     const int firstFrame = frames.front();
     const int largestFrame = *std::max_element(frames.begin(), frames.end());
-    for (const FrameNames& images : outputs.images) {
+    for (const FrameImages& images : outputs.images) {
         for (const int frame : {firstFrame, largestFrame}) {
-            if (Result<void> writable = checkReplaceable(images.nameFor(frame)); !writable) {
+            if (Result<void> writable = checkReplaceable(images.names.nameFor(frame)); !writable) {
                 return writable;
             }
         }

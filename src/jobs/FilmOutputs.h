@@ -5,19 +5,26 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "io/ImageFormats.h"
 #include "jobs/FrameNames.h"
 
 namespace tessaform {
 
+// Numbered images of one format and encoding.
+struct FrameImages {
+    FrameNames names;
+    ImageEncoding encoding;
+};
+
 // Where the frames of an animation go: numbered images and films.
 struct FilmOutputs {
-    std::vector<FrameNames> images;
+    std::vector<FrameImages> images;
     std::vector<std::string> films;
 };
 
 // Each name is a film (.mp4, .mkv, .webm) or an image name, which needs a
-// frame number when more than one frame is written. A failure starts with
-// the name it is about.
+// frame number when more than one frame is written; images get their
+// format's default encoding. A failure starts with the name it is about.
 Result<FilmOutputs> planFilmOutputs(const std::vector<std::string>& names, std::size_t frameCount);
 
 // The save dialog's filters for an animation: every image format, the one

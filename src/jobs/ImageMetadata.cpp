@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "io/ExrTextReader.h"
 #include "io/PngTextReader.h"
 #include "jobs/ProgramTitle.h"
 #include "params/ParamText.h"
@@ -28,6 +29,17 @@ Result<std::string_view> onlyText(std::span<const PngText> texts, std::string_vi
         return Failure{"the image carries no " + std::string(keyword)};
     }
     return std::string_view(found->text);
+}
+
+bool startsWith(const std::string& path, bool (*recognised)(std::FILE*))
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool found = recognised(file);
+    std::fclose(file);
+    return found;
 }
 
 }  // namespace
@@ -65,7 +77,7 @@ Result<ImageParams> imageParamsFromTexts(std::span<const PngText> texts)
 Result<ImageParams> readImageParams(const std::string& path)
 {
     const std::string context = "Could not read parameters from " + path + ": ";
-    const Result<std::vector<PngText>> texts = readPngTexts(path);
+    const Result<std::vector<PngText>> texts = isExrFile(path) ? readExrTexts(path) : readPngTexts(path);
     if (!texts) {
         return Failure{context + texts.error()};
     }
@@ -78,13 +90,17 @@ Result<ImageParams> readImageParams(const std::string& path)
 
 bool isPngFile(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool png = startsWithPngSignature(file);
-    std::fclose(file);
-    return png;
+    return startsWith(path, startsWithPngSignature);
+}
+
+bool isExrFile(const std::string& path)
+{
+    return startsWith(path, startsWithExrMagic);
+}
+
+bool isParameterImage(const std::string& path)
+{
+    return isPngFile(path) || isExrFile(path);
 }
 
 bool carriesParameters(const std::string& path)

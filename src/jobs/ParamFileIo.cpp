@@ -58,7 +58,7 @@ Result<FractalParams> readParamsOnto(const std::string& path, const FractalParam
     if (const std::string reason = notRegularFileReason(path); !reason.empty()) {
         return Failure{"Could not read parameter file " + path + ": " + reason};
     }
-    if (isPngFile(path)) {
+    if (isParameterImage(path)) {
         const Result<ImageParams> image = readImageParams(path);
         if (!image) {
             return Failure{image.error()};

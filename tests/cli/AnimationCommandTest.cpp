@@ -56,6 +56,20 @@ TEST_F(AnimationCommandTest, TenFramesBecomeAFilmAndSelfDescribingImages)
     EXPECT_NE(read("f_04.png"), read("f_05.png"));
 }
 
+// A frame in an OpenEXR file is the still of its record, with the float
+// values beside it, so each reproduces its 8-bit frame.
+TEST_F(AnimationCommandTest, ExrFramesAreStillsOfTheirRecords)
+{
+    ASSERT_EQ(run("-q --animation film.toml --frames 2-3 -W 16 -H 12 -o f_%d.exr -o f_%d.png"), 0)
+        << read("stderr.txt");
+    for (const char* frame : {"2", "3"}) {
+        ASSERT_EQ(run("-q -W 16 -H 12 -p f_" + std::string(frame) + ".exr -o still.exr"), 0) << read("stderr.txt");
+        EXPECT_EQ(read("still.exr"), read("f_" + std::string(frame) + ".exr")) << frame;
+        ASSERT_EQ(run("-q -W 16 -H 12 -p f_" + std::string(frame) + ".exr -o still.png"), 0);
+        EXPECT_EQ(read("still.png"), read("f_" + std::string(frame) + ".png")) << frame;
+    }
+}
+
 TEST_F(AnimationCommandTest, SkipExistingRendersOnlyWhatIsMissing)
 {
     ASSERT_EQ(run("--animation film.toml --frames 0-4 -W 8 -H 6 -o f_%d.tga"), 0);
@@ -125,6 +139,10 @@ TEST_F(AnimationCommandTest, BadFilesAndListsStopBeforeAnyFrame)
         {"--animation film.toml --chunk 3/2", 2, "--chunk 3/2: K/N needs 1 <= K <= N"},
         {"--animation film.toml --chunk slurm", 2, "--chunk slurm: not inside a Slurm job array"},
         {"--animation film.toml -o missing/f_%d.png", 1, "Could not create missing/f_0.png"},
+        {"--animation film.toml -o f_%d.png -o film.mp4 --alpha", 2,
+         "--bit-depth and --alpha are for images; the film film.mp4 stays 8-bit"},
+        {"--animation film.toml -o f_%d.png -o f_%d.tga --bit-depth 16", 2, "--bit-depth 16 needs a .png output"},
+        {"--animation film.toml -o f_%d.exr -o missing/f_%d.exr", 1, "Could not create missing/f_0.exr"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run("-q -W 8 -H 6 " + c.arguments), c.exitCode) << c.arguments;

@@ -162,5 +162,43 @@ TEST(CliOptions, VersionIsPrintedInsteadOfRendering)
     EXPECT_EQ(*parsed.textToPrint, "tessaform-render (Tessaform " + std::string(programVersion()) + ")\n");
 }
 
+// Each output keeps what its format can hold; anything else is refused in
+// one line before a file is read.
+TEST(CliOptions, BitDepthAndAlphaFitTheOutputsFormat)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        ImageEncoding encoding;
+        const char* refusal;
+    } cases[] = {
+        {{"-o", "a.png"}, {8, false}, nullptr},
+        {{"-o", "a.png", "--bit-depth", "16", "--alpha"}, {16, true}, nullptr},
+        {{"-o", "a.png", "--alpha"}, {8, true}, nullptr},
+        {{"-o", "a.tga", "--bit-depth", "8"}, {8, false}, nullptr},
+        {{"-o", "a.exr"}, {16, true}, nullptr},
+        {{"-o", "a.exr", "--alpha"}, {16, true}, nullptr},
+        {{"-o", "a.tga", "--bit-depth", "16"}, {}, "--bit-depth 16 needs a .png output"},
+        {{"--bit-depth", "16"}, {}, "--bit-depth 16 needs a .png output"},
+        {{"-o", "a.exr", "--bit-depth", "16"}, {}, "--bit-depth 16 needs a .png output"},
+        {{"-o", "a.exr", "--bit-depth", "8"}, {}, "--bit-depth 8 needs a .tga or .png output"},
+        {{"-o", "a.tga", "--alpha"}, {}, "--alpha needs a .png or .exr output"},
+        {{"-o", "a.png", "--bit-depth", "12"}, {}, "--bit-depth: 12 not in {8,16}"},
+        {{"--tile", "1/2", "--alpha"},
+         {},
+         "--bit-depth and --alpha choose an image's encoding; a tile is written to a part file"},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine parsed = parse(c.arguments);
+        const std::string shown = c.arguments.back();
+        if (c.refusal == nullptr) {
+            ASSERT_TRUE(parsed.options) << shown << ": " << parsed.options.error();
+            EXPECT_EQ(parsed.options->encoding, c.encoding) << shown;
+        } else {
+            ASSERT_FALSE(parsed.options) << shown;
+            EXPECT_EQ(parsed.options.error(), c.refusal);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tessaform

@@ -192,6 +192,28 @@ TEST_F(RenderCommandTest, APngReproducesItselfThroughParams)
     EXPECT_EQ(read("d.tga"), read("a.tga"));
 }
 
+// An EXR's attributes carry the record and the gradient as a PNG's text
+// chunks do, so either gives the other's image; one cut short gives none.
+TEST_F(RenderCommandTest, AnExrReproducesItselfThroughParamsUnlessCut)
+{
+    const std::string scene = "-q -W 24 -H 18 --set power=3 --set angle=0.9 --set constant.w=-0 --set fog=0.2";
+    ASSERT_EQ(run(scene + " -o a.exr"), 0) << read("stderr.txt");
+    ASSERT_EQ(run(scene + " -o a.png"), 0) << read("stderr.txt");
+    ASSERT_EQ(run("-q -W 24 -H 18 -p a.exr -o b.png"), 0) << read("stderr.txt");
+    EXPECT_EQ(read("b.png"), read("a.png"));
+    ASSERT_EQ(run("-q -W 24 -H 18 -p a.png -o b.exr"), 0) << read("stderr.txt");
+    EXPECT_EQ(read("b.exr"), read("a.exr"));
+    const std::string whole = read("a.exr");
+    write("cut.exr", whole.substr(0, whole.size() - 1));
+    EXPECT_EQ(run("-q -W 8 -H 8 -p cut.exr -o c.png"), 1);
+    const std::string message = read("stderr.txt");
+    EXPECT_TRUE(message.starts_with(
+        "tessaform-render: Could not read parameters from cut.exr: the OpenEXR image is damaged or cut short"))
+        << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
+    EXPECT_EQ(files().size(), 5u);
+}
+
 TEST_F(RenderCommandTest, PngsWithoutWholeParametersAndDoomedOutputsFailBeforeRendering)
 {
     write("keep.tga", "precious");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "io/ImageOutput.h"
+#include "io/PngWriter.h"
 #include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
 #include "support/Watchdog.h"
@@ -21,9 +22,9 @@ TEST(ImageFormatsTest, TheExtensionPicksTheFormatAndAnyOtherNameIsATga)
         const char* name;
         const char* format;
     } cases[] = {
-        {"a.png", "PNG"}, {"A.PNG", "PNG"},  {"f_%05d.Png", "PNG"},   {".png", "PNG"},  {"a.tga.png", "PNG"},
-        {"a.tga", "TGA"}, {"A.TGA", "TGA"},  {"a.png.tga", "TGA"},    {"a.jpg", "TGA"}, {"png", "TGA"},
-        {"", "TGA"},      {"a.pngx", "TGA"}, {"folder.png/a", "TGA"},
+        {"a.png", "PNG"}, {"A.PNG", "PNG"},  {"f_%05d.Png", "PNG"},   {".png", "PNG"},      {"a.tga.png", "PNG"},
+        {"a.tga", "TGA"}, {"A.TGA", "TGA"},  {"a.png.tga", "TGA"},    {"a.jpg", "TGA"},     {"png", "TGA"},
+        {"", "TGA"},      {"a.pngx", "TGA"}, {"folder.png/a", "TGA"}, {"a.EXR", "OpenEXR"}, {"f_%05d.exr", "OpenEXR"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(imageFormatFor(c.name).name, c.format) << c.name;
@@ -32,9 +33,38 @@ TEST(ImageFormatsTest, TheExtensionPicksTheFormatAndAnyOtherNameIsATga)
 
 TEST(ImageFormatsTest, DialogsStartOnTheInitialNamesFormatAndHelpListsEveryFormat)
 {
-    EXPECT_EQ(imageSaveFilters("Julia.tga"), (std::vector<std::string>{"*.tga", "*.png"}));
-    EXPECT_EQ(imageSaveFilters("julia_%05d.png"), (std::vector<std::string>{"*.png", "*.tga"}));
-    EXPECT_EQ(imageOutputChoices(), ".tga, or .png for a PNG that also carries its parameters");
+    EXPECT_EQ(imageSaveFilters("Julia.tga"), (std::vector<std::string>{"*.tga", "*.png", "*.png (16-bit)", "*.exr"}));
+    EXPECT_EQ(imageSaveFilters("julia_%05d.png"),
+              (std::vector<std::string>{"*.png", "*.png (16-bit)", "*.tga", "*.exr"}));
+    EXPECT_EQ(imageSaveFilters("poster.exr"), (std::vector<std::string>{"*.exr", "*.tga", "*.png", "*.png (16-bit)"}));
+    EXPECT_EQ(imageOutputChoices(),
+              ".tga, .png for a PNG that also carries its parameters, or .exr for an OpenEXR "
+              "that also carries its parameters");
+}
+
+// What each filter and each choice of the user asks of the render: float
+// values only where the file keeps more than 8-bit opaque colour.
+TEST(ImageFormatsTest, FiltersStandForEncodingsAndOnlyDeepOnesNeedFloatValues)
+{
+    const struct {
+        const char* filter;
+        ImageEncoding encoding;
+        const char* name;
+        bool deep;
+    } cases[] = {
+        {"*.tga", {8, false}, "a.tga", false},
+        {"*.png", {8, false}, "a.png", false},
+        {"*.png (16-bit)", {16, false}, "a.png", true},
+        {"*.exr", {16, true}, "a.exr", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(encodingForFilter(c.filter), c.encoding) << c.filter;
+        EXPECT_EQ(imageFormatFor(c.name).rowsNeedDeepValues(c.encoding), c.deep) << c.filter;
+    }
+    EXPECT_TRUE(pngImageFormat().rowsNeedDeepValues({8, true}));
+    EXPECT_EQ(encodingForFilter("*.bmp"), ImageEncoding{});
+    EXPECT_EQ(extensionsOf(imageFormatsOffering(16)), ".png");
+    EXPECT_EQ(extensionsOf(imageFormatsWithAlpha()), ".png or .exr");
 }
 
 class WholeImageTest : public testing::TestWithParam<const char*> {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -24,30 +25,44 @@ protected:
         return path;
     }
 
+    // An OpenEXR image takes its rows with their float values.
+    std::string writtenExr(const FractalParams& params, const Gradient& gradient)
+    {
+        const std::string path = scratch_.filePath("image" + std::to_string(count_++) + ".exr");
+        const std::vector<DeepPixel> deep(pixels_.size());
+        EXPECT_TRUE(writeImageFileByRows(path, 2, 1, imageMetadata(params, gradient), [&](ImageRowWriter& writer) {
+                        return writer.writeRow(pixels_.data(), deep.data());
+                    }).ok());
+        return path;
+    }
+
     const ScratchFolder scratch_{"tessaform-metadata"};
     const std::vector<std::uint32_t> pixels_{0x00102030u, 0x00405060u};
     int count_ = 0;
 };
 
-TEST_F(ImageMetadataTest, APngGivesBackTheRecordAndAHundredThousandColourGradient)
+TEST_F(ImageMetadataTest, APngOrExrGivesBackTheRecordAndAHundredThousandColourGradient)
 {
     FractalParams params = defaultParams();
     params.power = 4;
     params.angle = -0.0f;
+    params.constant.w = std::bit_cast<float>(0x7fc01234u);
     std::vector<std::uint8_t> rgb(300000);
     for (std::size_t i = 0; i < rgb.size(); ++i) {
         rgb[i] = static_cast<std::uint8_t>(i * 7 % 251);
     }
     const Gradient gradient = gradientFromRgbBytes(rgb);
-    const std::string path = writtenPng(params, gradient);
-    ASSERT_TRUE(isPngFile(path));
-
-    const Result<ImageParams> read = readImageParams(path);
-    ASSERT_TRUE(read.ok()) << read.error();
-    EXPECT_EQ(std::memcmp(&read->params, &params, sizeof params), 0);
-    ASSERT_EQ(read->gradient->count(), 100000);
-    EXPECT_EQ(std::memcmp(read->gradient->entries().data(), gradient.entries().data(), gradient.entries().size_bytes()),
-              0);
+    for (const std::string& path : {writtenPng(params, gradient), writtenExr(params, gradient)}) {
+        ASSERT_TRUE(isParameterImage(path)) << path;
+        const Result<ImageParams> read = readImageParams(path);
+        ASSERT_TRUE(read.ok()) << read.error();
+        EXPECT_EQ(std::memcmp(&read->params, &params, sizeof params), 0) << path;
+        ASSERT_EQ(read->gradient->count(), 100000) << path;
+        EXPECT_EQ(
+            std::memcmp(read->gradient->entries().data(), gradient.entries().data(), gradient.entries().size_bytes()),
+            0)
+            << path;
+    }
 }
 
 TEST_F(ImageMetadataTest, MissingDoubledOrDamagedChunksLoadNothing)

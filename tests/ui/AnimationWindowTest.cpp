@@ -399,7 +399,7 @@ private slots:
         });
         QVERIFY(fixture.dialogs.messages.empty());
         QCOMPARE(fixture.dialogs.saveRequest.filters,
-                 (std::vector<std::string>{"*.png", "*.tga", "*.mp4", "*.mkv", "*.webm"}));
+                 (std::vector<std::string>{"*.png", "*.png (16-bit)", "*.tga", "*.exr", "*.mp4", "*.mkv", "*.webm"}));
         QCOMPARE(fixture.dialogs.saveRequest.initialName, std::string("julia_%05d.png"));
         QCOMPARE(lastTitle, QString(kRenderSavedTitle));
         QVERIFY(othersGreyedOut && highQuality.isEnabled());

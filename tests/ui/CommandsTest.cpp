@@ -377,7 +377,7 @@ private slots:
         field("field1032")->setText("640");
         field("field1049")->setText("481");
         commands_->run(CommandId::HighQuality);
-        QCOMPARE(dialogs_.saveRequest.filters, std::vector<std::string>({"*.tga", "*.png"}));
+        QCOMPARE(dialogs_.saveRequest.filters, std::vector<std::string>({"*.tga", "*.png", "*.png (16-bit)", "*.exr"}));
         QCOMPARE(dialogs_.saveRequest.initialName, std::string("Julia.tga"));
         QCOMPARE(state_->renderWidth, 640u);
         QCOMPARE(state_->renderHeight, 481u);

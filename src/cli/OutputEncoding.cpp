@@ -1,0 +1,29 @@
+#include "cli/OutputEncoding.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tessaform {
+
+Result<ImageEncoding> outputEncoding(const std::string& output, const EncodingRequest& request)
+{
+    const ImageFormat& format = imageFormatFor(output);
+    ImageEncoding encoding = format.defaultEncoding();
+    if (request.bitDepth) {
+        const std::vector<const ImageFormat*> offering = imageFormatsOffering(*request.bitDepth);
+        if (std::find(offering.begin(), offering.end(), &format) == offering.end()) {
+            return Failure{"--bit-depth " + std::to_string(*request.bitDepth) + " needs a " + extensionsOf(offering) +
+                           " output"};
+        }
+        encoding.bitDepth = *request.bitDepth;
+    }
+    if (request.alpha) {
+        if (format.alpha == AlphaChannel::None) {
+            return Failure{"--alpha needs a " + extensionsOf(imageFormatsWithAlpha()) + " output"};
+        }
+        encoding.alpha = true;
+    }
+    return encoding;
+}
+
+}  // namespace tessaform
