@@ -76,11 +76,7 @@ void defineOptions(CLI::App& app, RawOptions& raw)
                    "Output image: " + imageOutputChoices() +
                        "; with --animation a name with a frame number (julia_%05d.png) or a film (.mp4, .mkv, "
                        ".webm), repeatable");
-    app.add_option("--bit-depth", o.encodingRequest.bitDepth,
-                   "Bits per colour channel of a .png output: 8 (default) or 16")
-        ->check(CLI::IsMember({8, 16}));
-    app.add_flag("--alpha", o.encodingRequest.alpha,
-                 "A transparent background (a .png output; an .exr output always has it), edge pixels partly so");
+    addEncodingOptions(app, o.encodingRequest);
     app.add_option(
         "--save-params", o.saveParamsFile,
         "Write the effective parameters to this .j4d file, or to a .toml scene file, which keeps the looks too");

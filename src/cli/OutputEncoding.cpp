@@ -1,9 +1,19 @@
 #include "cli/OutputEncoding.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <vector>
 
 namespace tessaform {
+
+void addEncodingOptions(CLI::App& app, EncodingRequest& request)
+{
+    app.add_option("--bit-depth", request.bitDepth, "Bits per colour channel of a .png output: 8 (default) or 16")
+        ->check(CLI::IsMember({8, 16}));
+    app.add_flag("--alpha", request.alpha,
+                 "A transparent background (a .png output; an .exr output always has it), edge pixels partly so");
+}
 
 Result<ImageEncoding> outputEncoding(const std::string& output, const EncodingRequest& request)
 {

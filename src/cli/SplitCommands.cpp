@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/GradientChoice.h"
+#include "cli/OutputEncoding.h"
 #include "cli/ProgressReporter.h"
 #include "io/AtomicReplace.h"
 #include "io/ImageFormats.h"
@@ -20,10 +21,11 @@ constexpr std::string_view kAssembleWord = "assemble";
 // How many arguments one of assemble's options spans; 0 for any other.
 int assembleOptionSpan(std::string_view argument)
 {
-    if (argument == "-o" || argument == "--output") {
+    if (argument == "-o" || argument == "--output" || argument == "--bit-depth") {
         return 2;
     }
-    const bool alone = argument == "-q" || argument == "--quiet" || argument.starts_with("--output=") ||
+    const bool alone = argument == "-q" || argument == "--quiet" || argument == "--alpha" ||
+                       argument.starts_with("--output=") || argument.starts_with("--bit-depth=") ||
                        (argument.starts_with("-o") && argument.size() > 2);
     return alone ? 1 : 0;
 }
@@ -67,8 +69,10 @@ ExitCode runAssembleCommand(int argc, const char* const* argv)
     std::vector<std::string> parts;
     std::string output = "Julia.tga";
     bool quiet = false;
+    EncodingRequest request;
     app.add_option("PART", parts, "Part files, every tile of one render once, in any order")->required();
     app.add_option("-o,--output", output, "Output image: " + imageOutputChoices());
+    addEncodingOptions(app, request);
     app.add_flag("-q,--quiet", quiet, "Print no progress");
     try {
         app.parse(argc, argv);
@@ -78,12 +82,16 @@ ExitCode runAssembleCommand(int argc, const char* const* argv)
     } catch (const CLI::ParseError& error) {
         return fail(ExitCode::UsageError, std::string(error.what()) + " (see assemble --help)");
     }
+    const Result<ImageEncoding> encoding = outputEncoding(output, request);
+    if (!encoding) {
+        return fail(ExitCode::UsageError, encoding.error() + " (see assemble --help)");
+    }
     if (const Result<void> writable = checkReplaceable(output); !writable) {
         return fail(ExitCode::RuntimeFailure, writable.error());
     }
     ProgressReporter progress(stderr, progressStyleFor(stderr, quiet));
     stopRenderingOnInterrupt();
-    const Result<void> written = assembleTileParts(parts, output, ImageEncoding{}, progress);
+    const Result<void> written = assembleTileParts(parts, output, *encoding, progress);
     progress.finish();
     if (!written) {
         return fail(ExitCode::RuntimeFailure, written.error());

@@ -32,6 +32,26 @@ TEST_F(SplitCommandsTest, AssembledTilesAreByteForByteTheOneProcessImage)
     EXPECT_EQ(read("all.tga"), read("one.tga"));
 }
 
+// Deep outputs too: each assembled from parts with float values is the
+// one-process file byte for byte, and asks for its encoding the same way.
+TEST_F(SplitCommandsTest, DeepOutputsAssembleByteForByte)
+{
+    for (int tile = 1; tile <= 4; ++tile) {
+        const std::string threads = tile % 2 == 0 ? "-j 1 " : "";
+        ASSERT_EQ(run(std::string(kScene) + threads + "--deep --tile " + std::to_string(tile) + "/4 -o p%d.tfpart"), 0)
+            << read("stderr.txt");
+    }
+    for (const std::string output : {"16.png --bit-depth 16", "a.png --alpha", "16a.png --alpha --bit-depth 16", ".exr"}) {
+        ASSERT_EQ(run(std::string(kScene) + "-o one" + output), 0) << output << ": " << read("stderr.txt");
+        ASSERT_EQ(run("assemble -q p3.tfpart p1.tfpart p4.tfpart p2.tfpart -o all" + output), 0)
+            << output << ": " << read("stderr.txt");
+        const std::string name = output.substr(0, output.find(' '));
+        EXPECT_TRUE(read("all" + name) == read("one" + name)) << output;
+    }
+    EXPECT_EQ(run("assemble -q p1.tfpart p2.tfpart p3.tfpart p4.tfpart --bit-depth 16 -o all.tga"), 2);
+    EXPECT_EQ(read("stderr.txt"), "tessaform-render: --bit-depth 16 needs a .png output (see assemble --help)\n");
+}
+
 // The README's farm examples: its tile lines at a small size, and its
 // assembly lines word for word.
 TEST_F(SplitCommandsTest, TheReadmeAssemblyLinesJoinTheTiles)
