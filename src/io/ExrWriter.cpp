@@ -7,13 +7,17 @@
 #include <OpenEXR/ImfIO.h>
 #include <OpenEXR/ImfOutputFile.h>
 #include <OpenEXR/ImfStringAttribute.h>
+#include <OpenEXR/ImfThreading.h>
+#include <tbb/info.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -26,6 +30,31 @@ namespace {
 constexpr std::array<const char*, 4> kColourChannels{"R", "G", "B", "A"};
 constexpr const char* kDepthChannel = "Z";
 constexpr std::array<const char*, 3> kNormalChannels{"N.X", "N.Y", "N.Z"};
+
+// ZIP compression's block of rows.
+constexpr int kRowsPerBlock = 16;
+// Rows are held until this many pixels, in whole blocks, are ready, so that
+// the library compresses a block on every core at once.
+constexpr std::size_t kHeldPixels = std::size_t{1} << 22;
+
+// One pool for every file; its size never changes the bytes written.
+int compressionThreads()
+{
+    static const int threads = [] {
+        const int cores = std::min(tbb::info::default_concurrency(), 64);
+        Imf::setGlobalThreadCount(cores > 1 ? cores : 0);
+        return Imf::globalThreadCount();
+    }();
+    return threads;
+}
+
+int heldRowsFor(int width, int threads)
+{
+    const std::size_t blockPixels = static_cast<std::size_t>(width) * kRowsPerBlock;
+    const std::size_t blocks =
+        std::clamp<std::size_t>(kHeldPixels / blockPixels, 1, 2 * static_cast<std::size_t>(std::max(threads, 1)));
+    return static_cast<int>(blocks) * kRowsPerBlock;
+}
 
 // One pixel as the frame buffer slices read it.
 struct ExrPixel {
@@ -73,22 +102,23 @@ Imf::Header exrHeader(const ImageShape& shape, std::span<const PngText> texts)
     return header;
 }
 
-// Every slice reads the one row buffer (a y stride of 0): each row is
-// copied into the library's block as it is written, so the buffer is free
-// again for the next.
-Imf::FrameBuffer rowSlices(std::vector<ExrPixel>& row)
+// Slices of the held rows, which stand for image rows [firstRow,
+// firstRow + rows).
+Imf::FrameBuffer heldSlices(std::vector<ExrPixel>& held, int width, int firstRow, int rows)
 {
-    char* base = reinterpret_cast<char*>(row.data());
-    const std::size_t stride = sizeof(ExrPixel);
+    const char* base = reinterpret_cast<const char*>(held.data());
+    const IMATH_NAMESPACE::V2i origin(0, firstRow);
+    const auto slice = [&](Imf::PixelType type, std::size_t offset) {
+        return Imf::Slice::Make(type, base + offset, origin, width, rows, sizeof(ExrPixel),
+                                sizeof(ExrPixel) * static_cast<std::size_t>(width));
+    };
     Imf::FrameBuffer slices;
     for (std::size_t channel = 0; channel < kColourChannels.size(); ++channel) {
-        slices.insert(kColourChannels[channel],
-                      Imf::Slice(Imf::HALF, base + offsetof(ExrPixel, rgba) + channel * sizeof(half), stride, 0));
+        slices.insert(kColourChannels[channel], slice(Imf::HALF, offsetof(ExrPixel, rgba) + channel * sizeof(half)));
     }
-    slices.insert(kDepthChannel, Imf::Slice(Imf::FLOAT, base + offsetof(ExrPixel, depth), stride, 0));
+    slices.insert(kDepthChannel, slice(Imf::FLOAT, offsetof(ExrPixel, depth)));
     for (std::size_t axis = 0; axis < kNormalChannels.size(); ++axis) {
-        slices.insert(kNormalChannels[axis],
-                      Imf::Slice(Imf::FLOAT, base + offsetof(ExrPixel, normal) + axis * sizeof(float), stride, 0));
+        slices.insert(kNormalChannels[axis], slice(Imf::FLOAT, offsetof(ExrPixel, normal) + axis * sizeof(float)));
     }
     return slices;
 }
@@ -162,12 +192,14 @@ Failure exrFailure(const std::string& fileName, const std::string& reason)
 class ExrRowWriter : public ImageRowWriter {
 public:
     ExrRowWriter(const std::string& fileName, std::FILE* file, const ImageShape& shape, std::span<const PngText> texts)
-        : stream_(fileName, file), fileName_(fileName), row_(static_cast<std::size_t>(shape.width))
+        : stream_(fileName, file),
+          fileName_(fileName),
+          width_(shape.width),
+          heldPixels_(static_cast<std::size_t>(shape.width) *
+                      static_cast<std::size_t>(heldRowsFor(shape.width, compressionThreads())))
     {
-        // No worker threads: blocks are compressed on the rendering thread,
-        // and the bytes do not depend on any thread count.
-        file_.emplace(stream_, exrHeader(shape, texts), 0);
-        file_->setFrameBuffer(rowSlices(row_));
+        held_.reserve(heldPixels_);
+        file_.emplace(stream_, exrHeader(shape, texts), compressionThreads());
     }
 
     Result<void> writeRow(const std::uint32_t*, const DeepPixel* deep) override
@@ -175,20 +207,19 @@ public:
         if (deep == nullptr) {
             return exrFailure(fileName_, "its rows came without float values");
         }
-        for (std::size_t column = 0; column < row_.size(); ++column) {
-            row_[column] = exrPixel(deep[column]);
+        std::transform(deep, deep + width_, std::back_inserter(held_), exrPixel);
+        if (held_.size() < heldPixels_) {
+            return {};
         }
-        try {
-            file_->writePixels(1);
-        } catch (const std::exception& error) {
-            return exrFailure(fileName_, error.what());
-        }
-        return {};
+        return writeHeldRows();
     }
 
     // The library writes the table of block offsets as it lets the file go.
     Result<void> finish() override
     {
+        if (Result<void> written = writeHeldRows(); !written) {
+            return written;
+        }
         file_.reset();
         if (const std::optional<std::string> error = stream_.close()) {
             return exrFailure(fileName_, *error);
@@ -197,9 +228,27 @@ public:
     }
 
 private:
+    Result<void> writeHeldRows()
+    {
+        const int rows = static_cast<int>(held_.size() / static_cast<std::size_t>(width_));
+        if (rows == 0) {
+            return {};
+        }
+        try {
+            file_->setFrameBuffer(heldSlices(held_, width_, file_->currentScanLine(), rows));
+            file_->writePixels(rows);
+        } catch (const std::exception& error) {
+            return exrFailure(fileName_, error.what());
+        }
+        held_.clear();
+        return {};
+    }
+
     ExrFileStream stream_;
     std::string fileName_;
-    std::vector<ExrPixel> row_;
+    int width_;
+    std::size_t heldPixels_;
+    std::vector<ExrPixel> held_;  // whole rows not yet given to the library
     std::optional<Imf::OutputFile> file_;
 };
 
