@@ -24,8 +24,13 @@ public:
     // Makes a segment's uncompressed bytes, on a worker thread.
     using Producer = std::function<void(std::vector<std::uint8_t>& bytes)>;
 
-    // level: zlib's, 1 (fastest) to 9.
-    ParallelDeflate(int level, Sink sink);
+    // zlib's compression level and strategy.
+    struct Settings {
+        int level;
+        int strategy;
+    };
+
+    ParallelDeflate(Settings settings, Sink sink);
     ~ParallelDeflate();
     ParallelDeflate(const ParallelDeflate&) = delete;
     ParallelDeflate& operator=(const ParallelDeflate&) = delete;
@@ -42,7 +47,7 @@ private:
     bool handOnFinished();
     bool handOn(Segment& segment);
 
-    int level_;
+    Settings settings_;
     Sink sink_;
     std::deque<std::unique_ptr<Segment>> inFlight_;
     std::size_t mostInFlight_;

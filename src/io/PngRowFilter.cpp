@@ -1,8 +1,8 @@
 #include "io/PngRowFilter.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 namespace tessaform {
@@ -10,64 +10,97 @@ namespace {
 
 enum Filter : std::uint8_t { None, Sub, Up, Average, Paeth, FilterCount };
 
+// Written without early returns, so that the loops that use it vectorize.
 int paethPredictor(int left, int above, int aboveLeft)
 {
     const int towardLeft = std::abs(above - aboveLeft);
     const int towardAbove = std::abs(left - aboveLeft);
     const int towardAboveLeft = std::abs(left + above - 2 * aboveLeft);
-    if (towardLeft <= towardAbove && towardLeft <= towardAboveLeft) {
-        return left;
-    }
-    return towardAbove <= towardAboveLeft ? above : aboveLeft;
+    const int leftOrAbove = towardLeft <= towardAbove ? left : above;
+    const int nearer = towardLeft <= towardAbove ? towardLeft : towardAbove;
+    return nearer <= towardAboveLeft ? leftOrAbove : aboveLeft;
 }
 
-// Each loop is plain enough for the compiler to vectorize; the first pixel,
-// which has nothing to its left, goes on its own.
-void applyFilter(Filter filter, const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::size_t bpp,
-                 std::uint8_t* out)
+// A filtered byte's size, read as signed.
+std::uint32_t magnitude(int filtered)
 {
-    const std::size_t first = bpp < length ? bpp : length;
+    return static_cast<std::uint32_t>(std::abs(static_cast<int>(static_cast<std::int8_t>(filtered))));
+}
+
+// A row and the one above, which its filters predict from: the bytes to the
+// left, above and above to the left; the first pixel's left ones count as
+// zeros.
+struct Neighbours {
+    const std::uint8_t* row;
+    const std::uint8_t* above;
+    std::size_t length;
+    std::size_t firstWithLeft;
+    std::size_t bytesPerPixel;
+
+    int left(std::size_t i) const { return row[i - bytesPerPixel]; }
+    int aboveLeft(std::size_t i) const { return above[i - bytesPerPixel]; }
+};
+
+// Each filter's magnitude sum over the row, in one pass.
+std::array<std::uint32_t, FilterCount> filterCosts(const Neighbours& n)
+{
+    std::uint32_t none = 0, sub = 0, up = 0, average = 0, paeth = 0;
+    for (std::size_t i = 0; i < n.firstWithLeft; ++i) {
+        const int x = n.row[i];
+        const int b = n.above[i];
+        none += magnitude(x);
+        sub += magnitude(x);
+        up += magnitude(x - b);
+        average += magnitude(x - (b >> 1));
+        paeth += magnitude(x - b);
+    }
+    for (std::size_t i = n.firstWithLeft; i < n.length; ++i) {
+        const int x = n.row[i];
+        const int a = n.left(i);
+        const int b = n.above[i];
+        none += magnitude(x);
+        sub += magnitude(x - a);
+        up += magnitude(x - b);
+        average += magnitude(x - ((a + b) >> 1));
+        paeth += magnitude(x - paethPredictor(a, b, n.aboveLeft(i)));
+    }
+    return {none, sub, up, average, paeth};
+}
+
+// The filter applied, a loop per filter so that each vectorizes.
+void applyFilter(Filter filter, const Neighbours& n, std::uint8_t* out)
+{
+    for (std::size_t i = 0; i < n.firstWithLeft; ++i) {
+        const int b = n.above[i];
+        const int predicted = filter == Up || filter == Paeth ? b : filter == Average ? b >> 1 : 0;
+        out[i] = static_cast<std::uint8_t>(n.row[i] - predicted);
+    }
+    const std::size_t first = n.firstWithLeft;
     switch (filter) {
         case None:
-            std::memcpy(out, row, length);
+            std::memcpy(out + first, n.row + first, n.length - first);
             return;
         case Sub:
-            std::memcpy(out, row, first);
-            for (std::size_t i = first; i < length; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - row[i - bpp]);
+            for (std::size_t i = first; i < n.length; ++i) {
+                out[i] = static_cast<std::uint8_t>(n.row[i] - n.left(i));
             }
             return;
         case Up:
-            for (std::size_t i = 0; i < length; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - above[i]);
+            for (std::size_t i = first; i < n.length; ++i) {
+                out[i] = static_cast<std::uint8_t>(n.row[i] - n.above[i]);
             }
             return;
         case Average:
-            for (std::size_t i = 0; i < first; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - above[i] / 2);
-            }
-            for (std::size_t i = first; i < length; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - (row[i - bpp] + above[i]) / 2);
+            for (std::size_t i = first; i < n.length; ++i) {
+                out[i] = static_cast<std::uint8_t>(n.row[i] - ((n.left(i) + n.above[i]) >> 1));
             }
             return;
         default:
-            for (std::size_t i = 0; i < first; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - above[i]);
-            }
-            for (std::size_t i = first; i < length; ++i) {
-                out[i] = static_cast<std::uint8_t>(row[i] - paethPredictor(row[i - bpp], above[i], above[i - bpp]));
+            for (std::size_t i = first; i < n.length; ++i) {
+                out[i] = static_cast<std::uint8_t>(n.row[i] - paethPredictor(n.left(i), n.above[i], n.aboveLeft(i)));
             }
             return;
     }
-}
-
-std::uint64_t magnitudeSum(const std::uint8_t* bytes, std::size_t length)
-{
-    std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        sum += static_cast<std::uint64_t>(std::abs(static_cast<int>(static_cast<std::int8_t>(bytes[i]))));
-    }
-    return sum;
 }
 
 }  // namespace
@@ -76,28 +109,21 @@ void filterPngRow(const std::uint8_t* row, const std::uint8_t* previous, std::si
                   std::uint8_t* out)
 {
     thread_local std::vector<std::uint8_t> zeros;
-    thread_local std::vector<std::uint8_t> best;
-    thread_local std::vector<std::uint8_t> trial;
     if (previous == nullptr) {
         // The row above the top one counts as zeros.
         zeros.assign(length, 0);
         previous = zeros.data();
     }
-    best.resize(length);
-    trial.resize(length);
-    applyFilter(None, row, previous, length, bytesPerPixel, best.data());
-    Filter bestFilter = None;
-    std::uint64_t bestSum = magnitudeSum(best.data(), length);
+    const Neighbours neighbours{row, previous, length, bytesPerPixel < length ? bytesPerPixel : length, bytesPerPixel};
+    const std::array<std::uint32_t, FilterCount> costs = filterCosts(neighbours);
+    Filter best = None;
     for (std::uint8_t f = Sub; f < FilterCount; ++f) {
-        applyFilter(static_cast<Filter>(f), row, previous, length, bytesPerPixel, trial.data());
-        if (const std::uint64_t sum = magnitudeSum(trial.data(), length); sum < bestSum) {
-            std::swap(best, trial);
-            bestFilter = static_cast<Filter>(f);
-            bestSum = sum;
+        if (costs[f] < costs[best]) {
+            best = static_cast<Filter>(f);
         }
     }
-    out[0] = bestFilter;
-    std::memcpy(out + 1, best.data(), length);
+    out[0] = best;
+    applyFilter(best, neighbours, out + 1);
 }
 
 }  // namespace tessaform

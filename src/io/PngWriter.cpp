@@ -1,5 +1,8 @@
 #include "io/PngWriter.h"
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -17,9 +20,12 @@ namespace {
 // stream costs little of the file's size, small enough that every core gets
 // segments of a poster's first strip.
 constexpr std::size_t kSegmentBytes = 256 * 1024;
-// The deflate level: the fastest, as the long runs of a render's background
-// and gradients compress well even so.
-constexpr int kDeflateLevel = 1;
+// Runs alone (Z_RLE): filtered, a render is mostly runs. On a 6000 x 4500
+// render with the default gradient the file was 1 % larger than libpng's
+// default settings made it, deflated in a third of zlib level 6's time and
+// less than level 2's, whose file was 18 % larger. A grey gradient's equal
+// channels suit matching better: there the file is about a third larger.
+constexpr ParallelDeflate::Settings kDeflateSettings{6, Z_RLE};
 
 PngPixelLayout layoutFor(const ImageEncoding& encoding)
 {
@@ -43,8 +49,10 @@ public:
 
 private:
     PngRowWriter(std::string fileName, std::FILE* file, const ImageShape& shape);
-    Failure failure(const char* what) const;
-    Failure failure(const std::string& what) const;
+    // Why the file could not be written: the system's reason, where it gave one.
+    Failure writeFailure() const;
+    // Why the rows given could not make the file.
+    Failure refusal(const std::string& why) const;
     Result<void> writeHead(std::span<const PngText> texts);
     bool queueSegment(bool final);
 
@@ -72,7 +80,7 @@ PngRowWriter::PngRowWriter(std::string fileName, std::FILE* file, const ImageSha
       layout_(layoutFor(shape.encoding)),
       rowBytes_(static_cast<std::size_t>(shape.width) * layout_.bytesPerPixel()),
       rowsPerSegment_(std::max<std::size_t>(1, kSegmentBytes / rowBytes_)),
-      deflate_(kDeflateLevel,
+      deflate_(kDeflateSettings,
                [this](std::span<const std::uint8_t> piece) { return writePngChunk(file_, "IDAT", {piece}); })
 {
 }
@@ -84,15 +92,16 @@ PngRowWriter::~PngRowWriter()
     }
 }
 
-Failure PngRowWriter::failure(const char* what) const
+Failure PngRowWriter::writeFailure() const
 {
     const int error = errno;
-    return Failure{std::string(what) + " " + fileName_ + (error != 0 ? std::string(": ") + std::strerror(error) : "")};
+    return Failure{"Could not write PNG image " + fileName_ +
+                   (error != 0 ? std::string(": ") + std::strerror(error) : "")};
 }
 
-Failure PngRowWriter::failure(const std::string& what) const
+Failure PngRowWriter::refusal(const std::string& why) const
 {
-    return Failure{"Could not write PNG image " + fileName_ + ": " + what};
+    return Failure{"Could not write PNG image " + fileName_ + ": " + why};
 }
 
 Result<std::unique_ptr<ImageRowWriter>> PngRowWriter::open(const std::string& fileName, const ImageShape& shape,
@@ -128,12 +137,12 @@ Result<void> PngRowWriter::writeHead(std::span<const PngText> texts)
     for (const PngText& text : texts) {
         const Result<PngBytes> data = pngTextData(text);
         if (!data) {
-            return failure(data.error());
+            return refusal(data.error());
         }
         written = written && writePngChunk(file_, text.compressed ? "zTXt" : "tEXt", {*data});
     }
     if (!written) {
-        return failure("Could not write PNG image");
+        return writeFailure();
     }
     return {};
 }
@@ -165,14 +174,14 @@ bool PngRowWriter::queueSegment(bool final)
 Result<void> PngRowWriter::writeRow(const std::uint32_t* pixels, const DeepPixel* deep)
 {
     if (rowsWritten_ == height_) {
-        return failure("it was given more rows than its height");
+        return refusal("it was given more rows than its height");
     }
     if (deep == nullptr && layout_.needsDeepRows()) {
-        return failure("its rows came without their float values");
+        return refusal("its rows came without their float values");
     }
     errno = 0;
     if (segmentRows_.size() == rowsPerSegment_ * rowBytes_ && !queueSegment(false)) {
-        return failure("Could not write PNG image");
+        return writeFailure();
     }
     segmentRows_.resize(segmentRows_.size() + rowBytes_);
     packPngRow(layout_, pixels, deep, width_, segmentRows_.data() + segmentRows_.size() - rowBytes_);
@@ -183,21 +192,21 @@ Result<void> PngRowWriter::writeRow(const std::uint32_t* pixels, const DeepPixel
 Result<void> PngRowWriter::finish()
 {
     if (rowsWritten_ != height_) {
-        return failure("it was given " + std::to_string(rowsWritten_) + " of its " + std::to_string(height_) + " rows");
+        return refusal("it was given " + std::to_string(rowsWritten_) + " of its " + std::to_string(height_) + " rows");
     }
     errno = 0;
     if (!queueSegment(true) || !deflate_.finish() || !writePngChunk(file_, "IEND", {})) {
-        return failure("Could not write PNG image");
+        return writeFailure();
     }
     std::FILE* file = file_;
     file_ = nullptr;
     if (std::fflush(file) != 0 || std::ferror(file) != 0) {
-        Failure failed = failure("Could not write PNG image");
+        Failure failed = writeFailure();
         std::fclose(file);
         return failed;
     }
     if (std::fclose(file) != 0) {
-        return failure("Could not write PNG image");
+        return writeFailure();
     }
     return {};
 }

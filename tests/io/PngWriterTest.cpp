@@ -303,6 +303,7 @@ TEST_F(PngWriterTest, EveryMisuseAndWriteFailureIsReported)
         }
         const Result<void> written = c.write();
         ASSERT_FALSE(written.ok()) << c.name;
+        EXPECT_EQ(written.error().rfind("Could not write PNG image ", 0), 0u) << c.name << ": " << written.error();
         EXPECT_NE(written.error().find(c.reason), std::string::npos) << c.name << ": " << written.error();
     }
 }
