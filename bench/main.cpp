@@ -6,6 +6,7 @@
 
 #include "EngineBenchmarks.h"
 #include "ImageArchive.h"
+#include "ImageEncoding.h"
 #include "LiveViewLatency.h"
 #include "MeasuredPeak.h"
 #include "PreviewLatency.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
     registerEngineBenchmarks(images);
     registerPreviewLatencyBenchmark();
     registerLiveViewBenchmarks();
+    registerImageEncodingBenchmarks();
 
     ResultLog results;
     RecordingReporter reporter(results);

@@ -14,8 +14,9 @@ struct PngText {
 
 struct ImageFormat;
 
-// 8-bit RGB, written row by row, top row first, with the text chunks before
-// the pixels: the format that carries an image's parameters.
+// 8- or 16-bit RGB, or RGBA with the background transparent, written row by
+// row, top row first, with the text chunks before the pixels: the format that
+// carries an image's parameters.
 const ImageFormat& pngImageFormat();
 
 }  // namespace tessaform
