@@ -41,7 +41,8 @@ TEST_F(SplitCommandsTest, DeepOutputsAssembleByteForByte)
         ASSERT_EQ(run(std::string(kScene) + threads + "--deep --tile " + std::to_string(tile) + "/4 -o p%d.tfpart"), 0)
             << read("stderr.txt");
     }
-    for (const std::string output : {"16.png --bit-depth 16", "a.png --alpha", "16a.png --alpha --bit-depth 16", ".exr"}) {
+    for (const std::string output :
+         {"16.png --bit-depth 16", "a.png --alpha", "16a.png --alpha --bit-depth 16", ".exr"}) {
         ASSERT_EQ(run(std::string(kScene) + "-o one" + output), 0) << output << ": " << read("stderr.txt");
         ASSERT_EQ(run("assemble -q p3.tfpart p1.tfpart p4.tfpart p2.tfpart -o all" + output), 0)
             << output << ": " << read("stderr.txt");
