@@ -88,6 +88,15 @@ ImageEncoding encodingForFilter(std::string_view filter)
     return {};
 }
 
+ImageEncoding encodingForSave(const std::string& fileName, std::string_view filter)
+{
+    const ImageFormat& format = imageFormatFor(fileName);
+    const ImageEncoding chosen = encodingForFilter(filter);
+    const bool offered = std::any_of(format.dialogChoices.begin(), format.dialogChoices.end(),
+                                     [&](const DialogChoice& choice) { return choice.encoding == chosen; });
+    return offered ? chosen : format.defaultEncoding();
+}
+
 std::vector<std::string> imageSaveFilters(const std::string& initialName)
 {
     const ImageFormat& initial = imageFormatFor(initialName);

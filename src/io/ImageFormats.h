@@ -76,6 +76,11 @@ const ImageFormat& imageFormatFor(const std::string& fileName);
 // e.g. 16 bits for "*.png (16-bit)".
 ImageEncoding encodingForFilter(std::string_view filter);
 
+// What a file saved through a dialog is written in: the filter's encoding
+// where the name's format offers it, else that format's default, since the
+// name, not the filter, picks the format.
+ImageEncoding encodingForSave(const std::string& fileName, std::string_view filter);
+
 // Every format's filters, those of initialName's format first, so that the
 // dialog starts on it.
 std::vector<std::string> imageSaveFilters(const std::string& initialName);

@@ -13,20 +13,20 @@ namespace {
 // render ended when no row failed to be written.
 Result<void> renderInto(ImageRowWriter& writer, const StillImage& image, const FractalParams& params,
                         const Gradient& gradient, const RenderSettings& settings, RenderObserver& observer,
-                        RenderOutcome& outcome)
+                        const RowConsumer& alsoTake, RenderOutcome& outcome)
 {
     Result<void> rowWritten;
-    const auto write = [&](const std::uint32_t* pixels, const DeepPixel* deep) {
+    const auto write = [&](int row, const std::uint32_t* pixels, const DeepPixel* deep) {
         rowWritten = writer.writeRow(pixels, deep);
-        return rowWritten.ok();
+        return rowWritten.ok() && (!alsoTake || alsoTake(row, pixels));
     };
     const RenderOutcome rendered =
         imageFormatFor(image.fileName).rowsNeedDeepValues(image.encoding)
             ? renderDeepRows(
                   params, gradient, image.width, image.height, observer, settings,
-                  [&](int, const std::uint32_t* pixels, const DeepPixel* deep) { return write(pixels, deep); })
+                  [&](int row, const std::uint32_t* pixels, const DeepPixel* deep) { return write(row, pixels, deep); })
             : renderRows(params, gradient, image.width, image.height, observer, settings,
-                         [&](int, const std::uint32_t* pixels) { return write(pixels, nullptr); });
+                         [&](int row, const std::uint32_t* pixels) { return write(row, pixels, nullptr); });
     if (!rowWritten) {
         return rowWritten;
     }
@@ -40,17 +40,18 @@ Result<void> renderInto(ImageRowWriter& writer, const StillImage& image, const F
 }  // namespace
 
 Result<RenderOutcome> renderStillImage(const StillImage& image, const FractalParams& params, const Gradient& gradient,
-                                       const RenderSettings& settings, RenderObserver& observer)
+                                       const RenderSettings& settings, RenderObserver& observer,
+                                       const RowConsumer& alsoTake)
 {
     RenderOutcome outcome = RenderOutcome::Completed;
     Result<void> written;
     // The image's temporary file goes with the exception when memory runs out.
     try {
-        written =
-            writeImageFileByRows(image.fileName, image.width, image.height, image.encoding,
-                                 imageMetadata(params, gradient), [&](ImageRowWriter& writer) {
-                                     return renderInto(writer, image, params, gradient, settings, observer, outcome);
-                                 });
+        written = writeImageFileByRows(image.fileName, image.width, image.height, image.encoding,
+                                       imageMetadata(params, gradient), [&](ImageRowWriter& writer) {
+                                           return renderInto(writer, image, params, gradient, settings, observer,
+                                                             alsoTake, outcome);
+                                       });
     } catch (const std::bad_alloc&) {
         return Failure{notEnoughMemoryText(image.width, image.height)};
     }

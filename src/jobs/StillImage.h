@@ -24,8 +24,10 @@ struct StillImage {
 // where its format and encoding need them, carrying the parameters where
 // the format can, through a temporary file, so that a failure or a render
 // that does not complete leaves no partial image. The image is written when
-// the outcome is Completed.
+// the outcome is Completed. alsoTake, when given, gets each row's 8-bit
+// pixels once the file has them (to show the image as it is written).
 Result<RenderOutcome> renderStillImage(const StillImage& image, const FractalParams& params, const Gradient& gradient,
-                                       const RenderSettings& settings, RenderObserver& observer);
+                                       const RenderSettings& settings, RenderObserver& observer,
+                                       const RowConsumer& alsoTake = {});
 
 }  // namespace tessaform

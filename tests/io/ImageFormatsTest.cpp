@@ -63,6 +63,11 @@ TEST(ImageFormatsTest, FiltersStandForEncodingsAndOnlyDeepOnesNeedFloatValues)
     }
     EXPECT_TRUE(pngImageFormat().rowsNeedDeepValues({8, true}));
     EXPECT_EQ(encodingForFilter("*.bmp"), ImageEncoding{});
+    // The name picks the format; a filter of another format is not obeyed.
+    EXPECT_EQ(encodingForSave("a.png", "*.png (16-bit)"), (ImageEncoding{16, false}));
+    EXPECT_EQ(encodingForSave("a.exr", "*.png (16-bit)"), (ImageEncoding{16, true}));
+    EXPECT_EQ(encodingForSave("a.png", "*.exr"), (ImageEncoding{8, false}));
+    EXPECT_EQ(encodingForSave("a.tga", "*.png (16-bit)"), (ImageEncoding{8, false}));
     EXPECT_EQ(extensionsOf(imageFormatsOffering(16)), ".png");
     EXPECT_EQ(extensionsOf(imageFormatsWithAlpha()), ".png or .exr");
 }
