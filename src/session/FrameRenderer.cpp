@@ -1,10 +1,12 @@
 #include "session/FrameRenderer.h"
 
+#include <algorithm>
 #include <new>
 
 #include "io/ImageOutput.h"
 #include "jobs/FrameBuffer.h"
 #include "jobs/ImageMetadata.h"
+#include "jobs/StillImage.h"
 #include "params/Gradient.h"
 #include "render/Renderer.h"
 #include "session/FilmJob.h"
@@ -15,17 +17,20 @@ namespace tessaform {
 namespace {
 
 // Every finished row is shown and asks for paint; high-quality rows also
-// show their progress.
+// show their progress. Without a frame, rows are shown by whoever takes
+// them.
 class ViewObserver : public RenderObserver {
 public:
-    ViewObserver(SharedFrame& frame, RenderView& view, RenderMode mode, const StopSignal& stop)
+    ViewObserver(SharedFrame* frame, RenderView& view, RenderMode mode, const StopSignal& stop)
         : frame_(frame), view_(view), mode_(mode), stop_(stop)
     {
     }
 
     void rowFinished(RenderPass pass, int row, int height) override
     {
-        frame_.showRows(row, 1);
+        if (frame_) {
+            frame_->showRows(row, 1);
+        }
         if (mode_ == RenderMode::HighQuality) {
             view_.showHighQualityTitle(progressText(pass, row, height));
         }
@@ -35,7 +40,7 @@ public:
     bool shouldAbandon(RenderPass pass) override { return stop_.shouldAbandon(pass); }
 
 private:
-    SharedFrame& frame_;
+    SharedFrame* frame_;
     RenderView& view_;
     RenderMode mode_;
     const StopSignal& stop_;
@@ -56,16 +61,17 @@ void FrameRenderer::setPreviewFrame(std::shared_ptr<SharedFrame> frame)
     previewFrame_ = std::move(frame);
 }
 
-void FrameRenderer::setHighQualityTarget(std::shared_ptr<SharedFrame> frame, std::string outputPath)
+void FrameRenderer::setHighQualityTarget(std::shared_ptr<SharedFrame> frame, std::string outputPath,
+                                         ImageEncoding encoding)
 {
     std::lock_guard lock(mutex_);
-    highQuality_ = {std::move(frame), std::move(outputPath), {}};
+    highQuality_ = {std::move(frame), std::move(outputPath), {}, encoding};
 }
 
 void FrameRenderer::setFilmTarget(std::shared_ptr<SharedFrame> frame, std::shared_ptr<const FilmJob> job)
 {
     std::lock_guard lock(mutex_);
-    film_ = {std::move(frame), {}, std::move(job)};
+    film_ = {std::move(frame), {}, std::move(job), {}};
 }
 
 FrameRenderer::Target FrameRenderer::targetFor(RenderMode mode) const
@@ -73,7 +79,7 @@ FrameRenderer::Target FrameRenderer::targetFor(RenderMode mode) const
     std::lock_guard lock(mutex_);
     switch (mode) {
         case RenderMode::Preview:
-            return {previewFrame_, {}, {}};
+            return {previewFrame_, {}, {}, {}};
         case RenderMode::HighQuality:
             return highQuality_;
         case RenderMode::Film:
@@ -110,7 +116,11 @@ void FrameRenderer::renderInto(const Target& target, const FractalParams& snapsh
         renderFilmJob(*target.film, *gradient, *target.frame, view_, stop);
         return;
     }
-    ViewObserver observer(*target.frame, view_, mode, stop);
+    if (mode == RenderMode::HighQuality && imageFormatFor(target.outputPath).rowsNeedDeepValues(target.encoding)) {
+        renderIntoDeepFile(target, snapshot, *gradient, stop);
+        return;
+    }
+    ViewObserver observer(target.frame.get(), view_, mode, stop);
     const RenderOutcome outcome = renderImage(snapshot, *gradient, canvas.image(), observer);
     if (outcome == RenderOutcome::Abandoned) {
         // Whatever the render got to, partly drawn rows included.
@@ -126,6 +136,33 @@ void FrameRenderer::renderInto(const Target& target, const FractalParams& snapsh
         view_.showHighQualityTitle(savedTitle(saveImage(target.outputPath, canvas, snapshot, *gradient)));
     } else {
         view_.previewFinished(snapshot);
+    }
+}
+
+// The file keeps float values that the canvas has no room for, so the
+// render goes to the file row by row, each final row also drawn into the
+// canvas and shown.
+void FrameRenderer::renderIntoDeepFile(const Target& target, const FractalParams& snapshot, const Gradient& gradient,
+                                       const StopSignal& stop)
+{
+    SharedFrame& frame = *target.frame;
+    FrameBuffer& canvas = frame.canvas();
+    ViewObserver observer(nullptr, view_, RenderMode::HighQuality, stop);
+    const auto show = [&](int row, const std::uint32_t* pixels) {
+        std::copy_n(pixels, canvas.width(), &canvas.image().at(0, row));
+        frame.showRows(row, 1);
+        view_.requestRepaint(RenderMode::HighQuality);
+        return true;
+    };
+    const Result<RenderOutcome> rendered =
+        renderStillImage({target.outputPath, target.encoding, canvas.width(), canvas.height()}, snapshot, gradient,
+                         RenderSettings{}, observer, show);
+    if (!rendered) {
+        view_.showHighQualityTitle(savedTitle(Failure{rendered.error()}));
+    } else if (*rendered == RenderOutcome::Completed) {
+        view_.showHighQualityTitle(savedTitle({}));
+    } else if (*rendered == RenderOutcome::Abandoned) {
+        view_.showHighQualityTitle(kRenderStoppedTitle);
     }
 }
 

@@ -24,9 +24,12 @@ Colour unpackedBackground(std::uint32_t rgb)
 }
 
 // By name for keyframe and .j4d files; a PNG by whether it is one of ours.
+// An OpenEXR image is no gradient, so it is taken for ours and refused if
+// it is not.
 bool holdsParametersOrKeys(const std::string& path)
 {
-    return namesKeyframeFile(path) || (isPngFile(path) ? carriesParameters(path) : namesParamsFile(path));
+    return namesKeyframeFile(path) ||
+           (isPngFile(path) ? carriesParameters(path) : isExrFile(path) || namesParamsFile(path));
 }
 
 }  // namespace
@@ -123,15 +126,18 @@ void Commands::renderHighQuality()
         return;
     }
     const std::string initialName = "Julia.tga";
+    ImageEncoding encoding;
     if (const auto chosen = dialogs_.chooseFileToSave({imageSaveFilters(initialName), initialName})) {
         state_.outputPath = chosen->path;
+        encoding = encodingForSave(chosen->path, chosen->filter);
     }
     if (state_.outputPath.empty()) {
         return;
     }
     markOwnRenderRunning(true);
-    const std::string problem = runHighQualityRender(highQuality_.scheduler.stopRenderAndWait(), highQuality_,
-                                                     {state_.renderWidth, state_.renderHeight, state_.outputPath});
+    const std::string problem =
+        runHighQualityRender(highQuality_.scheduler.stopRenderAndWait(), highQuality_,
+                             {state_.renderWidth, state_.renderHeight, state_.outputPath, encoding});
     markOwnRenderRunning(false);
     if (!problem.empty()) {
         dialogs_.showMessage(problem);
@@ -140,7 +146,7 @@ void Commands::renderHighQuality()
 
 void Commands::loadParameters()
 {
-    if (const auto path = dialogs_.chooseFileToOpen({{"*.j4d;*.png;*.toml"}, ""})) {
+    if (const auto path = dialogs_.chooseFileToOpen({{"*.j4d;*.png;*.exr;*.toml"}, ""})) {
         loadParametersFrom(*path);
     }
 }
@@ -148,7 +154,7 @@ void Commands::loadParameters()
 void Commands::loadParametersFrom(const std::string& path)
 {
     state_.record.markStep();
-    if (isPngFile(path)) {
+    if (isParameterImage(path)) {
         loadImageParameters(path);
         return;
     }
@@ -270,7 +276,8 @@ void Commands::openFileFromCommandLine(const std::string& path)
         return;
     }
     dialogs_.showMessage(
-        "Tessaform opens parameter files (.j4d), PNG images it saved and keyframe files (.toml); an image "
+        "Tessaform opens parameter files (.j4d), PNG and OpenEXR images it saved and keyframe files (.toml); an "
+        "image "
         "colours the surface through Load Gradient.\n" +
         path);
 }

@@ -45,7 +45,7 @@ public:
     // Opens the looks panel, or raises it.
     void openLooksPanel();
 
-    // A .j4d file or a PNG, told apart by content.
+    // A .j4d file, a PNG or an OpenEXR image, told apart by content.
     void loadParametersFrom(const std::string& path);
     // What a file dropped on the window does.
     void openDroppedFile(const std::string& path);

@@ -128,7 +128,7 @@ std::string runHighQualityRender(RenderClaim claim, const HighQualityServices& s
     if (!frame) {
         return frame.error();
     }
-    services.renderer.setHighQualityTarget(*frame, request.outputPath);
+    services.renderer.setHighQualityTarget(*frame, request.outputPath, request.encoding);
     runInRenderWindow(std::move(claim), services, *frame, RenderMode::HighQuality);
     return {};
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/Result.h"
+#include "io/ImageFormats.h"
 #include "session/RenderMode.h"
 
 namespace tessaform {
@@ -50,6 +51,7 @@ struct HighQualityRequest {
     std::uint32_t width;
     std::uint32_t height;
     std::string outputPath;
+    ImageEncoding encoding;
 };
 
 // Why a size cannot be rendered, or empty when it can: a TGA header holds

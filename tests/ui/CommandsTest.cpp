@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "io/ImageOutput.h"
+#include "io/ImageRowWriter.h"
 #include "jobs/ImageMetadata.h"
 #include "jobs/ParamFileIo.h"
 #include "params/ParamFile.h"
@@ -246,6 +247,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("Tessaform PNG loaded") << "own.png" << false << true << true << "";
         QTest::newRow("Tessaform PNG dropped") << "own.png" << true << true << true << "";
+        QTest::newRow("Tessaform OpenEXR loaded") << "own.exr" << false << true << true << "";
+        QTest::newRow("Tessaform OpenEXR dropped") << "own.exr" << true << true << true << "";
         QTest::newRow(".j4d dropped") << "set.j4d" << true << true << false << "";
         QTest::newRow("plain PNG dropped: the gradient") << "plain.png" << true << false << true << "";
         QTest::newRow("plain PNG loaded")
@@ -268,9 +271,12 @@ private slots:
         saved.constant.w = -0.0f;
         const std::vector<std::uint8_t> rgb{9, 8, 7, 250, 128, 1};
         const std::uint32_t pixel = 0x00102030u;
-        QVERIFY(
-            writeImageFile(folder.filePath("own.png"), &pixel, 1, 1, imageMetadata(saved, gradientFromRgbBytes(rgb)))
-                .ok());
+        const std::vector<PngText> texts = imageMetadata(saved, gradientFromRgbBytes(rgb));
+        QVERIFY(writeImageFile(folder.filePath("own.png"), &pixel, 1, 1, texts).ok());
+        QVERIFY(writeImageFileByRows(folder.filePath("own.exr"), 1, 1, {16, true}, texts, [&](ImageRowWriter& writer) {
+                    const DeepPixel deep;
+                    return writer.writeRow(&pixel, &deep);
+                }).ok());
         const std::string own = fileBytes(folder.filePath("own.png"));
         writeFileBytes(folder.filePath("cut.png"), own.substr(0, own.find("tessaform-gradient")));
         QVERIFY(writeImageFile(folder.filePath("plain.png"), &pixel, 1, 1).ok());
@@ -287,7 +293,7 @@ private slots:
         } else {
             dialogs_.fileAnswer = path;
             commands_->run(CommandId::LoadParameters);
-            QCOMPARE(dialogs_.openRequest.filters, std::vector<std::string>({"*.j4d;*.png;*.toml"}));
+            QCOMPARE(dialogs_.openRequest.filters, std::vector<std::string>({"*.j4d;*.png;*.exr;*.toml"}));
         }
         QCOMPARE(paramsDiffer(before, state_->record.live()), recordChanges);
         QCOMPARE(state_->record.gradient() != gradientBefore, gradientChanges);
@@ -296,7 +302,7 @@ private slots:
             QVERIFY2(dialogs_.messages[0].find(message.toStdString()) != std::string::npos,
                      dialogs_.messages[0].c_str());
         }
-        if (file == "own.png") {
+        if (file.startsWith("own.")) {
             QVERIFY(!paramsDiffer(saved, state_->record.live()));
             QCOMPARE(state_->record.gradient()->count(), 2);
             QCOMPARE(slider("trackbar1051")->value(), 4);

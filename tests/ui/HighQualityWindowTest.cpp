@@ -16,6 +16,7 @@
 #include "session/RenderTitles.h"
 #include "support/FullDevice.h"
 #include "support/RenderSchedulerProbe.h"
+#include "support/RenderTool.h"
 #include "support/ScratchFolder.h"
 #include "support/VisibleHighQualityWindow.h"
 #include "support/Watchdog.h"
@@ -189,6 +190,42 @@ private slots:
         QVERIFY(nearlySame(shown.pixel(0, 0), saved.pixel(0, 0)));
     }
 
+    // A file that keeps float values gets them, its rows shown as they are
+    // written, and holds what the headless renderer writes.
+    void deepFilesMatchTheHeadlessRenderer()
+    {
+        const QString shownReference = QString::fromStdString(folder_.filePath("shown.tga"));
+        QCOMPARE(runRenderTool(QString("--set distance=2.5 -W 40 -H 30 -o '%1'").arg(shownReference)), 0);
+        const struct {
+            const char* name;
+            ImageEncoding encoding;
+            const char* options;
+        } cases[] = {
+            {"deep.exr", {16, true}, ""},
+            {"deep.png", {16, false}, "--bit-depth 16"},
+        };
+        for (const auto& c : cases) {
+            const QString output = QString::fromStdString(folder_.filePath(std::string("window-") + c.name));
+            QString finalTitle;
+            QImage shown;
+            renderWhile(
+                40, 30, output,
+                [&](HighQualityWindow& window) {
+                    if (window.windowTitle().startsWith("Render")) {
+                        finalTitle = window.windowTitle();
+                        shown = window.grab().toImage();
+                        window.close();
+                    }
+                },
+                c.encoding);
+            QCOMPARE(finalTitle, QString(kRenderSavedTitle));
+            const QString reference = QString::fromStdString(folder_.filePath(std::string("cli-") + c.name));
+            QCOMPARE(runRenderTool(QString("--set distance=2.5 -W 40 -H 30 %1 -o '%2'").arg(c.options, reference)), 0);
+            QVERIFY2(fileBytes(output) == fileBytes(reference), c.name);
+            QCOMPARE(shown, imageFromTga(fileBytes(shownReference), 40, 30));
+        }
+    }
+
     void unwritableFileIsNotReportedAsSaved()
     {
         const QString output = QString::fromStdString(folder_.filePath("missing-folder/out.tga"));
@@ -251,7 +288,7 @@ private slots:
         }
         for (const Case& c : cases) {
             const std::string problem = runHighQualityRender(scheduler_->stopRenderAndWait(), services(),
-                                                             {c.width, c.height, folder_.filePath("x.tga")});
+                                                             {c.width, c.height, folder_.filePath("x.tga"), {}});
             QCOMPARE(problem, c.problem);
             QVERIFY(!RenderSchedulerProbe(*scheduler_).renderBusy());
             QCOMPARE(visibleHighQualityWindow(), nullptr);
@@ -264,7 +301,7 @@ private:
     // Runs a render of the given size; onTick sees its window every few
     // milliseconds until the window's loop ends.
     std::string renderWhile(std::uint32_t width, std::uint32_t height, const QString& output,
-                            const std::function<void(HighQualityWindow&)>& onTick)
+                            const std::function<void(HighQualityWindow&)>& onTick, ImageEncoding encoding = {})
     {
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, [&onTick] {
@@ -275,7 +312,7 @@ private:
         ticker.start(5);
         return underWatchdog("the High quality window's render to end", [&] {
             return runHighQualityRender(scheduler_->stopRenderAndWait(), services(),
-                                        {width, height, output.toStdString()});
+                                        {width, height, output.toStdString(), encoding});
         });
     }
 
