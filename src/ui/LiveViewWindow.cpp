@@ -16,6 +16,7 @@
 #include "render/Quantize.h"
 #include "session/LiveRecord.h"
 #include "session/SharedFrame.h"
+#include "ui/BackgroundStill.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogLayout.h"
 #include "ui/LiveViewCanvas.h"
@@ -123,11 +124,12 @@ void LiveViewWindow::toggleFullScreen()
 
 void LiveViewWindow::saveImage()
 {
-    const auto chosen = services_.dialogs.chooseFileToSave({{"*.png"}, "Live view.png"});
+    const std::string initialName = "Live view.png";
+    const auto chosen = services_.dialogs.chooseFileToSave({imageSaveFilters(initialName), initialName});
     if (!chosen) {
         return;
     }
-    pendingSave_ = chosen->path;
+    pendingSave_ = *chosen;
     savePendingImage();
 }
 
@@ -216,7 +218,7 @@ void LiveViewWindow::stopDrawing()
     if (pendingSave_) {
         services_.dialogs.showMessage(
             "The live view was closed before its image was finished; nothing was written to " +
-            *std::exchange(pendingSave_, std::nullopt));
+            std::exchange(pendingSave_, std::nullopt)->path);
     }
     emit drawingStopped();
 }
@@ -277,13 +279,35 @@ void LiveViewWindow::savePendingImage()
     if (!pendingSave_ || !finishedImageShown()) {
         return;
     }
-    const std::string path = *std::exchange(pendingSave_, std::nullopt);
+    const SaveChoice chosen = *std::exchange(pendingSave_, std::nullopt);
+    const std::string& path = chosen.path;
     const FrameBuffer& image = *shown_.finishedImage;
+    if (const ImageEncoding encoding = encodingForSave(path, chosen.filter);
+        imageFormatFor(path).rowsNeedDeepValues(encoding)) {
+        saveInBackground(path, encoding);
+        return;
+    }
     if (const Result<void> written = writeImageFile(path, image.pixels(), image.width(), image.height(),
                                                     imageMetadata(shown_.record, tableOf(shown_)));
         !written) {
         services_.dialogs.showMessage(written.error());
     }
+}
+
+// The shown image has no float values; the render is deterministic, so
+// rendering the same record, table and size again gives them, and the same
+// 8-bit pixels.
+void LiveViewWindow::saveInBackground(const std::string& path, const ImageEncoding& encoding)
+{
+    const FrameBuffer& image = *shown_.finishedImage;
+    auto* still =
+        new BackgroundStill({path, encoding, image.width(), image.height()}, shown_.record, tableOf(shown_), this);
+    connect(still, &BackgroundStill::finished, this, [this, still](const QString& problem) {
+        still->deleteLater();
+        if (!problem.isEmpty()) {
+            services_.dialogs.showMessage(problem.toStdString());
+        }
+    });
 }
 
 }  // namespace tessaform

@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "io/ImageFormats.h"
 #include "session/LiveViewRenderer.h"
+#include "ui/SystemDialogs.h"
 
 class QLabel;
 
@@ -40,8 +42,9 @@ public:
     void showBeside(const QWidget& other);
 
     void toggleFullScreen();
-    // Asks for a PNG file, then writes the finished image of the live
-    // record at the view's size into it once that is drawn.
+    // Asks for an image file, then writes the finished image of the live
+    // record at the view's size into it once that is drawn; a file that
+    // keeps float values is rendered again for them in the background.
     void saveImage();
 
     // A render runs or waits for changes: the window is open.
@@ -75,6 +78,7 @@ private:
     bool steerByKey(const QKeyEvent& event);
     bool finishedImageShown() const;
     void savePendingImage();
+    void saveInBackground(const std::string& path, const ImageEncoding& encoding);
 
     LiveViewServices services_;
     LiveViewCanvas* canvas_;
@@ -82,7 +86,7 @@ private:
     std::unique_ptr<LiveViewRenderer> renderer_;
     LiveViewProgress shown_;
     double lastFirstPassMilliseconds_ = -1.0;
-    std::optional<std::string> pendingSave_;
+    std::optional<SaveChoice> pendingSave_;
     bool placed_ = false;
 };
 

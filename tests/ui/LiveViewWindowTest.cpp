@@ -5,7 +5,9 @@
 #include <optional>
 
 #include "jobs/ImageMetadata.h"
+#include "support/FileBytes.h"
 #include "support/LiveViewFixture.h"
+#include "support/RenderTool.h"
 #include "support/ScratchFolder.h"
 #include "ui/LiveViewStatus.h"
 #include "ui/SliderTable.h"
@@ -201,34 +203,54 @@ private slots:
     // Ctrl+S writes the finished image at the view's size with what
     // reproduces it, waiting for it where it is not drawn yet. A save that
     // cannot be made says so.
+    // A file that keeps float values is rendered again for them, and holds
+    // what the headless renderer writes for the record it carries.
     void savesAPngThatReproduces_data()
     {
         QTest::addColumn<bool>("waitFirst");
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("filter");  // empty: the first offered
         QTest::addColumn<bool>("closeAtOnce");
-        QTest::newRow("finished") << true << "view.png" << false;
-        QTest::newRow("right after a change") << false << "view.png" << false;
-        QTest::newRow("into a missing folder") << true << "gone/view.png" << false;
-        QTest::newRow("view closed before it is finished") << false << "view.png" << true;
+        QTest::addColumn<bool>("deep");
+        QTest::addColumn<QString>("headlessOptions");
+        QTest::newRow("finished") << true << "view.png"
+                                  << "" << false << false << "";
+        QTest::newRow("right after a change") << false << "view.png"
+                                              << "" << false << false << "";
+        QTest::newRow("into a missing folder") << true << "gone/view.png"
+                                               << "" << false << false << "";
+        QTest::newRow("view closed before it is finished") << false << "view.png"
+                                                           << "" << true << false << "";
+        QTest::newRow("OpenEXR") << true << "view.exr"
+                                 << "*.exr" << false << true << "";
+        QTest::newRow("16-bit PNG after a change") << false << "view.png"
+                                                   << "*.png (16-bit)" << false << true << "--bit-depth 16";
+        QTest::newRow("OpenEXR into a missing folder") << true << "gone/view.exr"
+                                                       << "*.exr" << false << true << "";
     }
 
     void savesAPngThatReproduces()
     {
         QFETCH(bool, waitFirst);
         QFETCH(QString, name);
+        QFETCH(QString, filter);
         QFETCH(bool, closeAtOnce);
+        QFETCH(bool, deep);
+        QFETCH(QString, headlessOptions);
         const ScratchFolder folder;
         const std::string path = folder.filePath(name.toStdString());
         LiveViewFixture fixture;
         QVERIFY(fixture.activeAtStart);
         fixture.dialogs.fileAnswer = path;
+        fixture.dialogs.filterAnswer = filter.toStdString();
         if (waitFirst) {
             QVERIFY(fixture.waitForFinishedImage());
         } else {
             fixture.dialog.stepSliders({{"phi", 5}});
         }
         pressKey(fixture.window(), Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(fixture.dialogs.saveRequest.filters, std::vector<std::string>{"*.png"});
+        QCOMPARE(fixture.dialogs.saveRequest.filters,
+                 (std::vector<std::string>{"*.png", "*.png (16-bit)", "*.tga", "*.exr"}));
         QCOMPARE(fixture.dialogs.saveRequest.initialName, std::string("Live view.png"));
         if (closeAtOnce) {
             fixture.window().close();
@@ -242,9 +264,21 @@ private slots:
             return;
         }
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QString::fromStdString(path)), kRenderPatienceMs);
+        QVERIFY(fixture.dialogs.messages.empty());
         const Result<ImageParams> saved = readImageParams(path);
         QVERIFY(saved.ok());
         QVERIFY(!paramsDiffer(saved->params, fixture.state.record.live()));
+        if (deep) {
+            const std::string again = path + ".again" + name.right(4).toStdString();
+            QCOMPARE(runRenderTool(QString("-p '%1' -W %2 -H %3 %4 -o '%5'")
+                                       .arg(QString::fromStdString(path))
+                                       .arg(fixture.canvasSize().width())
+                                       .arg(fixture.canvasSize().height())
+                                       .arg(headlessOptions, QString::fromStdString(again))),
+                     0);
+            QVERIFY(fileBytes(path) == fileBytes(again));
+            return;
+        }
         QVERIFY(pngPixels(QString::fromStdString(path)) ==
                 highQualityPixels(saved->params, *saved->gradient, fixture.canvasSize()));
         QVERIFY(fixture.dialogs.messages.empty());
