@@ -449,7 +449,7 @@ void AnimationWindow::renderAnimation()
     if (!output) {
         return;
     }
-    const Result<std::shared_ptr<const FilmJob>> job = planFilm(output->path);
+    const Result<std::shared_ptr<const FilmJob>> job = planFilm(*output);
     if (!job) {
         services_.dialogs.showMessage(job.error());
         return;
@@ -463,15 +463,20 @@ void AnimationWindow::renderAnimation()
     }
 }
 
-Result<std::shared_ptr<const FilmJob>> AnimationWindow::planFilm(const std::string& output) const
+// The dialog's filter may ask more of the images than their name does
+// (16 bits); films stay 8-bit whatever it says.
+Result<std::shared_ptr<const FilmJob>> AnimationWindow::planFilm(const SaveChoice& output) const
 {
     Result<std::vector<int>> frames = framesFromFirstToLastKey(animation_);
     if (!frames) {
         return Failure{frames.error()};
     }
-    const Result<FilmOutputs> outputs = planFilmOutputs({output}, frames->size());
+    Result<FilmOutputs> outputs = planFilmOutputs({output.path}, frames->size());
     if (!outputs) {
         return Failure{outputs.error()};
+    }
+    for (FrameImages& images : outputs.value().images) {
+        images.encoding = encodingForSave(output.path, output.filter);
     }
     if (Result<void> writable = checkFilmOutputs(*outputs, *frames); !writable) {
         return Failure{writable.error()};

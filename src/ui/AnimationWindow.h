@@ -26,6 +26,7 @@ class LiveViewWindow;
 class SystemDialogs;
 class Timeline;
 struct FilmJob;
+struct SaveChoice;
 struct ProgramState;
 
 // What the animation window works with: the live record, the system
@@ -101,7 +102,7 @@ private:
     void playNextFrame();
     void stopPlaying();
     void setFps(double fps);
-    Result<std::shared_ptr<const FilmJob>> planFilm(const std::string& output) const;
+    Result<std::shared_ptr<const FilmJob>> planFilm(const SaveChoice& output) const;
 
     AnimationServices services_;
     Animation animation_;

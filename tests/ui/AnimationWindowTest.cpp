@@ -27,6 +27,7 @@
 #include "support/FileBytes.h"
 #include "support/FilmDecoding.h"
 #include "support/RenderSchedulerProbe.h"
+#include "support/RenderTool.h"
 #include "support/ScratchFolder.h"
 #include "support/VisibleHighQualityWindow.h"
 #include "support/Watchdog.h"
@@ -128,11 +129,6 @@ QStringList keyTexts(AnimationWindow& window)
         texts << table.item(row, 0)->text() + ": " + table.item(row, 1)->text();
     }
     return texts;
-}
-
-int runRenderTool(const QString& arguments)
-{
-    return std::system((QString("'%1' -q ").arg(TESSAFORM_RENDER_EXE) + arguments).toLocal8Bit().constData());
 }
 
 void setRenderSize(SettingsDialog& dialog, int width, int height)
@@ -362,15 +358,24 @@ private slots:
     void filmFromTheWindowMatchesTheCommandLine_data()
     {
         QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("filter");  // empty: the first offered
+        QTest::addColumn<QString>("options");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("images") << QStringLiteral("f_%05d.png")
-                                << QStringList{"f_00000.png", "f_00001.png", "f_00002.png"};
-        QTest::newRow("film") << QStringLiteral("film.mp4") << QStringList{"film.mp4"};
+        QTest::newRow("images") << QStringLiteral("f_%05d.png") << ""
+                                << "" << QStringList{"f_00000.png", "f_00001.png", "f_00002.png"};
+        QTest::newRow("16-bit images") << QStringLiteral("f_%05d.png") << "*.png (16-bit)"
+                                       << "--bit-depth 16" << QStringList{"f_00000.png", "f_00001.png", "f_00002.png"};
+        QTest::newRow("OpenEXR images") << QStringLiteral("f_%05d.exr") << "*.exr"
+                                        << "" << QStringList{"f_00000.exr", "f_00001.exr", "f_00002.exr"};
+        QTest::newRow("film") << QStringLiteral("film.mp4") << ""
+                              << "" << QStringList{"film.mp4"};
     }
 
     void filmFromTheWindowMatchesTheCommandLine()
     {
         QFETCH(QString, output);
+        QFETCH(QString, filter);
+        QFETCH(QString, options);
         QFETCH(QStringList, files);
         const ScratchFolder made, cli;
         CommandsFixture fixture;
@@ -386,6 +391,7 @@ private slots:
 
         setRenderSize(fixture.dialog, 16, 12);
         fixture.dialogs.fileAnswer = made.filePath(output.toStdString());
+        fixture.dialogs.filterAnswer = filter.toStdString();
         QString lastTitle;
         QAction& highQuality = *fixture.dialog.findChild<QAction*>("command40003");
         bool othersGreyedOut = true;
@@ -407,8 +413,8 @@ private slots:
         QVERIFY(fixture.scheduler.waitUntilIdle(std::chrono::seconds(10)));
 
         const QString toml = QString::fromStdString(cli.filePath("film.toml"));
-        QCOMPARE(runRenderTool(QString("--animation '%1' -W 16 -H 12 -o '%2'")
-                                   .arg(toml, QString::fromStdString(cli.filePath(output.toStdString())))),
+        QCOMPARE(runRenderTool(QString("--animation '%1' -W 16 -H 12 %2 -o '%3'")
+                                   .arg(toml, options, QString::fromStdString(cli.filePath(output.toStdString())))),
                  0);
         for (const QString& file : files) {
             const std::string bytes = fileBytes(made.filePath(file.toStdString()));
