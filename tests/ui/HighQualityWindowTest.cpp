@@ -134,16 +134,28 @@ private slots:
         QCOMPARE(visibleHighQualityWindow(), nullptr);
     }
 
+    // Also where the rows go to a file that keeps float values.
+    void keyPressEndsTheRenderButLeavesTheWindowOpen_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("TGA") << "key.tga";
+        QTest::newRow("OpenEXR") << "key.exr";
+    }
+
     void keyPressEndsTheRenderButLeavesTheWindowOpen()
     {
-        const QString output = QString::fromStdString(folder_.filePath("key.tga"));
+        QFETCH(QString, name);
+        const QString output = QString::fromStdString(folder_.filePath(name.toStdString()));
         QString lastTitle;
-        renderWhile(3000, 2000, output, [&lastTitle](HighQualityWindow& window) {
-            if (window.windowTitle().startsWith("First pass")) {
-                lastTitle = window.windowTitle();
-                QTest::keyClick(&window, Qt::Key_Space);
-            }
-        });
+        renderWhile(
+            3000, 2000, output,
+            [&lastTitle](HighQualityWindow& window) {
+                if (window.windowTitle().startsWith("First pass")) {
+                    lastTitle = window.windowTitle();
+                    QTest::keyClick(&window, Qt::Key_Space);
+                }
+            },
+            imageFormatFor(output.toStdString()).defaultEncoding());
         QVERIFY(!QFile::exists(output));
         HighQualityWindow* window = visibleHighQualityWindow();
         QVERIFY(window != nullptr);
