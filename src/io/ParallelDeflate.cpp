@@ -8,6 +8,8 @@
 #include <atomic>
 #include <exception>
 
+#include "base/SanitizerHandOff.h"
+
 namespace tessaform {
 namespace {
 
@@ -102,9 +104,16 @@ void appendBigEndian(std::vector<std::uint8_t>& out, unsigned long value)
     }
 }
 
+// libtbb hides from ThreadSanitizer that a task starts after the thread
+// that built it wrote it, so the task tells it, through one token, from its
+// construction to its start.
+const char taskHandOff = 0;
+
 }  // namespace
 
 struct ParallelDeflate::Segment {
+    class Task;
+
     tbb::task_group work;
     std::atomic<bool> done{false};
     bool ok = false;
@@ -112,6 +121,14 @@ struct ParallelDeflate::Segment {
     std::vector<std::uint8_t> piece;
     unsigned long checksum = 0;
     std::size_t length = 0;
+
+    void run(Producer produce, Settings settings, bool first);
+
+    void wait()
+    {
+        work.wait();
+        takeOver(this);
+    }
 
     void make(const Producer& produce, Settings settings, bool first)
     {
@@ -131,6 +148,44 @@ struct ParallelDeflate::Segment {
     }
 };
 
+class ParallelDeflate::Segment::Task {
+public:
+    Task(Segment* segment, Producer produce, Settings settings, bool first)
+        : segment_(segment), produce_(std::move(produce)), settings_(settings), first_(first)
+    {
+        handOver(&taskHandOff);
+    }
+    Task(Task&& other) noexcept
+        : segment_(other.segment_),
+          produce_(std::move(other.produce_)),
+          settings_(other.settings_),
+          first_(other.first_)
+    {
+        handOver(&taskHandOff);
+    }
+    Task(const Task&) = delete;
+    Task& operator=(const Task&) = delete;
+    Task& operator=(Task&&) = delete;
+
+    void operator()() const
+    {
+        takeOver(&taskHandOff);
+        segment_->make(produce_, settings_, first_);
+        handOver(segment_);
+    }
+
+private:
+    Segment* segment_;
+    Producer produce_;
+    Settings settings_;
+    bool first_;
+};
+
+void ParallelDeflate::Segment::run(Producer produce, Settings settings, bool first)
+{
+    work.run(Task(this, std::move(produce), settings, first));
+}
+
 ParallelDeflate::ParallelDeflate(Settings settings, Sink sink)
     : settings_(settings),
       sink_(std::move(sink)),
@@ -142,7 +197,7 @@ ParallelDeflate::ParallelDeflate(Settings settings, Sink sink)
 ParallelDeflate::~ParallelDeflate()
 {
     for (const auto& segment : inFlight_) {
-        segment->work.wait();
+        segment->wait();
     }
 }
 
@@ -153,17 +208,15 @@ bool ParallelDeflate::add(Producer produce, bool final)
     }
     auto segment = std::make_unique<Segment>();
     segment->final = final;
-    Segment* made = segment.get();
     const bool first = !started_;
     started_ = true;
-    made->work.run(
-        [made, settings = settings_, first, produce = std::move(produce)] { made->make(produce, settings, first); });
+    segment->run(std::move(produce), settings_, first);
     inFlight_.push_back(std::move(segment));
     if (!handOnFinished()) {
         return false;
     }
     while (inFlight_.size() >= mostInFlight_) {
-        inFlight_.front()->work.wait();
+        inFlight_.front()->wait();
         if (!handOnFinished()) {
             return false;
         }
@@ -174,7 +227,7 @@ bool ParallelDeflate::add(Producer produce, bool final)
 bool ParallelDeflate::finish()
 {
     while (!failed_ && !inFlight_.empty()) {
-        inFlight_.front()->work.wait();
+        inFlight_.front()->wait();
         handOnFinished();
     }
     return !failed_;
@@ -184,7 +237,7 @@ bool ParallelDeflate::handOnFinished()
 {
     while (!failed_ && !inFlight_.empty() && inFlight_.front()->done.load(std::memory_order_acquire)) {
         failed_ = !handOn(*inFlight_.front());
-        inFlight_.front()->work.wait();
+        inFlight_.front()->wait();
         inFlight_.pop_front();
     }
     return !failed_;

@@ -1,7 +1,5 @@
 #include "ui/BackgroundStill.h"
 
-#include <QMetaObject>
-
 namespace tessaform {
 namespace {
 
@@ -22,6 +20,7 @@ private:
 BackgroundStill::BackgroundStill(StillImage image, const FractalParams& record, Gradient gradient, QObject* parent)
     : QObject(parent)
 {
+    connect(this, &BackgroundStill::rendered, this, &BackgroundStill::deliver, Qt::QueuedConnection);
     thread_ = std::thread(
         [this, image = std::move(image), record, gradient = std::move(gradient)] { render(image, record, gradient); });
 }
@@ -37,10 +36,23 @@ BackgroundStill::~BackgroundStill()
 void BackgroundStill::render(const StillImage& image, const FractalParams& record, const Gradient& gradient)
 {
     AbandonWhenAsked observer(abandon_);
-    const Result<RenderOutcome> rendered = renderStillImage(image, record, gradient, RenderSettings{}, observer);
-    const QString problem = rendered ? QString() : QString::fromStdString(rendered.error());
-    QMetaObject::invokeMethod(
-        this, [this, problem] { emit finished(problem); }, Qt::QueuedConnection);
+    const Result<RenderOutcome> outcome = renderStillImage(image, record, gradient, RenderSettings{}, observer);
+    {
+        const std::lock_guard lock(resultMutex_);
+        problem_ = outcome ? QString() : QString::fromStdString(outcome.error());
+    }
+    emit this->rendered();
+}
+
+void BackgroundStill::deliver()
+{
+    QString problem;
+    {
+        const std::lock_guard lock(resultMutex_);
+        problem = problem_;
+        problem.detach();
+    }
+    emit finished(problem);
 }
 
 }  // namespace tessaform

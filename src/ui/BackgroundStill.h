@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -24,9 +25,17 @@ public:
 signals:
     // On the thread of the object; problem is empty when the file was written.
     void finished(const QString& problem);
+    // From the render's thread, queued to the object's.
+    void rendered();
 
 private:
     void render(const StillImage& image, const FractalParams& record, const Gradient& gradient);
+    void deliver();
+
+    // The render's result passes under the mutex, which ThreadSanitizer
+    // sees, not inside Qt's queued call, which it does not.
+    std::mutex resultMutex_;
+    QString problem_;
 
     std::atomic<bool> abandon_{false};
     std::thread thread_;
