@@ -76,13 +76,15 @@ void renderOnTarget(benchmark::State& state, const std::string& target, unsigned
     renderRepeatedly(state, defaultScene(), {RenderEngine::Fast, threads, *simdTarget}, archive, name);
 }
 
-// The fast engine alone; for the looks, what each adds to the default render.
-void registerFastBenchmark(const BenchScene& scene, ImageArchive& archive)
+// The fast engine on every core; for the looks, what each adds to the
+// default render.
+void registerFastBenchmark(const BenchScene& scene, ImageArchive& archive, RayWalk walk = RayWalk::Bundled)
 {
-    const std::string name = engineBenchmarkName(scene, RenderEngine::Fast);
+    const std::string name =
+        walk == RayWalk::Bundled ? engineBenchmarkName(scene, RenderEngine::Fast) : aloneBenchmarkName(scene);
     benchmark::RegisterBenchmark(name.c_str(),
-                                 [scene, name, &archive](benchmark::State& state) {
-                                     renderRepeatedly(state, scene, {RenderEngine::Fast, 0}, archive, name);
+                                 [scene, name, walk, &archive](benchmark::State& state) {
+                                     renderRepeatedly(state, scene, {RenderEngine::Fast, 0, {}, walk}, archive, name);
                                  })
         ->MinTime(kFastMinSeconds)
         ->Repetitions(kFastRepetitions)
@@ -102,6 +104,7 @@ void registerSceneBenchmarks(const BenchScene& scene, ImageArchive& archive)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
     registerFastBenchmark(scene, archive);
+    registerFastBenchmark(scene, archive, RayWalk::Alone);
 }
 
 void registerSimdBenchmarks(const std::string& target, ImageArchive& archive)
@@ -165,6 +168,11 @@ void registerRowBenchmarks(const BenchScene& scene)
 std::string engineBenchmarkName(const BenchScene& scene, RenderEngine engine)
 {
     return "scene/" + scene.name + (engine == RenderEngine::Reference ? "/reference" : "/fast");
+}
+
+std::string aloneBenchmarkName(const BenchScene& scene)
+{
+    return "scene/" + scene.name + "/fast_alone";
 }
 
 std::string simdBenchmarkName(const std::string& target, unsigned threads)

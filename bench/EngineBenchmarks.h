@@ -8,6 +8,8 @@
 namespace tessaform::bench {
 
 std::string engineBenchmarkName(const BenchScene& scene, RenderEngine engine);
+// The fast engine with each ray walking alone, as before rays were bundled.
+std::string aloneBenchmarkName(const BenchScene& scene);
 // The fast engine on the default scene, forced onto one instruction set;
 // threads 0 means every core.
 std::string simdBenchmarkName(const std::string& target, unsigned threads);

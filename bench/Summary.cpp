@@ -45,17 +45,20 @@ std::string agreement(const ImageArchive& images, const std::string& name, const
 void printScenes(std::ostream& out, const SummaryInputs& inputs)
 {
     char line[256];
-    std::snprintf(line, sizeof line, "%-26s %12s %12s %9s  %s\n", "scene", "reference", "fast", "speed-up",
-                  "fast image vs reference");
+    std::snprintf(line, sizeof line, "%-26s %12s %12s %9s %12s %9s  %s\n", "scene", "reference", "fast", "speed-up",
+                  "rays alone", "bundling", "fast image vs reference");
     out << line;
     for (const BenchScene& scene : benchScenes()) {
         const std::string referenceName = engineBenchmarkName(scene, RenderEngine::Reference);
         const std::string fastName = engineBenchmarkName(scene, RenderEngine::Fast);
         const std::optional<Measurement> reference = inputs.results.find(referenceName);
         const std::optional<Measurement> fast = inputs.results.find(fastName);
+        const std::optional<Measurement> alone = inputs.results.find(aloneBenchmarkName(scene));
         const std::string speedUp = reference && fast ? format("%.1fx", reference->seconds / fast->seconds) : "-";
-        std::snprintf(line, sizeof line, "%-26s %12s %12s %9s  %s\n", scene.name.c_str(),
+        const std::string gain = alone && fast ? format("%.2fx", alone->seconds / fast->seconds) : "-";
+        std::snprintf(line, sizeof line, "%-26s %12s %12s %9s %12s %9s  %s\n", scene.name.c_str(),
                       milliseconds(reference).c_str(), milliseconds(fast).c_str(), speedUp.c_str(),
+                      milliseconds(alone).c_str(), gain.c_str(),
                       agreement(inputs.images, fastName, referenceName).c_str());
         out << line;
     }
@@ -110,6 +113,14 @@ void printLatency(std::ostream& out, const SummaryInputs& inputs)
     }
 }
 
+std::optional<double> bundledStepChange(const SceneCensus& census)
+{
+    if (census.fast.alone == 0) {
+        return std::nullopt;
+    }
+    return 100.0 * (static_cast<double>(census.fast.bundled) / static_cast<double>(census.fast.alone) - 1.0);
+}
+
 void printCensus(std::ostream& out, const SceneCensus& census)
 {
     const WorkCensus& work = census.work;
@@ -122,6 +133,9 @@ void printCensus(std::ostream& out, const SceneCensus& census)
         << census.reference.antiAliasedPixels
         << " anti-aliased pixels: " << (agrees ? "the census agrees" : "THE CENSUS DISAGREES, its figures are suspect")
         << "\n";
+    out << "  fast engine's own count: " << census.fast.alone << " march steps with rays alone, " << census.fast.bundled
+        << " with each anti-alias grid's rays bundled (" << format("%+.1f%%", bundledStepChange(census).value_or(0.0))
+        << ")\n";
 }
 
 double gigaflopsOf(const SceneCensus& census, double seconds)
@@ -183,6 +197,17 @@ std::optional<double> shareOfPeak(const SummaryInputs& inputs)
     return 100.0 * gigaflopsOf(*inputs.census, fast->seconds) / inputs.peak->allThreadsGigaflops;
 }
 
+// How much faster the bundled rays made the fast engine on a scene.
+std::optional<double> bundlingGain(const SummaryInputs& inputs, const BenchScene& scene)
+{
+    const std::optional<Measurement> alone = inputs.results.find(aloneBenchmarkName(scene));
+    const std::optional<Measurement> fast = inputs.results.find(engineBenchmarkName(scene, RenderEngine::Fast));
+    if (!alone || !fast) {
+        return std::nullopt;
+    }
+    return alone->seconds / fast->seconds;
+}
+
 std::optional<double> medianLatency(const SummaryInputs& inputs, int scale)
 {
     const std::optional<Measurement> latency = inputs.results.find(previewLatencyName(scale));
@@ -211,6 +236,12 @@ void printSpeedTargets(std::ostream& out, const SummaryInputs& inputs)
     printTarget(out, "default 1024x768, share of the measured peak", shareOfPeak(inputs), "%", 45.0, true);
     printTarget(out, "power 5 rotated 1024x768, fast over reference", speedUp(inputs, rotatedPowerFiveScene()), "x",
                 45.0, true);
+    printTarget(out, "default 1024x768, bundled rays over rays alone", bundlingGain(inputs, defaultScene()), "x", 1.4,
+                true);
+    printTarget(out, "power 5 rotated, bundled rays over rays alone", bundlingGain(inputs, rotatedPowerFiveScene()),
+                "x", 1.3, true);
+    const std::optional<double> stepChange = inputs.census ? bundledStepChange(*inputs.census) : std::nullopt;
+    printTarget(out, "default 1024x768, march steps bundled against alone", stepChange, "%", -35.0, false);
     const double goals[] = {20.0, 50.0};
     for (std::size_t i = 0; i < std::size(kPreviewScales); ++i) {
         const int scale = kPreviewScales[i];

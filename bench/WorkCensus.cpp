@@ -1,5 +1,7 @@
 #include "WorkCensus.h"
 
+#include <atomic>
+
 #include "render/AntiAliasGrid.h"
 #include "render/Camera.h"
 #include "render/EdgeTest.h"
@@ -93,6 +95,16 @@ WorkCensus countWork(const FractalParams& params, int width, int height, const s
                      [&](auto power) { return countWorkWithPower<power()>(params, width, height, smoothed); });
 }
 
+// The fast engine's own count; it traces a few grids more than the
+// reference (candidates that turn out not to be edges).
+std::uint64_t countFastMarchSteps(const BenchScene& scene, RayWalk walk)
+{
+    std::atomic<std::uint64_t> steps{0};
+    std::vector<std::uint32_t> pixels;
+    renderScene(scene, {RenderEngine::Fast, 0, {}, walk, &steps}, pixels);
+    return steps.load();
+}
+
 SceneCensus takeSceneCensus(const BenchScene& scene)
 {
     const RenderSettings reference{RenderEngine::Reference, 1};
@@ -105,7 +117,10 @@ SceneCensus takeSceneCensus(const BenchScene& scene)
     const PixelImage replayedImage{replayed.data(), scene.width, scene.height};
     const PixelImage finishedImage{finished.data(), scene.width, scene.height};
     const std::vector<PixelPosition> smoothed = smoothedPixels(replayedImage, finishedImage);
-    return {countWork(scene.params, scene.width, scene.height, smoothed), render.stats, replayed == finished};
+    return {countWork(scene.params, scene.width, scene.height, smoothed),
+            render.stats,
+            replayed == finished,
+            {countFastMarchSteps(scene, RayWalk::Alone), countFastMarchSteps(scene, RayWalk::Bundled)}};
 }
 
 }  // namespace tessaform::bench

@@ -41,16 +41,25 @@ std::vector<PixelPosition> smoothedPixels(const PixelImage& firstPass, const Pix
 // Counts one sample per pixel plus the traced grid of every smoothed pixel.
 WorkCensus countWork(const FractalParams& params, int width, int height, const std::vector<PixelPosition>& smoothed);
 
+// The march steps the fast engine counted for one image, each ray walking
+// alone and with the rays of each anti-alias grid bundled.
+struct FastMarchSteps {
+    std::uint64_t alone = 0;
+    std::uint64_t bundled = 0;
+};
+
 // The census of a scene, with what the reference engine reported for the
 // same image to check it by.
 struct SceneCensus {
     WorkCensus work;
     RenderStats reference;
     bool replayReproducedImage;  // the replayed decisions give the finished image
+    FastMarchSteps fast;
 };
 
 // Renders the scene twice with the reference engine, once stopping before
-// the anti-alias pass, to learn which pixels are smoothed. Takes seconds.
+// the anti-alias pass, to learn which pixels are smoothed, and twice with
+// the fast engine counting its steps. Takes seconds.
 SceneCensus takeSceneCensus(const BenchScene& scene);
 
 }  // namespace tessaform::bench

@@ -52,7 +52,7 @@ inline std::uint32_t traceGridAverage(const BatchTracer& tracer, int column, int
     SamplePoint points[kGridSamples];
     Colour colours[kGridSamples];
     gridPoints(column, row, points);
-    tracer.trace(points, kGridSamples, colours);
+    tracer.trace(points, kGridSamples, colours, kPixelGrids);
     return gridAverage(firstPassPixel, colours);
 }
 
@@ -78,7 +78,7 @@ inline std::uint32_t traceDeepGridAverage(const BatchTracer& tracer, int column,
     Colour colours[kGridSamples];
     SampleDepth depths[kGridSamples];
     gridPoints(column, row, points);
-    tracer.traceWithDepth(points, kGridSamples, colours, depths);
+    tracer.traceWithDepth(points, kGridSamples, colours, depths, kPixelGrids);
     deep = deepGridAverage(deep, colours, depths);
     return gridAverage(firstPassPixel, colours);
 }

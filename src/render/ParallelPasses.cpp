@@ -342,10 +342,10 @@ void ParallelPasses::traceCandidateBatch(CandidateBand& band, std::size_t begin,
     }
     const std::size_t bandStart = rowStart(band.firstRow, image_.width);
     if (deep_ == nullptr) {
-        tracer_.trace(points, (end - begin) * kGridSamples, colours);
+        tracer_.trace(points, (end - begin) * kGridSamples, colours, kPixelGrids);
     } else {
         SampleDepth depths[kGridsPerBatch * kGridSamples];
-        tracer_.traceWithDepth(points, (end - begin) * kGridSamples, colours, depths);
+        tracer_.traceWithDepth(points, (end - begin) * kGridSamples, colours, depths, kPixelGrids);
         for (std::size_t i = begin; i < end; ++i) {
             const std::size_t at = (i - begin) * kGridSamples;
             band.smoothedDeep[i] = deepGridAverage(deep_[bandStart + band.candidates[i]], colours + at, depths + at);

@@ -86,7 +86,8 @@ RenderOutcome ProgressiveRenderer::render(const FractalParams& snapshot, const G
         return RenderOutcome::Completed;
     }
     const Gradient& table = gradient.empty() ? neutralGradient() : gradient;
-    const SimdTracer tracer(snapshot, table, image.width, image.height, settings_.simdTarget);
+    const SimdTracer tracer(snapshot, table, image.width, image.height, settings_.simdTarget, settings_.walk,
+                            settings_.marchSteps);
     ParallelPasses passes(tracer, image, observer);
     const bool finished = pool_->arena.execute([&] {
         const int coarsest = coarsestBlockSize(image.width, image.height);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "render/SimdTarget.h"
@@ -10,16 +11,26 @@ namespace tessaform {
 // check the fast engine against. Fast: every core and every vector lane.
 enum class RenderEngine { Reference, Fast };
 
+// How the fast engine's rays cross empty space: neighbouring rays marched
+// together as one cone until it nears the surface, or each on its own as
+// the reference does (for comparisons only).
+enum class RayWalk { Bundled, Alone };
+
 // Any trailing field left out takes its default.
 struct RenderSettings {
-    constexpr RenderSettings(RenderEngine engine = RenderEngine::Fast, unsigned threads = 0, SimdTarget simdTarget = {})
-        : engine(engine), threads(threads), simdTarget(simdTarget)
+    constexpr RenderSettings(RenderEngine engine = RenderEngine::Fast, unsigned threads = 0, SimdTarget simdTarget = {},
+                             RayWalk walk = RayWalk::Bundled, std::atomic<std::uint64_t>* marchSteps = nullptr)
+        : engine(engine), threads(threads), simdTarget(simdTarget), walk(walk), marchSteps(marchSteps)
     {
     }
 
     RenderEngine engine;
     unsigned threads;       // 0: every core; the reference engine always uses one
     SimdTarget simdTarget;  // the fast engine's instruction set
+    RayWalk walk;
+    // When given, the fast engine adds up its march steps here: every
+    // distance estimate along a ray or a cone's axis.
+    std::atomic<std::uint64_t>* marchSteps;
 };
 
 // What a render traced, for throughput figures.

@@ -35,7 +35,8 @@ bool renderReferenceWithPower(const FractalParams& snapshot, const Gradient& gra
 bool renderFast(const FractalParams& snapshot, const Gradient& gradient, const PixelImage& image,
                 RenderObserver& observer, const RenderSettings& settings, RenderStats& stats)
 {
-    const SimdTracer tracer(snapshot, gradient, image.width, image.height, settings.simdTarget);
+    const SimdTracer tracer(snapshot, gradient, image.width, image.height, settings.simdTarget, settings.walk,
+                            settings.marchSteps);
     ParallelPasses passes(tracer, image, observer);
     tbb::task_arena arena(arenaConcurrency(settings.threads));
     const bool finished = arena.execute([&] { return passes.run(); });
@@ -48,7 +49,7 @@ bool renderFastRows(const FractalParams& snapshot, const Gradient& gradient, int
                     RenderObserver& observer, const RenderSettings& settings, int stripRows, bool deep,
                     const DeepRowConsumer& consume)
 {
-    const SimdTracer tracer(snapshot, gradient, width, height, settings.simdTarget);
+    const SimdTracer tracer(snapshot, gradient, width, height, settings.simdTarget, settings.walk, settings.marchSteps);
     tbb::task_arena arena(arenaConcurrency(settings.threads));
     return walkStrips(width, height, 0, height, stripRows, deep,
                       [&](const StripBuffer& buffer, const ParallelPasses::Strip& strip, int firstRow, int endRow) {

@@ -45,23 +45,21 @@ public:
         return withLooks<Power>(shaded, hit, camera_.eye, params_.light, params_.background, march_, looks_);
     }
 
-    void trace(const SamplePoint* points, std::size_t count, Colour* colours) const override
-    {
-        for (std::size_t i = 0; i < count; ++i) {
-            colours[i] = colourAt(points[i].x, points[i].y);
-        }
-    }
-
-    void traceWithDepth(const SamplePoint* points, std::size_t count, Colour* colours,
-                        SampleDepth* depths) const override
-    {
-        for (std::size_t i = 0; i < count; ++i) {
-            depths[i] = {};
-            colours[i] = colourAt(points[i].x, points[i].y, &depths[i]);
-        }
-    }
-
 private:
+    // The plain walk, one ray at a time: bundles are the fast engine's.
+    void traceSamples(const SamplePoint* points, std::size_t count, Colour* colours, SampleDepth* depths,
+                      const RayBundles&) const override
+    {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (depths == nullptr) {
+                colours[i] = colourAt(points[i].x, points[i].y);
+            } else {
+                depths[i] = {};
+                colours[i] = colourAt(points[i].x, points[i].y, &depths[i]);
+            }
+        }
+    }
+
     // The march's normal points into the surface; a compositor expects it
     // out of the surface, toward the eye.
     SampleDepth depthOfHit(const SurfaceHit& hit) const

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "render/PowerDispatch.h"
+#include "render/RayCone.h"
 #include "render/SimdTracer.h"
 
 #undef HWY_TARGET_INCLUDE
@@ -48,6 +49,31 @@ struct Hits {
     std::size_t count = 0;
 };
 
+// The cones of one batch and the samples each holds, as lists linked
+// through nextMember.
+struct Cones {
+    RayCone cone[kBatch];
+    BundleCell cell[kBatch];
+    std::uint16_t firstMember[kBatch];
+    std::uint16_t nextMember[kBatch];
+    std::size_t count = 0;
+};
+
+constexpr std::uint16_t kNoMember = 0xFFFF;
+
+// Work waiting for a lane: samples by index, cones by index with kConeItem
+// set. A cone that ends puts its samples at the back.
+struct WorkQueue {
+    std::uint16_t items[2 * kBatch];
+    std::size_t next = 0;
+    std::size_t size = 0;
+
+    bool empty() const { return next == size; }
+    void push(std::uint16_t item) { items[size++] = item; }
+};
+
+constexpr std::uint16_t kConeItem = 0x8000;
+
 // Vectors of lanes whose orbits are stepped together: as many as hide
 // one's dependency chain while all stay in registers.
 constexpr std::size_t kPacketsInFlight = 2;
@@ -69,9 +95,15 @@ struct Lanes {
     HWY_ALIGN float dz[kMarchLanes];
     HWY_ALIGN float estimate[kMarchLanes];
     HWY_ALIGN std::int32_t steps[kMarchLanes];
-    std::uint8_t hitBits[kPackets][8];  // per packet, one bit a lane
+    // A lane holding a cone marches its axis; the rest apply to cones only.
+    HWY_ALIGN float cone[kMarchLanes];
+    HWY_ALIGN float along[kMarchLanes];  // axial distance from the eye
+    HWY_ALIGN float spread[kMarchLanes];
+    HWY_ALIGN float stepScale[kMarchLanes];  // 1 / (1 + spread)
+    HWY_ALIGN float beyond[kMarchLanes];
+    std::uint8_t hitBits[kPackets][8];  // per packet, one bit a lane; for a cone, that it ended
     std::uint8_t leftBits[kPackets][8];
-    std::uint16_t sample[kMarchLanes];
+    std::uint16_t sample[kMarchLanes];  // the sample, or the cone
 };
 
 Slice broadcastSlice(D d, const SimdScene& scene)
@@ -114,25 +146,66 @@ void setUpRays(D d, const SimdScene& scene, Rays& rays, std::size_t padded)
     }
 }
 
-// Puts the next waiting sample into lane, or leaves the lane idle.
-void fillLane(Lanes& lanes, std::size_t lane, const Rays& rays, const SimdScene& scene, const std::uint16_t* queue,
-              std::size_t& next, std::size_t queued)
+// Puts a ray or a cone axis into lane, at distance t from the eye.
+void startLane(Lanes& lanes, std::size_t lane, const Vector3& eye, float dx, float dy, float dz, float t)
 {
-    if (next == queued) {
+    lanes.active[lane] = 1.0f;
+    lanes.marchSteps[lane] = 0;
+    lanes.dx[lane] = dx;
+    lanes.dy[lane] = dy;
+    lanes.dz[lane] = dz;
+    lanes.px[lane] = eye.x + t * dx;
+    lanes.py[lane] = eye.y + t * dy;
+    lanes.pz[lane] = eye.z + t * dz;
+}
+
+// Puts the next waiting work into lane, or leaves the lane idle.
+void fillLane(Lanes& lanes, std::size_t lane, const Rays& rays, const Cones& cones, const SimdScene& scene,
+              WorkQueue& queue)
+{
+    if (queue.empty()) {
         lanes.active[lane] = 0.0f;
         return;
     }
-    const std::uint16_t sample = queue[next++];
-    const float t = rays.entry[sample];
-    lanes.sample[lane] = sample;
-    lanes.active[lane] = 1.0f;
-    lanes.marchSteps[lane] = 0;
-    lanes.dx[lane] = rays.dx[sample];
-    lanes.dy[lane] = rays.dy[sample];
-    lanes.dz[lane] = rays.dz[sample];
-    lanes.px[lane] = scene.camera.eye.x + t * rays.dx[sample];
-    lanes.py[lane] = scene.camera.eye.y + t * rays.dy[sample];
-    lanes.pz[lane] = scene.camera.eye.z + t * rays.dz[sample];
+    const std::uint16_t item = queue.items[queue.next++];
+    if ((item & kConeItem) != 0) {
+        const std::uint16_t index = item & static_cast<std::uint16_t>(~kConeItem);
+        const RayCone& cone = cones.cone[index];
+        lanes.sample[lane] = index;
+        lanes.cone[lane] = 1.0f;
+        lanes.along[lane] = cone.start;
+        lanes.spread[lane] = cone.spread;
+        lanes.stepScale[lane] = 1.0f / (1.0f + cone.spread);
+        lanes.beyond[lane] = cone.beyond;
+        startLane(lanes, lane, scene.camera.eye, cone.axis.x, cone.axis.y, cone.axis.z, cone.start);
+        return;
+    }
+    lanes.sample[lane] = item;
+    lanes.cone[lane] = 0.0f;
+    startLane(lanes, lane, scene.camera.eye, rays.dx[item], rays.dy[item], rays.dz[item], rays.entry[item]);
+}
+
+// Each sample of an ended cone goes on alone from where its ray leaves the
+// cone's cleared stretch, or from its own entry into the bounding sphere
+// if that is later; a ray already past the sphere there has missed.
+void splitCone(const SimdScene& scene, const Cones& cones, std::size_t cone, float along, Rays& rays, WorkQueue& queue,
+               Colour* colours)
+{
+    const Vector3& axis = cones.cone[cone].axis;
+    const Vector3& eye = scene.camera.eye;
+    for (std::uint16_t member = cones.firstMember[cone]; member != kNoMember; member = cones.nextMember[member]) {
+        const Vector3 direction{rays.dx[member], rays.dy[member], rays.dz[member]};
+        const float start = along / dot(axis, direction);
+        if (start > rays.entry[member]) {
+            const Vector3 p = eye + start * direction;
+            if (dot(p, p) > kBoundingRadiusSquared) {
+                colours[member] = scene.background;
+                continue;
+            }
+            rays.entry[member] = start;
+        }
+        queue.push(member);
+    }
 }
 
 // One march step for the active lanes of the group of packets from
@@ -162,17 +235,32 @@ bool marchGroupStep(D d, Lanes& lanes, std::size_t first, const Slice& slice, co
         const V estimate = distanceEstimate(d, ends[k].m, ends[k].dz2);
         const M overLimit = hn::RebindMask(d, hn::Not(hn::Lt(marchSteps, hn::Set(di, scene.stepLimit))));
         const M close = hn::Or(hn::Not(hn::Ge(estimate, hn::Set(d, scene.epsilon))), overLimit);
-        const Vec3 next{hn::MulAdd(estimate, direction.x, p[k].x), hn::MulAdd(estimate, direction.y, p[k].y),
-                        hn::MulAdd(estimate, direction.z, p[k].z)};
-        const M left = hn::AndNot(close, hn::Gt(dot(next, next), hn::Set(d, kBoundingRadiusSquared)));
+
+        // A cone's axis moves by what its estimate leaves beyond its radius;
+        // it ends where that falls short of a share of the radius, or once
+        // it has passed the bounding sphere.
+        const M cone = hn::Gt(hn::Load(d, lanes.cone + at), hn::Zero(d));
+        const V along = hn::Load(d, lanes.along + at);
+        const V radius = hn::MulAdd(along, hn::Load(d, lanes.spread + at), hn::Set(d, scene.epsilon));
+        const V advance =
+            hn::Mul(hn::MulSub(estimate, hn::Set(d, kConeShare), radius), hn::Load(d, lanes.stepScale + at));
+        const M coneEnds = hn::Or(hn::Or(hn::Not(hn::Ge(advance, hn::Mul(radius, hn::Set(d, kConeEnd)))), overLimit),
+                                  hn::Gt(along, hn::Load(d, lanes.beyond + at)));
+        const V step = hn::IfThenElse(cone, advance, estimate);
+
+        const Vec3 next{hn::MulAdd(step, direction.x, p[k].x), hn::MulAdd(step, direction.y, p[k].y),
+                        hn::MulAdd(step, direction.z, p[k].z)};
+        const M left = hn::AndNot(cone, hn::AndNot(close, hn::Gt(dot(next, next), hn::Set(d, kBoundingRadiusSquared))));
         const M stalled = hn::And(hn::Eq(next.x, p[k].x), hn::And(hn::Eq(next.y, p[k].y), hn::Eq(next.z, p[k].z)));
-        const M hit = hn::AndNot(idle[k], hn::Or(close, hn::AndNot(left, stalled)));
+        const M ended = hn::Or(hn::And(cone, coneEnds), hn::AndNot(cone, hn::Or(close, hn::AndNot(left, stalled))));
+        const M hit = hn::AndNot(idle[k], ended);
         const M moving = hn::Not(hn::Or(hit, left));
 
         hn::Store(hn::IfThenElse(moving, next.x, p[k].x), d, lanes.px + at);
         hn::Store(hn::IfThenElse(moving, next.y, p[k].y), d, lanes.py + at);
         hn::Store(hn::IfThenElse(moving, next.z, p[k].z), d, lanes.pz + at);
         hn::Store(hn::Add(marchSteps, hn::Set(di, 1)), di, lanes.marchSteps + at);
+        hn::Store(hn::IfThenElse(moving, hn::Add(along, advance), along), d, lanes.along + at);
         hn::Store(estimate, d, lanes.estimate + at);
         hn::Store(ends[k].steps, di, lanes.steps + at);
         const M leftActive = hn::AndNot(idle[k], left);
@@ -204,21 +292,53 @@ std::uint64_t laneSet(const std::uint8_t (&bytes)[8])
     return bits;
 }
 
-// Marches every queued sample; hits are collected for the normals, misses
-// take the background.
+// Fills the idle lanes from the queue; returns how many it filled.
+std::size_t fillIdleLanes(Lanes& lanes, std::size_t laneCount, const Rays& rays, const Cones& cones,
+                          const SimdScene& scene, WorkQueue& queue)
+{
+    std::size_t filled = 0;
+    for (std::size_t lane = 0; lane < laneCount && !queue.empty(); ++lane) {
+        if (lanes.active[lane] == 0.0f) {
+            fillLane(lanes, lane, rays, cones, scene, queue);
+            ++filled;
+        }
+    }
+    return filled;
+}
+
+// What became of a lane whose work ended: a cone hands its samples on, a
+// ray's hit is collected for the normals, a miss takes the background.
+void finishLane(const SimdScene& scene, Lanes& lanes, std::size_t lane, bool hit, Rays& rays, const Cones& cones,
+                WorkQueue& queue, Hits& hits, Colour* colours)
+{
+    if (lanes.cone[lane] != 0.0f) {
+        splitCone(scene, cones, lanes.sample[lane], lanes.along[lane], rays, queue, colours);
+    } else if (hit) {
+        const std::size_t h = hits.count++;
+        hits.px[h] = lanes.px[lane];
+        hits.py[h] = lanes.py[lane];
+        hits.pz[h] = lanes.pz[lane];
+        hits.estimate[h] = lanes.estimate[lane];
+        hits.steps[h] = lanes.steps[lane];
+        hits.sample[h] = lanes.sample[lane];
+    } else {
+        colours[lanes.sample[lane]] = scene.background;
+    }
+}
+
+// Marches every queued cone and sample until each sample hits or misses;
+// returns the march steps taken, one per busy lane and step.
 template <int Power, bool Rotated>
-void marchAll(D d, const SimdScene& scene, const Rays& rays, const std::uint16_t* queue, std::size_t queued, Hits& hits,
-              Colour* colours)
+std::uint64_t marchAll(D d, const SimdScene& scene, Rays& rays, const Cones& cones, WorkQueue& queue, Hits& hits,
+                       Colour* colours)
 {
     const std::size_t laneCount = kPackets * hn::Lanes(d);
     const Slice slice = broadcastSlice(d, scene);
     Lanes lanes{};
-    std::size_t next = 0;
-    for (std::size_t lane = 0; lane < laneCount; ++lane) {
-        fillLane(lanes, lane, rays, scene, queue, next, queued);
-    }
-    std::size_t busy = std::min(laneCount, queued);
+    std::size_t busy = fillIdleLanes(lanes, laneCount, rays, cones, scene, queue);
+    std::uint64_t marchSteps = 0;
     while (busy > 0) {
+        marchSteps += busy;
         if (!marchStep<Power, Rotated>(d, lanes, slice, scene)) {
             continue;
         }
@@ -228,24 +348,18 @@ void marchAll(D d, const SimdScene& scene, const Rays& rays, const std::uint16_t
                  finished &= finished - 1) {
                 const std::size_t inPacket = static_cast<std::size_t>(__builtin_ctzll(finished));
                 const std::size_t lane = k * hn::Lanes(d) + inPacket;
-                if (((hitLanes >> inPacket) & 1) != 0) {
-                    const std::size_t h = hits.count++;
-                    hits.px[h] = lanes.px[lane];
-                    hits.py[h] = lanes.py[lane];
-                    hits.pz[h] = lanes.pz[lane];
-                    hits.estimate[h] = lanes.estimate[lane];
-                    hits.steps[h] = lanes.steps[lane];
-                    hits.sample[h] = lanes.sample[lane];
-                } else {
-                    colours[lanes.sample[lane]] = scene.background;
-                }
-                fillLane(lanes, lane, rays, scene, queue, next, queued);
+                finishLane(scene, lanes, lane, ((hitLanes >> inPacket) & 1) != 0, rays, cones, queue, hits, colours);
+                fillLane(lanes, lane, rays, cones, scene, queue);
                 if (lanes.active[lane] == 0.0f) {
                     --busy;
                 }
             }
         }
+        if (busy < laneCount) {
+            busy += fillIdleLanes(lanes, laneCount, rays, cones, scene, queue);
+        }
     }
+    return marchSteps;
 }
 
 // pow(a, e) for a > 0 as exp(e ln a); a of 0 takes pow(0, e).
@@ -342,10 +456,55 @@ void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours, SampleD
     }
 }
 
+// The cone of sample's cell, one of the last few made or a new one. A cell
+// met again later in the batch gets a cone of its own, the same again.
+void joinCone(const SimdScene& scene, const RayBundles& bundles, const SamplePoint& point, std::uint16_t sample,
+              Cones& cones)
+{
+    constexpr std::size_t kRecentCones = 4;
+    const BundleCell cell = bundleCellOf(bundles, point);
+    std::size_t cone = cones.count;
+    for (std::size_t back = 1; back <= std::min(kRecentCones, cones.count); ++back) {
+        if (cones.cell[cones.count - back] == cell) {
+            cone = cones.count - back;
+            break;
+        }
+    }
+    if (cone == cones.count) {
+        cones.cone[cone] = rayConeThrough(scene.camera, bundles, cell);
+        cones.cell[cone] = cell;
+        cones.firstMember[cone] = kNoMember;
+        ++cones.count;
+    }
+    cones.nextMember[sample] = cones.firstMember[cone];
+    cones.firstMember[cone] = sample;
+}
+
+// The work of a batch: the cones of its cells, or with no bundles each
+// sample that enters the bounding sphere; the rest take the background.
+void queueWork(const SimdScene& scene, const SamplePoint* points, std::size_t count, const Rays& rays,
+               const RayBundles& bundles, Cones& cones, WorkQueue& queue, Colour* colours)
+{
+    const bool bundled = bundles.pitch > 0.0f && scene.walk == RayWalk::Bundled;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto sample = static_cast<std::uint16_t>(i);
+        if (!(rays.entry[i] >= 0.0f)) {
+            colours[i] = scene.background;
+        } else if (bundled) {
+            joinCone(scene, bundles, points[i], sample, cones);
+        } else {
+            queue.push(sample);
+        }
+    }
+    for (std::size_t cone = 0; cone < cones.count; ++cone) {
+        queue.push(static_cast<std::uint16_t>(cone | kConeItem));
+    }
+}
+
 // depths, when given, start as misses; only hits change them.
 template <int Power, bool Rotated>
 void traceWith(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours,
-               SampleDepth* depths)
+               SampleDepth* depths, const RayBundles& bundles)
 {
     const D d;
     const std::size_t laneCount = hn::Lanes(d);
@@ -358,41 +517,39 @@ void traceWith(const SimdScene& scene, const SamplePoint* points, std::size_t co
     }
     setUpRays(d, scene, rays, padded);
 
-    std::uint16_t queue[kBatch];
-    std::size_t queued = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (rays.entry[i] >= 0.0f) {
-            queue[queued++] = static_cast<std::uint16_t>(i);
-        } else {
-            colours[i] = scene.background;
-        }
-    }
+    Cones cones;
+    WorkQueue queue;
+    queueWork(scene, points, count, rays, bundles, cones, queue, colours);
     if (depths != nullptr) {
         std::fill(depths, depths + count, SampleDepth{});
     }
     Hits hits;
-    marchAll<Power, Rotated>(d, scene, rays, queue, queued, hits, colours);
+    const std::uint64_t marchSteps = marchAll<Power, Rotated>(d, scene, rays, cones, queue, hits, colours);
     shadeHits<Power, Rotated>(d, scene, hits, colours, depths);
+    if (scene.marchSteps != nullptr) {
+        scene.marchSteps->fetch_add(marchSteps, std::memory_order_relaxed);
+    }
 }
 
 template <int Power>
 void traceWithPower(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours,
-                    SampleDepth* depths)
+                    SampleDepth* depths, const RayBundles& bundles)
 {
     if (scene.rotated) {
-        traceWith<Power, true>(scene, points, count, colours, depths);
+        traceWith<Power, true>(scene, points, count, colours, depths, bundles);
     } else {
-        traceWith<Power, false>(scene, points, count, colours, depths);
+        traceWith<Power, false>(scene, points, count, colours, depths, bundles);
     }
 }
 
 void traceBatch(const SimdScene& scene, const SamplePoint* points, std::size_t count, Colour* colours,
-                SampleDepth* depths)
+                SampleDepth* depths, const RayBundles& bundles)
 {
     if (count == 0) {
         return;
     }
-    withPower(scene.power, [&](auto power) { traceWithPower<power()>(scene, points, count, colours, depths); });
+    withPower(scene.power,
+              [&](auto power) { traceWithPower<power()>(scene, points, count, colours, depths, bundles); });
 }
 
 const char* targetName()
@@ -424,7 +581,8 @@ bool isIdentity(const Quaternion& q)
     return q.x == 1.0f && q.y == 0.0f && q.z == 0.0f && q.w == 0.0f;
 }
 
-SimdScene describeScene(const FractalParams& params, const Gradient& gradient, int width, int height)
+SimdScene describeScene(const FractalParams& params, const Gradient& gradient, int width, int height, RayWalk walk,
+                        std::atomic<std::uint64_t>* marchSteps)
 {
     const Camera camera = setupCamera(params, width, height);
     const MarchSettings march = prepareMarch(params);
@@ -447,27 +605,25 @@ SimdScene describeScene(const FractalParams& params, const Gradient& gradient, i
     scene.gradientCount = gradient.count();
     scene.power = params.power;
     scene.looks = prepareLooks(params, march.epsilon);
+    scene.walk = walk;
+    scene.marchSteps = marchSteps;
     return scene;
 }
 
 }  // namespace
 
-SimdTracer::SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height, SimdTarget target)
-    : scene_(describeScene(params, gradient, width, height)),
+SimdTracer::SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height, SimdTarget target,
+                       RayWalk walk, std::atomic<std::uint64_t>* marchSteps)
+    : scene_(describeScene(params, gradient, width, height, walk, marchSteps)),
       dispatchIndex_(target.dispatchIndex()),
       traceBatch_(HWY_DISPATCH_TABLE(traceBatch)[dispatchIndex_])
 {
 }
 
-void SimdTracer::trace(const SamplePoint* points, std::size_t count, Colour* colours) const
+void SimdTracer::traceSamples(const SamplePoint* points, std::size_t count, Colour* colours, SampleDepth* depths,
+                              const RayBundles& bundles) const
 {
-    traceBatch_(scene_, points, count, colours, nullptr);
-}
-
-void SimdTracer::traceWithDepth(const SamplePoint* points, std::size_t count, Colour* colours,
-                                SampleDepth* depths) const
-{
-    traceBatch_(scene_, points, count, colours, depths);
+    traceBatch_(scene_, points, count, colours, depths, bundles);
 }
 
 std::string SimdTracer::instructionSet() const

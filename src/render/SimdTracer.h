@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "params/Colour.h"
 #include "render/Camera.h"
 #include "render/LookSettings.h"
+#include "render/RenderSettings.h"
 #include "render/SampleBatch.h"
 #include "render/SimdTarget.h"
 
@@ -37,6 +39,9 @@ struct SimdScene {
     int gradientCount;
     int power;
     LookSettings looks;
+
+    RayWalk walk;
+    std::atomic<std::uint64_t>* marchSteps;  // null: not counted
 };
 
 // Traces whole batches in vector lanes: rays that finish early hand their
@@ -44,18 +49,20 @@ struct SimdScene {
 // set it is given, whatever other tracers run on.
 class SimdTracer : public BatchTracer {
 public:
-    // gradient must not be empty and must outlive the tracer.
-    SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height, SimdTarget target = {});
-
-    void trace(const SamplePoint* points, std::size_t count, Colour* colours) const override;
-    void traceWithDepth(const SamplePoint* points, std::size_t count, Colour* colours,
-                        SampleDepth* depths) const override;
+    // gradient must not be empty and must outlive the tracer; so must
+    // marchSteps, when given.
+    SimdTracer(const FractalParams& params, const Gradient& gradient, int width, int height, SimdTarget target = {},
+               RayWalk walk = RayWalk::Bundled, std::atomic<std::uint64_t>* marchSteps = nullptr);
 
     // The instruction set its kernels were compiled for, as they name it.
     std::string instructionSet() const;
 
 private:
-    using TraceBatch = void (*)(const SimdScene&, const SamplePoint*, std::size_t, Colour*, SampleDepth*);
+    using TraceBatch = void (*)(const SimdScene&, const SamplePoint*, std::size_t, Colour*, SampleDepth*,
+                                const RayBundles&);
+
+    void traceSamples(const SamplePoint* points, std::size_t count, Colour* colours, SampleDepth* depths,
+                      const RayBundles& bundles) const override;
 
     SimdScene scene_;
     std::size_t dispatchIndex_;
