@@ -17,6 +17,7 @@
 #include "jobs/FrameBuffer.h"
 #include "jobs/ImageMetadata.h"
 #include "render/BandRender.h"
+#include "render/LateGridTracer.h"
 #include "render/SimdTracer.h"
 #include "render/TileAssembler.h"
 
@@ -42,13 +43,15 @@ Result<void> writeBand(const TileRequest& request, SimdTarget target, const Tile
                        const std::string& path, RenderObserver& observer)
 {
     TilePartWriter writer(file, header);
-    const RenderOutcome outcome =
-        renderBand(request.params, *request.gradient, request.width, request.height, request.firstRow, request.endRow,
-                   observer, request.threads, target, request.deep, [&](int, const BandRow& values) {
-                       writer.writeRow(values);
-                       return true;
-                   });
-    if (outcome != RenderOutcome::Completed) {
+    const SimdTracer tracer(request.params, tracedTable(*request.gradient), request.width, request.height, target);
+    LateGridTracer late(tracer, request.width, request.firstRow, request.deep, [&](int, const BandRow& values) {
+        writer.writeRow(values);
+        return true;
+    });
+    const RenderOutcome outcome = renderBand(
+        request.params, *request.gradient, request.width, request.height, request.firstRow, request.endRow, observer,
+        request.threads, target, request.deep, [&](int, const BandRow& values) { return late.addRow(values); });
+    if (outcome != RenderOutcome::Completed || !late.finish()) {
         return Failure{"Render interrupted; nothing written"};
     }
     if (const Result<void> finished = writer.finish(); !finished) {

@@ -7,13 +7,14 @@
 
 namespace tessaform {
 
-TileAssembler::TileAssembler(const BatchTracer& tracer, int width, bool deep, DeepRowConsumer consume)
+TileAssembler::TileAssembler(const BatchTracer& tracer, int width, bool deep, DeepRowConsumer consume, int firstRow)
     : tracer_(tracer),
       width_(width),
       deep_(deep),
       consume_(std::move(consume)),
       rows_(static_cast<std::size_t>(width) * 3),
-      deepRows_(deep ? static_cast<std::size_t>(width) * 3 : 0)
+      deepRows_(deep ? static_cast<std::size_t>(width) * 3 : 0),
+      firstRow_(firstRow)
 {
 }
 
@@ -39,6 +40,8 @@ bool TileAssembler::addRow(const BandRow& values)
 
 bool TileAssembler::finish()
 {
+    rowTraced_.clear();
+    rowTracedDeep_.clear();
     return rowsAdded_ == 0 || handOnMiddleRow(rowsAdded_ - 1);
 }
 
@@ -70,7 +73,7 @@ void TileAssembler::shiftUp()
 
 bool TileAssembler::handOnMiddleRow(int row)
 {
-    return consume_(row, bufferRow(1), deepRow(1));
+    return consume_(firstRow_ + row, bufferRow(1), deepRow(1));
 }
 
 // The plain in-place order: the left neighbour is already decided, the row
@@ -78,7 +81,9 @@ bool TileAssembler::handOnMiddleRow(int row)
 void TileAssembler::decideMiddleRow()
 {
     const PixelImage window{rows_.data(), width_, 3};
-    const int imageRow = rowsAdded_ - 2;
+    const int imageRow = firstRow_ + rowsAdded_ - 2;
+    rowTraced_.clear();
+    rowTracedDeep_.clear();
     std::size_t next = 0;
     for (int column = 1; column <= width_ - 2; ++column) {
         if (!isEdgePixel(window, column, 1)) {
@@ -104,6 +109,10 @@ void TileAssembler::smoothPixel(int column, int imageRow, std::size_t grid)
     }
     pixel = deep_ ? traceDeepGridAverage(tracer_, column, imageRow, pixel, deepRow(1)[column])
                   : traceGridAverage(tracer_, column, imageRow, pixel);
+    rowTraced_.push_back({column, pixel});
+    if (deep_) {
+        rowTracedDeep_.push_back(deepRow(1)[column]);
+    }
     ++tracedHere_;
 }
 
