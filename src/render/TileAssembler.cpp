@@ -1,6 +1,7 @@
 #include "render/TileAssembler.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "render/EdgeTest.h"
@@ -14,6 +15,7 @@ TileAssembler::TileAssembler(const BatchTracer& tracer, int width, bool deep, De
       consume_(std::move(consume)),
       rows_(static_cast<std::size_t>(width) * 3),
       deepRows_(deep ? static_cast<std::size_t>(width) * 3 : 0),
+      edges_(static_cast<std::size_t>(width)),
       firstRow_(firstRow)
 {
 }
@@ -77,23 +79,44 @@ bool TileAssembler::handOnMiddleRow(int row)
 }
 
 // The plain in-place order: the left neighbour is already decided, the row
-// above final, the right and lower neighbours hold first-pass values.
+// above final, the right and lower neighbours hold first-pass values. The
+// left neighbour differs from its first-pass value only once smoothed, so
+// the edges marked before the row's decisions stand for every other pixel.
 void TileAssembler::decideMiddleRow()
 {
     const PixelImage window{rows_.data(), width_, 3};
     const int imageRow = firstRow_ + rowsAdded_ - 2;
     rowTraced_.clear();
     rowTracedDeep_.clear();
+    markEdgePixels(bufferRow(0), bufferRow(1), bufferRow(2), width_, edges_.data());
     std::size_t next = 0;
-    for (int column = 1; column <= width_ - 2; ++column) {
-        if (!isEdgePixel(window, column, 1)) {
-            continue;
-        }
+    const int end = width_ - 1;
+    for (int column = nextMarked(1, end); column < end;) {
         while (next < grids_.size() && grids_[next].column < column) {
             ++next;
         }
         smoothPixel(column, imageRow, next);
+        // The right neighbour is judged again, by the smoothed value.
+        const int right = column + 1;
+        column = right < end && isEdgePixel(window, right, 1) ? right : nextMarked(right + 1, end);
     }
+}
+
+// The first column from column on, before end, marked an edge; most are
+// not, so they are passed eight at a time.
+int TileAssembler::nextMarked(int column, int end) const
+{
+    constexpr int kWord = 8;
+    for (std::uint64_t word = 0; column + kWord <= end; column += kWord) {
+        std::memcpy(&word, edges_.data() + column, kWord);
+        if (word != 0) {
+            break;
+        }
+    }
+    while (column < end && edges_[static_cast<std::size_t>(column)] == 0) {
+        ++column;
+    }
+    return column;
 }
 
 // From the grid traced ahead when grid names this pixel's, else traced here.

@@ -42,6 +42,7 @@ private:
     void shiftUp();
     bool handOnMiddleRow(int row);
     void decideMiddleRow();
+    int nextMarked(int column, int end) const;
     void smoothPixel(int column, int imageRow, std::size_t grid);
 
     const BatchTracer& tracer_;
@@ -50,6 +51,7 @@ private:
     DeepRowConsumer consume_;
     std::vector<std::uint32_t> rows_;  // the row above (final), the row, the row below
     std::vector<DeepPixel> deepRows_;  // their float values, with deep
+    std::vector<std::uint8_t> edges_;  // the middle row's, before its decisions
     std::vector<GridAverage> grids_;   // the middle row's
     std::vector<DeepPixel> gridsDeep_;
     std::vector<GridAverage> rowTraced_;
