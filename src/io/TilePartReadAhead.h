@@ -10,7 +10,7 @@ namespace tessaform {
 
 // Reads a part's rows on another thread a chunk ahead of their use, so
 // that reading and checking them runs beside what is done with them. Holds
-// two chunks of a few MiB, whatever the part's size.
+// two chunks, whatever the part's size.
 class TilePartReadAhead {
 public:
     // Large enough that handing a chunk over costs little beside reading
