@@ -13,10 +13,12 @@
 #include "io/AtomicReplace.h"
 #include "io/ImageOutput.h"
 #include "io/TilePart.h"
+#include "io/TilePartReadAhead.h"
 #include "io/TilePartSet.h"
 #include "jobs/FrameBuffer.h"
 #include "jobs/ImageMetadata.h"
 #include "render/BandRender.h"
+#include "render/LateGridTracer.h"
 #include "render/SimdTracer.h"
 #include "render/TileAssembler.h"
 
@@ -42,13 +44,15 @@ Result<void> writeBand(const TileRequest& request, SimdTarget target, const Tile
                        const std::string& path, RenderObserver& observer)
 {
     TilePartWriter writer(file, header);
-    const RenderOutcome outcome =
-        renderBand(request.params, *request.gradient, request.width, request.height, request.firstRow, request.endRow,
-                   observer, request.threads, target, request.deep, [&](int, const BandRow& values) {
-                       writer.writeRow(values);
-                       return true;
-                   });
-    if (outcome != RenderOutcome::Completed) {
+    const SimdTracer tracer(request.params, tracedTable(*request.gradient), request.width, request.height, target);
+    LateGridTracer late(tracer, request.width, request.firstRow, request.deep, [&](int, const BandRow& values) {
+        writer.writeRow(values);
+        return true;
+    });
+    const RenderOutcome outcome = renderBand(
+        request.params, *request.gradient, request.width, request.height, request.firstRow, request.endRow, observer,
+        request.threads, target, request.deep, [&](int, const BandRow& values) { return late.addRow(values); });
+    if (outcome != RenderOutcome::Completed || !late.finish()) {
         return Failure{"Render interrupted; nothing written"};
     }
     if (const Result<void> finished = writer.finish(); !finished) {
@@ -100,6 +104,22 @@ Result<SimdTarget> theirInstructionSet(const std::string& name)
                    ", which this processor lacks; assemble them on a machine like the ones that rendered them"};
 }
 
+Result<void> feedRows(const NamedTilePart& part, TilePartReader& reader, TileAssembler& assembler,
+                      const Result<void>& rowWritten)
+{
+    TilePartReadAhead rows(reader, part.header);
+    for (int index = part.header.firstRow; index < part.header.endRow; ++index) {
+        const Result<const TilePartRow*> row = rows.next();
+        if (!row) {
+            return Failure{part.path + ": " + row.error()};
+        }
+        if (!assembler.addRow((*row)->values())) {
+            return rowWritten.ok() ? Failure{"Assembly interrupted; nothing written"} : rowWritten;
+        }
+    }
+    return {};
+}
+
 // Feeds one part's rows to the assembler, then checks its checksum.
 Result<void> feedPart(const NamedTilePart& part, TileAssembler& assembler, const Result<void>& rowWritten)
 {
@@ -113,14 +133,8 @@ Result<void> feedPart(const NamedTilePart& part, TileAssembler& assembler, const
         header->deep != part.header.deep) {
         return Failure{part.path + ": changed while being assembled"};
     }
-    TilePartRow row;
-    for (int index = part.header.firstRow; index < part.header.endRow; ++index) {
-        if (const Result<void> read = reader.readRow(row); !read) {
-            return Failure{part.path + ": " + read.error()};
-        }
-        if (!assembler.addRow(row.values())) {
-            return rowWritten.ok() ? Failure{"Assembly interrupted; nothing written"} : rowWritten;
-        }
+    if (Result<void> fed = feedRows(part, reader, assembler, rowWritten); !fed) {
+        return fed;
     }
     if (const Result<void> finished = reader.finish(); !finished) {
         return Failure{part.path + ": " + finished.error()};

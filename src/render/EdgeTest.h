@@ -17,16 +17,22 @@ inline int squaredColourDistance(std::uint32_t a, std::uint32_t b)
 }
 
 // A pixel lies on an edge when one of its four neighbours differs by a
-// squared colour distance of more than 1024. (c, r) must not be a border
-// pixel.
+// squared colour distance of more than this.
+inline constexpr int kEdgeThreshold = 1024;
+
+// (c, r) must not be a border pixel.
 inline bool isEdgePixel(const PixelImage& image, int column, int row)
 {
-    constexpr int kEdgeThreshold = 1024;
     const std::uint32_t pixel = image.at(column, row);
     return squaredColourDistance(pixel, image.at(column - 1, row)) > kEdgeThreshold ||
            squaredColourDistance(pixel, image.at(column + 1, row)) > kEdgeThreshold ||
            squaredColourDistance(pixel, image.at(column, row - 1)) > kEdgeThreshold ||
            squaredColourDistance(pixel, image.at(column, row + 1)) > kEdgeThreshold;
 }
+
+// isEdgePixel for columns 1 to width - 2 of row, between above and below,
+// into edges: nonzero for an edge.
+void markEdgePixels(const std::uint32_t* above, const std::uint32_t* row, const std::uint32_t* below, int width,
+                    std::uint8_t* edges);
 
 }  // namespace tessaform

@@ -7,12 +7,15 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/TilePart.h"
 #include "io/TilePartFormat.h"
+#include "io/TilePartReadAhead.h"
 #include "io/TilePartSet.h"
 #include "support/DeepRows.h"
 
@@ -69,7 +72,11 @@ struct ReadPart {
     std::vector<TilePartRow> rows;
 };
 
-Result<ReadPart> readPart(const std::string& bytes)
+// How a part's rows are read: one by one, or ahead on another thread a
+// row a chunk, so that every row crosses from one chunk to the next.
+enum class Reading { RowByRow, Ahead };
+
+Result<ReadPart> readPart(const std::string& bytes, Reading reading = Reading::RowByRow)
 {
     std::istringstream in(bytes);
     TilePartReader reader(in);
@@ -78,13 +85,24 @@ Result<ReadPart> readPart(const std::string& bytes)
         return Failure{header.error()};
     }
     ReadPart part{*header, {}};
+    std::optional<TilePartReadAhead> ahead;
+    if (reading == Reading::Ahead) {
+        ahead.emplace(reader, *header, 1);
+    }
     for (int row = header->firstRow; row < header->endRow; ++row) {
         TilePartRow read;
-        if (Result<void> ok = reader.readRow(read); !ok) {
+        if (ahead) {
+            const Result<const TilePartRow*> next = ahead->next();
+            if (!next) {
+                return Failure{next.error()};
+            }
+            read = **next;
+        } else if (Result<void> ok = reader.readRow(read); !ok) {
             return Failure{ok.error()};
         }
         part.rows.push_back(read);
     }
+    ahead.reset();
     if (Result<void> ok = reader.finish(); !ok) {
         return Failure{ok.error()};
     }
@@ -100,9 +118,10 @@ TilePartHeader deepHeader()
 
 TEST(TilePartTest, ReadsBackWhatWasWritten)
 {
-    for (const bool deep : {false, true}) {
+    for (const auto& [deep, reading] : {std::pair{false, Reading::RowByRow}, std::pair{true, Reading::RowByRow},
+                                        std::pair{false, Reading::Ahead}, std::pair{true, Reading::Ahead}}) {
         const std::vector<TilePartRow> rows = deep ? deepRows() : kRows;
-        const Result<ReadPart> part = readPart(partBytes(deep ? deepHeader() : smallHeader(), rows));
+        const Result<ReadPart> part = readPart(partBytes(deep ? deepHeader() : smallHeader(), rows), reading);
         ASSERT_TRUE(part) << part.error();
         EXPECT_EQ(part->header.simdTarget, "AVX2");
         EXPECT_EQ(part->header.tile, 2);
@@ -141,7 +160,8 @@ TEST(TilePartTest, FirstVersionPartsAreStillRead)
     EXPECT_EQ(readPart(bytes).error(), "damaged: unknown format version 3");
 }
 
-// Whatever a cut or a changed byte hits, the part is refused.
+// Whatever a cut or a changed byte hits, the part is refused, for the same
+// reason when its rows are read ahead.
 TEST(TilePartTest, EveryCutAndEveryChangedByteIsRefused)
 {
     const std::string bytes = partBytes(deepHeader(), deepRows());
@@ -149,6 +169,7 @@ TEST(TilePartTest, EveryCutAndEveryChangedByteIsRefused)
         const Result<ReadPart> part = readPart(bytes.substr(0, length));
         ASSERT_FALSE(part) << "cut at " << length;
         EXPECT_TRUE(part.error() == "cut short" || part.error() == "not a Tessaform part file") << part.error();
+        EXPECT_EQ(readPart(bytes.substr(0, length), Reading::Ahead).error(), part.error()) << "cut at " << length;
     }
     for (std::size_t at = 0; at < bytes.size(); ++at) {
         for (const unsigned char flip : {0x01, 0x80}) {

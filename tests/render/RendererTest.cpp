@@ -56,21 +56,39 @@ TEST(RendererTest, QuantizingTruncatesAndClamps)
     EXPECT_EQ(quantizeColour({1.0f, 0.5f, 0.0f}), 0xFF7F00u);
 }
 
+// A row's edges marked at once agree with the pixel's own test, across a
+// row long enough for the marking's vector loop.
 TEST(RendererTest, EdgeNeedsASquaredDistanceAbove1024)
 {
-    for (int neighbour = 0; neighbour < 4; ++neighbour) {
-        const std::array<std::array<int, 2>, 4> positions{{{0, 1}, {2, 1}, {1, 0}, {1, 2}}};
-        const auto [column, row] = positions[static_cast<std::size_t>(neighbour)];
-        std::array<std::uint32_t, 9> pixels{};
-        pixels.fill(0x405060u);
-        const PixelImage image{pixels.data(), 3, 3};
-
-        image.at(column, row) = 0x605060u;  // red differs by 32: exactly 1024
-        EXPECT_FALSE(isEdgePixel(image, 1, 1)) << neighbour;
-        image.at(column, row) = 0x605061u;  // and blue by 1: 1025
-        EXPECT_TRUE(isEdgePixel(image, 1, 1)) << neighbour;
-        image.at(column, row) = 0x401060u;  // green differs by 64
-        EXPECT_TRUE(isEdgePixel(image, 1, 1)) << neighbour;
+    const struct {
+        std::uint32_t pixel;
+        std::uint32_t neighbour;
+        bool edge;
+    } cases[] = {
+        {0x405060u, 0x605060u, false},  // red differs by 32: exactly 1024
+        {0x405060u, 0x605061u, true},   // and blue by 1: 1025
+        {0x405060u, 0x401060u, true},   // green differs by 64
+        {0x405060u, 0x615060u, true},   // red by 33 alone
+        {0x000000u, 0xFFFFFFu, true},   // every channel by 255
+        {0xFFFFFFu, 0x000000u, true},
+    };
+    constexpr int kWidth = 40;
+    constexpr int kColumn = 17;
+    for (const auto& test : cases) {
+        const std::array<std::array<int, 2>, 4> positions{
+            {{kColumn - 1, 1}, {kColumn + 1, 1}, {kColumn, 0}, {kColumn, 2}}};
+        for (const auto [column, row] : positions) {
+            std::vector<std::uint32_t> pixels(3 * kWidth, test.pixel);
+            const PixelImage image{pixels.data(), kWidth, 3};
+            image.at(column, row) = test.neighbour;
+            EXPECT_EQ(isEdgePixel(image, kColumn, 1), test.edge) << std::hex << test.neighbour << " at " << column;
+            std::vector<std::uint8_t> marks(kWidth);
+            markEdgePixels(&image.at(0, 0), &image.at(0, 1), &image.at(0, 2), kWidth, marks.data());
+            for (int c = 1; c <= kWidth - 2; ++c) {
+                EXPECT_EQ(marks[static_cast<std::size_t>(c)] != 0, isEdgePixel(image, c, 1))
+                    << std::hex << test.neighbour << " at " << std::dec << column << ", column " << c;
+            }
+        }
     }
 }
 

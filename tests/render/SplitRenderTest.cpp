@@ -7,6 +7,7 @@
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
 #include "render/BandRender.h"
+#include "render/LateGridTracer.h"
 #include "render/SimdTracer.h"
 #include "render/TileAssembler.h"
 #include "support/DeepRows.h"
@@ -24,9 +25,10 @@ struct Split {
 };
 
 // Renders the image as tiles bands of rows, each on its own, then assembles
-// them in order, with float values when deep.
+// them in order, with float values when deep; with lateGrids each band
+// first traces the grids its own edge decisions need.
 Split renderSplit(const FractalParams& params, int width, int height, int tiles, unsigned threads, int stripRows,
-                  SimdTarget target = {}, bool deep = false)
+                  SimdTarget target = {}, bool deep = false, bool lateGrids = false)
 {
     Split split;
     const SimdTracer tracer(params, neutralGradient(), width, height, target);
@@ -42,17 +44,18 @@ Split renderSplit(const FractalParams& params, int width, int height, int tiles,
     for (int tile = 0; tile < tiles; ++tile) {
         RecordingObserver observer;
         int nextRow = height * tile / tiles;
+        const BandRowConsumer assemble = [&](int row, const BandRow& values) {
+            EXPECT_EQ(row, nextRow++);
+            EXPECT_EQ(values.gridsDeep.size(), deep ? values.grids.size() : 0u);
+            split.gridsHandedOver += values.grids.size();
+            return assembler.addRow(values);
+        };
+        LateGridTracer late(tracer, width, nextRow, deep, assemble);
         const RenderOutcome outcome = renderBand(
             params, neutralGradient(), width, height, nextRow, height * (tile + 1) / tiles, observer, threads, target,
-            deep,
-            [&](int row, const BandRow& values) {
-                EXPECT_EQ(row, nextRow++);
-                EXPECT_EQ(values.gridsDeep.size(), deep ? values.grids.size() : 0u);
-                split.gridsHandedOver += values.grids.size();
-                return assembler.addRow(values);
-            },
-            stripRows);
+            deep, lateGrids ? [&](int, const BandRow& values) { return late.addRow(values); } : assemble, stripRows);
         EXPECT_EQ(outcome, RenderOutcome::Completed);
+        EXPECT_TRUE(!lateGrids || late.finish());
     }
     EXPECT_TRUE(assembler.finish());
     split.gridsTracedAtAssembly = assembler.gridsTracedHere();
@@ -75,14 +78,17 @@ TEST(SplitRenderTest, AssembledTilesAreTheImageOfOneRender)
             const struct {
                 unsigned threads;
                 int stripRows;
-            } runs[] = {{0, 0}, {1, 2}};
+                bool lateGrids;
+            } runs[] = {{0, 0, false}, {1, 2, false}, {0, 0, true}};
             for (const auto& run : runs) {
                 if (tiles > size.height) {
                     continue;
                 }
-                const Split split = renderSplit(params, size.width, size.height, tiles, run.threads, run.stripRows);
-                EXPECT_EQ(split.pixels, whole) << size.width << " x " << size.height << " in " << tiles << " tiles, "
-                                               << run.threads << " threads, strips of " << run.stripRows;
+                const Split split = renderSplit(params, size.width, size.height, tiles, run.threads, run.stripRows,
+                                                SimdTarget(), false, run.lateGrids);
+                EXPECT_EQ(split.pixels, whole)
+                    << size.width << " x " << size.height << " in " << tiles << " tiles, " << run.threads
+                    << " threads, strips of " << run.stripRows << (run.lateGrids ? ", late grids" : "");
             }
         }
     }
@@ -103,8 +109,9 @@ TEST(SplitRenderTest, DeepTilesAssembleToTheFloatValuesOfOneRender)
                 if (tiles > size.height) {
                     continue;
                 }
-                const Split split =
-                    renderSplit(edgyScene(), size.width, size.height, tiles, 0, stripRows, SimdTarget(), true);
+                // Strips of 2 with the bands' late grids.
+                const Split split = renderSplit(edgyScene(), size.width, size.height, tiles, 0, stripRows, SimdTarget(),
+                                                true, stripRows == 2);
                 EXPECT_EQ(split.pixels, whole.pixels);
                 EXPECT_TRUE(sameBits(split.deep, whole.deep))
                     << size.width << " x " << size.height << " in " << tiles << " tiles, strips of " << stripRows;
@@ -149,6 +156,17 @@ TEST(SplitRenderTest, TheAssemblyUsesTheTilesGrids)
     const Split split = renderSplit(defaultParams(), 160, 120, 7, 0, 0);
     EXPECT_GT(split.gridsHandedOver, 200u);
     EXPECT_LT(split.gridsTracedAtAssembly * 20, split.gridsHandedOver);
+}
+
+// With each band's late grids the assembly traces only where a band's
+// first rows decide otherwise than the whole image: far less.
+TEST(SplitRenderTest, BandsLateGridsLeaveTheAssemblyLittleToTrace)
+{
+    const Split plain = renderSplit(defaultParams(), 160, 120, 3, 0, 0);
+    const Split late = renderSplit(defaultParams(), 160, 120, 3, 0, 0, SimdTarget(), false, true);
+    EXPECT_EQ(late.pixels, plain.pixels);
+    EXPECT_GT(plain.gridsTracedAtAssembly, 20u);
+    EXPECT_LT(late.gridsTracedAtAssembly * 4, plain.gridsTracedAtAssembly);
 }
 
 }  // namespace
