@@ -46,10 +46,10 @@ HitCounts compareGridHits(const FractalParams& params, int width, int height)
 
 // Filaments thinner than the space between neighbouring grid samples, with
 // a fine tolerance: a shared walk that stepped past what a single ray
-// meets loses most of their hits (a cone stepping as one ray would loses
-// 45 % of them, one trusting 2.5 times its estimate 99.8 %). Rays that
+// meets loses many of their hits (a cone stepping as one ray would lose
+// 45 to 70 %, one trusting 2.5 times its estimate nearly all). Rays that
 // take another path to the same surface may end on either side of a
-// filament's edge, a few in ten thousand, as often one way as the other.
+// filament's edge, about two in a thousand, as often one way as the other.
 TEST(RayBundleTest, TheSharedWalkStepsOverNoThinFeature)
 {
     for (const float constantY : {0.75f, 1.0f}) {
