@@ -17,6 +17,7 @@
 #include <hwy/contrib/math/math-inl.h>
 #include <hwy/highway.h>
 
+#include "render/SimdCones-inl.h"
 #include "render/SimdLooks-inl.h"
 #include "render/SimdOrbit-inl.h"
 #include "render/SimdVector-inl.h"
@@ -49,30 +50,16 @@ struct Hits {
     std::size_t count = 0;
 };
 
-// The cones of one batch and the samples each holds, as lists linked
-// through nextMember.
-struct Cones {
-    RayCone cone[kBatch];
-    BundleCell cell[kBatch];
-    std::uint16_t firstMember[kBatch];
-    std::uint16_t nextMember[kBatch];
-    std::size_t count = 0;
-};
-
-constexpr std::uint16_t kNoMember = 0xFFFF;
-
-// Work waiting for a lane: samples by index, cones by index with kConeItem
-// set. A cone that ends puts its samples at the back.
-struct WorkQueue {
-    std::uint16_t items[2 * kBatch];
+// Samples waiting for a lane, by index: at first those that walk alone,
+// then those of each cone that ends.
+struct RayQueue {
+    std::uint16_t items[kBatch];
     std::size_t next = 0;
     std::size_t size = 0;
 
     bool empty() const { return next == size; }
-    void push(std::uint16_t item) { items[size++] = item; }
+    void push(std::uint16_t sample) { items[size++] = sample; }
 };
-
-constexpr std::uint16_t kConeItem = 0x8000;
 
 // Vectors of lanes whose orbits are stepped together: as many as hide
 // one's dependency chain while all stay in registers.
@@ -95,15 +82,9 @@ struct Lanes {
     HWY_ALIGN float dz[kMarchLanes];
     HWY_ALIGN float estimate[kMarchLanes];
     HWY_ALIGN std::int32_t steps[kMarchLanes];
-    // A lane holding a cone marches its axis; the rest apply to cones only.
-    HWY_ALIGN float cone[kMarchLanes];
-    HWY_ALIGN float along[kMarchLanes];  // axial distance from the eye
-    HWY_ALIGN float spread[kMarchLanes];
-    HWY_ALIGN float stepScale[kMarchLanes];  // 1 / (1 + spread)
-    HWY_ALIGN float beyond[kMarchLanes];
-    std::uint8_t hitBits[kPackets][8];  // per packet, one bit a lane; for a cone, that it ended
+    std::uint8_t hitBits[kPackets][8];  // per packet, one bit a lane
     std::uint8_t leftBits[kPackets][8];
-    std::uint16_t sample[kMarchLanes];  // the sample, or the cone
+    std::uint16_t sample[kMarchLanes];
 };
 
 Slice broadcastSlice(D d, const SimdScene& scene)
@@ -146,66 +127,24 @@ void setUpRays(D d, const SimdScene& scene, Rays& rays, std::size_t padded)
     }
 }
 
-// Puts a ray or a cone axis into lane, at distance t from the eye.
-void startLane(Lanes& lanes, std::size_t lane, const Vector3& eye, float dx, float dy, float dz, float t)
-{
-    lanes.active[lane] = 1.0f;
-    lanes.marchSteps[lane] = 0;
-    lanes.dx[lane] = dx;
-    lanes.dy[lane] = dy;
-    lanes.dz[lane] = dz;
-    lanes.px[lane] = eye.x + t * dx;
-    lanes.py[lane] = eye.y + t * dy;
-    lanes.pz[lane] = eye.z + t * dz;
-}
-
-// Puts the next waiting work into lane, or leaves the lane idle.
-void fillLane(Lanes& lanes, std::size_t lane, const Rays& rays, const Cones& cones, const SimdScene& scene,
-              WorkQueue& queue)
+// Puts the next waiting sample into lane, or leaves the lane idle.
+void fillLane(Lanes& lanes, std::size_t lane, const Rays& rays, const SimdScene& scene, RayQueue& queue)
 {
     if (queue.empty()) {
         lanes.active[lane] = 0.0f;
         return;
     }
-    const std::uint16_t item = queue.items[queue.next++];
-    if ((item & kConeItem) != 0) {
-        const std::uint16_t index = item & static_cast<std::uint16_t>(~kConeItem);
-        const RayCone& cone = cones.cone[index];
-        lanes.sample[lane] = index;
-        lanes.cone[lane] = 1.0f;
-        lanes.along[lane] = cone.start;
-        lanes.spread[lane] = cone.spread;
-        lanes.stepScale[lane] = 1.0f / (1.0f + cone.spread);
-        lanes.beyond[lane] = cone.beyond;
-        startLane(lanes, lane, scene.camera.eye, cone.axis.x, cone.axis.y, cone.axis.z, cone.start);
-        return;
-    }
-    lanes.sample[lane] = item;
-    lanes.cone[lane] = 0.0f;
-    startLane(lanes, lane, scene.camera.eye, rays.dx[item], rays.dy[item], rays.dz[item], rays.entry[item]);
-}
-
-// Each sample of an ended cone goes on alone from where its ray leaves the
-// cone's cleared stretch, or from its own entry into the bounding sphere
-// if that is later; a ray already past the sphere there has missed.
-void splitCone(const SimdScene& scene, const Cones& cones, std::size_t cone, float along, Rays& rays, WorkQueue& queue,
-               Colour* colours)
-{
-    const Vector3& axis = cones.cone[cone].axis;
-    const Vector3& eye = scene.camera.eye;
-    for (std::uint16_t member = cones.firstMember[cone]; member != kNoMember; member = cones.nextMember[member]) {
-        const Vector3 direction{rays.dx[member], rays.dy[member], rays.dz[member]};
-        const float start = along / dot(axis, direction);
-        if (start > rays.entry[member]) {
-            const Vector3 p = eye + start * direction;
-            if (dot(p, p) > kBoundingRadiusSquared) {
-                colours[member] = scene.background;
-                continue;
-            }
-            rays.entry[member] = start;
-        }
-        queue.push(member);
-    }
+    const std::uint16_t sample = queue.items[queue.next++];
+    const float t = rays.entry[sample];
+    lanes.sample[lane] = sample;
+    lanes.active[lane] = 1.0f;
+    lanes.marchSteps[lane] = 0;
+    lanes.dx[lane] = rays.dx[sample];
+    lanes.dy[lane] = rays.dy[sample];
+    lanes.dz[lane] = rays.dz[sample];
+    lanes.px[lane] = scene.camera.eye.x + t * rays.dx[sample];
+    lanes.py[lane] = scene.camera.eye.y + t * rays.dy[sample];
+    lanes.pz[lane] = scene.camera.eye.z + t * rays.dz[sample];
 }
 
 // One march step for the active lanes of the group of packets from
@@ -235,32 +174,17 @@ bool marchGroupStep(D d, Lanes& lanes, std::size_t first, const Slice& slice, co
         const V estimate = distanceEstimate(d, ends[k].m, ends[k].dz2);
         const M overLimit = hn::RebindMask(d, hn::Not(hn::Lt(marchSteps, hn::Set(di, scene.stepLimit))));
         const M close = hn::Or(hn::Not(hn::Ge(estimate, hn::Set(d, scene.epsilon))), overLimit);
-
-        // A cone's axis moves by what its estimate leaves beyond its radius;
-        // it ends where that falls short of a share of the radius, or once
-        // it has passed the bounding sphere.
-        const M cone = hn::Gt(hn::Load(d, lanes.cone + at), hn::Zero(d));
-        const V along = hn::Load(d, lanes.along + at);
-        const V radius = hn::MulAdd(along, hn::Load(d, lanes.spread + at), hn::Set(d, scene.epsilon));
-        const V advance =
-            hn::Mul(hn::MulSub(estimate, hn::Set(d, kConeShare), radius), hn::Load(d, lanes.stepScale + at));
-        const M coneEnds = hn::Or(hn::Or(hn::Not(hn::Ge(advance, hn::Mul(radius, hn::Set(d, kConeEnd)))), overLimit),
-                                  hn::Gt(along, hn::Load(d, lanes.beyond + at)));
-        const V step = hn::IfThenElse(cone, advance, estimate);
-
-        const Vec3 next{hn::MulAdd(step, direction.x, p[k].x), hn::MulAdd(step, direction.y, p[k].y),
-                        hn::MulAdd(step, direction.z, p[k].z)};
-        const M left = hn::AndNot(cone, hn::AndNot(close, hn::Gt(dot(next, next), hn::Set(d, kBoundingRadiusSquared))));
+        const Vec3 next{hn::MulAdd(estimate, direction.x, p[k].x), hn::MulAdd(estimate, direction.y, p[k].y),
+                        hn::MulAdd(estimate, direction.z, p[k].z)};
+        const M left = hn::AndNot(close, hn::Gt(dot(next, next), hn::Set(d, kBoundingRadiusSquared)));
         const M stalled = hn::And(hn::Eq(next.x, p[k].x), hn::And(hn::Eq(next.y, p[k].y), hn::Eq(next.z, p[k].z)));
-        const M ended = hn::Or(hn::And(cone, coneEnds), hn::AndNot(cone, hn::Or(close, hn::AndNot(left, stalled))));
-        const M hit = hn::AndNot(idle[k], ended);
+        const M hit = hn::AndNot(idle[k], hn::Or(close, hn::AndNot(left, stalled)));
         const M moving = hn::Not(hn::Or(hit, left));
 
         hn::Store(hn::IfThenElse(moving, next.x, p[k].x), d, lanes.px + at);
         hn::Store(hn::IfThenElse(moving, next.y, p[k].y), d, lanes.py + at);
         hn::Store(hn::IfThenElse(moving, next.z, p[k].z), d, lanes.pz + at);
         hn::Store(hn::Add(marchSteps, hn::Set(di, 1)), di, lanes.marchSteps + at);
-        hn::Store(hn::IfThenElse(moving, hn::Add(along, advance), along), d, lanes.along + at);
         hn::Store(estimate, d, lanes.estimate + at);
         hn::Store(ends[k].steps, di, lanes.steps + at);
         const M leftActive = hn::AndNot(idle[k], left);
@@ -293,51 +217,109 @@ std::uint64_t laneSet(const std::uint8_t (&bytes)[8])
 }
 
 // Fills the idle lanes from the queue; returns how many it filled.
-std::size_t fillIdleLanes(Lanes& lanes, std::size_t laneCount, const Rays& rays, const Cones& cones,
-                          const SimdScene& scene, WorkQueue& queue)
+std::size_t fillIdleLanes(Lanes& lanes, std::size_t laneCount, const Rays& rays, const SimdScene& scene,
+                          RayQueue& queue)
 {
     std::size_t filled = 0;
     for (std::size_t lane = 0; lane < laneCount && !queue.empty(); ++lane) {
         if (lanes.active[lane] == 0.0f) {
-            fillLane(lanes, lane, rays, cones, scene, queue);
+            fillLane(lanes, lane, rays, scene, queue);
             ++filled;
         }
     }
     return filled;
 }
 
-// What became of a lane whose work ended: a cone hands its samples on, a
-// ray's hit is collected for the normals, a miss takes the background.
-void finishLane(const SimdScene& scene, Lanes& lanes, std::size_t lane, bool hit, Rays& rays, const Cones& cones,
-                WorkQueue& queue, Hits& hits, Colour* colours)
+// A ray's hit is collected for the normals; a miss takes the background.
+void finishRay(const SimdScene& scene, const Lanes& lanes, std::size_t lane, bool hit, Hits& hits, Colour* colours)
 {
-    if (lanes.cone[lane] != 0.0f) {
-        splitCone(scene, cones, lanes.sample[lane], lanes.along[lane], rays, queue, colours);
-    } else if (hit) {
-        const std::size_t h = hits.count++;
-        hits.px[h] = lanes.px[lane];
-        hits.py[h] = lanes.py[lane];
-        hits.pz[h] = lanes.pz[lane];
-        hits.estimate[h] = lanes.estimate[lane];
-        hits.steps[h] = lanes.steps[lane];
-        hits.sample[h] = lanes.sample[lane];
-    } else {
+    if (!hit) {
         colours[lanes.sample[lane]] = scene.background;
+        return;
+    }
+    const std::size_t h = hits.count++;
+    hits.px[h] = lanes.px[lane];
+    hits.py[h] = lanes.py[lane];
+    hits.pz[h] = lanes.pz[lane];
+    hits.estimate[h] = lanes.estimate[lane];
+    hits.steps[h] = lanes.steps[lane];
+    hits.sample[h] = lanes.sample[lane];
+}
+
+// Each sample of an ended cone goes on alone from where its ray leaves the
+// cone's cleared stretch, or from its own entry into the bounding sphere
+// if that is later; a ray already past the sphere there has missed.
+void splitCone(const SimdScene& scene, const Cones& cones, std::size_t cone, float along, Rays& rays, RayQueue& queue,
+               Colour* colours)
+{
+    const Vector3& axis = cones.cone[cone].axis;
+    const Vector3& eye = scene.camera.eye;
+    for (std::uint16_t member = cones.firstMember[cone]; member != Cones::kNoMember;
+         member = cones.nextMember[member]) {
+        const Vector3 direction{rays.dx[member], rays.dy[member], rays.dz[member]};
+        const float start = along / dot(axis, direction);
+        if (start > rays.entry[member]) {
+            const Vector3 p = eye + start * direction;
+            if (dot(p, p) > kBoundingRadiusSquared) {
+                colours[member] = scene.background;
+                continue;
+            }
+            rays.entry[member] = start;
+        }
+        queue.push(member);
     }
 }
 
-// Marches every queued cone and sample until each sample hits or misses;
-// returns the march steps taken, one per busy lane and step.
+// Hands the samples of every cone that ended on to the rays' queue and
+// gives its lane the next cone; returns how many cone lanes stay busy.
+std::size_t endCones(D d, const SimdScene& scene, ConeLanes& coneLanes, Cones& cones, Rays& rays, RayQueue& queue,
+                     Colour* colours)
+{
+    std::size_t busy = 0;
+    for (std::size_t k = 0; k < kConePackets; ++k) {
+        for (std::uint64_t ended = laneSet(coneLanes.endedBits[k]); ended != 0; ended &= ended - 1) {
+            const std::size_t lane = k * hn::Lanes(d) + static_cast<std::size_t>(__builtin_ctzll(ended));
+            splitCone(scene, cones, coneLanes.cone[lane], coneLanes.along[lane], rays, queue, colours);
+            fillConeLane(coneLanes, lane, cones, scene.camera.eye);
+        }
+    }
+    for (std::size_t lane = 0; lane < kConePackets * hn::Lanes(d); ++lane) {
+        busy += coneLanes.active[lane] != 0.0f ? 1 : 0;
+    }
+    return busy;
+}
+
+// Marches every cone and every sample until each sample hits or misses,
+// a step of the cones and a step of the rays at a time, so that the rays
+// of ended cones fill the ray lanes while other cones go on. Returns the
+// march steps taken, one per busy lane and step.
 template <int Power, bool Rotated>
-std::uint64_t marchAll(D d, const SimdScene& scene, Rays& rays, const Cones& cones, WorkQueue& queue, Hits& hits,
+std::uint64_t marchAll(D d, const SimdScene& scene, Rays& rays, Cones& cones, RayQueue& queue, Hits& hits,
                        Colour* colours)
 {
     const std::size_t laneCount = kPackets * hn::Lanes(d);
     const Slice slice = broadcastSlice(d, scene);
     Lanes lanes{};
-    std::size_t busy = fillIdleLanes(lanes, laneCount, rays, cones, scene, queue);
+    ConeLanes coneLanes{};
+    std::size_t coneBusy = 0;
+    for (std::size_t lane = 0; lane < kConePackets * hn::Lanes(d); ++lane) {
+        coneBusy += fillConeLane(coneLanes, lane, cones, scene.camera.eye) ? 1 : 0;
+    }
+    std::size_t busy = fillIdleLanes(lanes, laneCount, rays, scene, queue);
     std::uint64_t marchSteps = 0;
-    while (busy > 0) {
+    while (busy > 0 || coneBusy > 0) {
+        if (coneBusy > 0) {
+            marchSteps += coneBusy;
+            if (coneStep<Power, Rotated>(d, coneLanes, slice, scene.epsilon, scene.stepLimit)) {
+                coneBusy = endCones(d, scene, coneLanes, cones, rays, queue, colours);
+            }
+            if (busy < laneCount) {
+                busy += fillIdleLanes(lanes, laneCount, rays, scene, queue);
+            }
+        }
+        if (busy == 0) {
+            continue;
+        }
         marchSteps += busy;
         if (!marchStep<Power, Rotated>(d, lanes, slice, scene)) {
             continue;
@@ -348,15 +330,12 @@ std::uint64_t marchAll(D d, const SimdScene& scene, Rays& rays, const Cones& con
                  finished &= finished - 1) {
                 const std::size_t inPacket = static_cast<std::size_t>(__builtin_ctzll(finished));
                 const std::size_t lane = k * hn::Lanes(d) + inPacket;
-                finishLane(scene, lanes, lane, ((hitLanes >> inPacket) & 1) != 0, rays, cones, queue, hits, colours);
-                fillLane(lanes, lane, rays, cones, scene, queue);
+                finishRay(scene, lanes, lane, ((hitLanes >> inPacket) & 1) != 0, hits, colours);
+                fillLane(lanes, lane, rays, scene, queue);
                 if (lanes.active[lane] == 0.0f) {
                     --busy;
                 }
             }
-        }
-        if (busy < laneCount) {
-            busy += fillIdleLanes(lanes, laneCount, rays, cones, scene, queue);
         }
     }
     return marchSteps;
@@ -456,34 +435,10 @@ void shadeHits(D d, const SimdScene& scene, Hits& hits, Colour* colours, SampleD
     }
 }
 
-// The cone of sample's cell, one of the last few made or a new one. A cell
-// met again later in the batch gets a cone of its own, the same again.
-void joinCone(const SimdScene& scene, const RayBundles& bundles, const SamplePoint& point, std::uint16_t sample,
-              Cones& cones)
-{
-    constexpr std::size_t kRecentCones = 4;
-    const BundleCell cell = bundleCellOf(bundles, point);
-    std::size_t cone = cones.count;
-    for (std::size_t back = 1; back <= std::min(kRecentCones, cones.count); ++back) {
-        if (cones.cell[cones.count - back] == cell) {
-            cone = cones.count - back;
-            break;
-        }
-    }
-    if (cone == cones.count) {
-        cones.cone[cone] = rayConeThrough(scene.camera, bundles, cell);
-        cones.cell[cone] = cell;
-        cones.firstMember[cone] = kNoMember;
-        ++cones.count;
-    }
-    cones.nextMember[sample] = cones.firstMember[cone];
-    cones.firstMember[cone] = sample;
-}
-
 // The work of a batch: the cones of its cells, or with no bundles each
 // sample that enters the bounding sphere; the rest take the background.
 void queueWork(const SimdScene& scene, const SamplePoint* points, std::size_t count, const Rays& rays,
-               const RayBundles& bundles, Cones& cones, WorkQueue& queue, Colour* colours)
+               const RayBundles& bundles, Cones& cones, RayQueue& queue, Colour* colours)
 {
     const bool bundled = bundles.pitch > 0.0f && scene.walk == RayWalk::Bundled;
     for (std::size_t i = 0; i < count; ++i) {
@@ -491,13 +446,10 @@ void queueWork(const SimdScene& scene, const SamplePoint* points, std::size_t co
         if (!(rays.entry[i] >= 0.0f)) {
             colours[i] = scene.background;
         } else if (bundled) {
-            joinCone(scene, bundles, points[i], sample, cones);
+            joinCone(scene.camera, bundles, points[i], sample, cones);
         } else {
             queue.push(sample);
         }
-    }
-    for (std::size_t cone = 0; cone < cones.count; ++cone) {
-        queue.push(static_cast<std::uint16_t>(cone | kConeItem));
     }
 }
 
@@ -518,7 +470,7 @@ void traceWith(const SimdScene& scene, const SamplePoint* points, std::size_t co
     setUpRays(d, scene, rays, padded);
 
     Cones cones;
-    WorkQueue queue;
+    RayQueue queue;
     queueWork(scene, points, count, rays, bundles, cones, queue, colours);
     if (depths != nullptr) {
         std::fill(depths, depths + count, SampleDepth{});
