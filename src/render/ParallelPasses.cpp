@@ -152,16 +152,29 @@ bool ParallelPasses::traceFirstPassBand(int firstRow, int endRow)
     const std::size_t count = rowStart(endRow, image_.width) - begin;
     const bool finished =
         forEachBatch(count, BatchTracer::kMaxBatch, observer_, RenderPass::First,
-                     [&](std::size_t from, std::size_t to) { traceFirstPassBatch(begin + from, begin + to); });
+                     [&](std::size_t from, std::size_t to) { traceFirstPassBatch(firstRow, endRow, from, to); });
     if (finished) {
         stats_.samples += count;
     }
     return finished;
 }
 
-void ParallelPasses::traceFirstPassBatch(std::size_t begin, std::size_t end)
+// The band's pixels in block order: column by column within each run of
+// rows that a block of first-pass bundles spans, so that a batch holds
+// whole blocks, whose rays then share their walk.
+void ParallelPasses::traceFirstPassBatch(int firstRow, int endRow, std::size_t from, std::size_t to)
 {
-    tracePixels(end - begin, [begin](std::size_t i) { return begin + i; });
+    const auto width = static_cast<std::size_t>(image_.width);
+    const auto blockRows = static_cast<int>(kPixelBlocks.pitch);
+    tracePixels(to - from, [&](std::size_t i) {
+        const std::size_t position = from + i;
+        const int row = firstRow + static_cast<int>(position / width);
+        const int runStart = std::max(firstRow, row - (row + rowOffset_) % blockRows);
+        const int runEnd = std::min(endRow, row - (row + rowOffset_) % blockRows + blockRows);
+        const auto runRows = static_cast<std::size_t>(runEnd - runStart);
+        const std::size_t inRun = position - rowStart(runStart - firstRow, image_.width);
+        return rowStart(runStart + static_cast<int>(inRun % runRows), image_.width) + inRun / runRows;
+    });
 }
 
 // The first-pass samples of count pixels, the i-th at image index
@@ -178,10 +191,10 @@ void ParallelPasses::tracePixels(std::size_t count, const IndexOf& indexOf)
                      static_cast<float>(index / width + static_cast<std::size_t>(rowOffset_))};
     }
     if (deep_ == nullptr) {
-        tracer_.trace(points, count, colours);
+        tracer_.trace(points, count, colours, kPixelBlocks);
     } else {
         SampleDepth depths[BatchTracer::kMaxBatch];
-        tracer_.traceWithDepth(points, count, colours, depths);
+        tracer_.traceWithDepth(points, count, colours, depths, kPixelBlocks);
         for (std::size_t i = 0; i < count; ++i) {
             deep_[indexOf(i)] = deepSample(colours[i], depths[i]);
         }

@@ -70,7 +70,7 @@ public:
 private:
     bool firstPass(int fromRow, int toRow);
     bool traceFirstPassBand(int firstRow, int endRow);
-    void traceFirstPassBatch(std::size_t begin, std::size_t end);
+    void traceFirstPassBatch(int firstRow, int endRow, std::size_t from, std::size_t to);
     template <typename IndexOf>
     void tracePixels(std::size_t count, const IndexOf& indexOf);
 

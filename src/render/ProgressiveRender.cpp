@@ -7,6 +7,7 @@
 #include "params/FractalParams.h"
 #include "params/Gradient.h"
 #include "render/ParallelPasses.h"
+#include "render/SampleBatch.h"
 #include "render/SimdTracer.h"
 #include "render/StripPlan.h"
 
@@ -24,17 +25,22 @@ std::size_t blocksAlong(int pixels, int blockSize)
 
 // The pixels a stage traces: every block corner of the coarsest stage;
 // later, the corners of its blocks that the stage before did not have.
+// Listed a few rows at a time, column by column, so that each block of
+// first-pass bundles stays together in a batch.
 void collectStagePixels(const PixelImage& image, int blockSize, bool coarsest, std::vector<std::size_t>& pixels)
 {
     pixels.clear();
     const int before = blockSize * 2;
-    for (int row = 0; row < image.height; row += blockSize) {
-        const bool rowTracedBefore = !coarsest && row % before == 0;
-        const int firstColumn = rowTracedBefore ? blockSize : 0;
-        const int columnStep = rowTracedBefore ? before : blockSize;
-        for (int column = firstColumn; column < image.width; column += columnStep) {
-            pixels.push_back(static_cast<std::size_t>(row) * static_cast<std::size_t>(image.width) +
-                             static_cast<std::size_t>(column));
+    const int runRows = std::max(blockSize, static_cast<int>(kPixelBlocks.pitch));
+    for (int runStart = 0; runStart < image.height; runStart += runRows) {
+        const int runEnd = std::min(image.height, runStart + runRows);
+        for (int column = 0; column < image.width; column += blockSize) {
+            for (int row = runStart; row < runEnd; row += blockSize) {
+                if (coarsest || row % before != 0 || column % before != 0) {
+                    pixels.push_back(static_cast<std::size_t>(row) * static_cast<std::size_t>(image.width) +
+                                     static_cast<std::size_t>(column));
+                }
+            }
         }
     }
 }

@@ -26,6 +26,8 @@ struct RayBundles {
     float reach = 0.0f;   // a cell's samples lie within [start, start + reach] on both axes
 };
 
+// Blocks of 4 x 4 first-pass pixels.
+inline constexpr RayBundles kPixelBlocks{4.0f, 0.0f, 3.0f};
 // The anti-alias grid of one pixel: offsets from -0.5 to 0.25.
 inline constexpr RayBundles kPixelGrids{1.0f, -0.5f, 0.75f};
 
@@ -34,7 +36,7 @@ inline constexpr RayBundles kPixelGrids{1.0f, -0.5f, 0.75f};
 class BatchTracer {
 public:
     // The most samples one call takes; callers split larger work.
-    static constexpr std::size_t kMaxBatch = 256;
+    static constexpr std::size_t kMaxBatch = 1024;
 
     virtual ~BatchTracer() = default;
 

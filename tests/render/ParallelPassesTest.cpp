@@ -148,7 +148,7 @@ TEST(ParallelPassesTest, AbandonStopsWithinABandAndLeavesFinishedRowsIntact)
 {
     constexpr int kWidth = 64;
     constexpr int kHeight = 600;
-    for (const int allowed : {0, 3, 40}) {
+    for (const int allowed : {0, 3, 20}) {
         RecordingObserver observer;
         observer.checksAllowed = allowed;
         bool finished = true;
