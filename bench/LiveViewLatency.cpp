@@ -64,7 +64,10 @@ void ensureApplication()
     static int argc = 1;
     static char name[] = "tessaform_bench";
     static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
+    // Never destroyed: a static application would be destroyed at exit after
+    // Qt's own statics, and its input devices crashed there, taking the
+    // summary still buffered for a file or a pipe with them.
+    new QApplication(argc, argv);
 }
 
 // Milliseconds from the change to each stage painted.

@@ -95,8 +95,9 @@ TEST(RayBundleTest, AGridIsTheSameInAnyBatch)
     }
 }
 
-// Every ray of a cell lies in its cone, and the cone's march starts before
-// the bounding sphere and ends after it.
+// Every ray of a cell lies in its cone, for the grids and the first-pass
+// blocks, and the cone's march starts before the bounding sphere and ends
+// after it.
 TEST(RayBundleTest, ACellsConeHoldsItsRaysAndSpansTheSphere)
 {
     struct View {
@@ -115,22 +116,32 @@ TEST(RayBundleTest, ACellsConeHoldsItsRaysAndSpansTheSphere)
         const Camera camera = setupCamera(params, view.width, view.height);
         for (const auto& [column, row] : {std::pair{1, 1}, std::pair{view.width / 2, view.height / 3},
                                           std::pair{view.width - 2, view.height - 2}}) {
-            SamplePoint points[kGridSamples];
-            gridPoints(column, row, points);
-            const RayCone cone = rayConeThrough(camera, kPixelGrids, bundleCellOf(kPixelGrids, points[0]));
-            for (const SamplePoint& point : points) {
-                ASSERT_EQ(bundleCellOf(kPixelGrids, point), bundleCellOf(kPixelGrids, points[0]));
-                const Vector3 d = primaryRayDirection(camera, point.x, point.y);
-                const Vector3& a = cone.axis;
-                const double cosine = static_cast<double>(dot(a, d));
-                const double sine =
-                    std::hypot(static_cast<double>(a.y * d.z - a.z * d.y), static_cast<double>(a.z * d.x - a.x * d.z),
-                               static_cast<double>(a.x * d.y - a.y * d.x));
-                EXPECT_LE(sine / cosine, static_cast<double>(cone.spread)) << column << ", " << row;
+            // A pixel's grid, and the centres of the 4 x 4 block it lies in.
+            std::vector<SamplePoint> grid(kGridSamples);
+            gridPoints(column, row, grid.data());
+            std::vector<SamplePoint> block;
+            for (int y = row - row % 4; y < row - row % 4 + 4; ++y) {
+                for (int x = column - column % 4; x < column - column % 4 + 4; ++x) {
+                    block.push_back({static_cast<float>(x), static_cast<float>(y)});
+                }
             }
-            const float eyeDistance = std::sqrt(dot(camera.eye, camera.eye));
-            EXPECT_LE(cone.start, std::max(0.0f, eyeDistance - kBoundingRadius));
-            EXPECT_GE(cone.beyond, eyeDistance - kBoundingRadius);
+            for (const auto& [bundles, points] : {std::pair{kPixelGrids, grid}, std::pair{kPixelBlocks, block}}) {
+                const BundleCell cell = bundleCellOf(bundles, points.front());
+                const RayCone cone = rayConeThrough(camera, bundles, cell);
+                for (const SamplePoint& point : points) {
+                    ASSERT_EQ(bundleCellOf(bundles, point), cell);
+                    const Vector3 d = primaryRayDirection(camera, point.x, point.y);
+                    const Vector3& a = cone.axis;
+                    const double cosine = static_cast<double>(dot(a, d));
+                    const double sine = std::hypot(static_cast<double>(a.y * d.z - a.z * d.y),
+                                                   static_cast<double>(a.z * d.x - a.x * d.z),
+                                                   static_cast<double>(a.x * d.y - a.y * d.x));
+                    EXPECT_LE(sine / cosine, static_cast<double>(cone.spread)) << column << ", " << row;
+                }
+                const float eyeDistance = std::sqrt(dot(camera.eye, camera.eye));
+                EXPECT_LE(cone.start, std::max(0.0f, eyeDistance - kBoundingRadius));
+                EXPECT_GE(cone.beyond, eyeDistance - kBoundingRadius);
+            }
         }
     }
 }
