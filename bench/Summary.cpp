@@ -134,7 +134,7 @@ void printCensus(std::ostream& out, const SceneCensus& census)
         << " anti-aliased pixels: " << (agrees ? "the census agrees" : "THE CENSUS DISAGREES, its figures are suspect")
         << "\n";
     out << "  fast engine's own count: " << census.fast.alone << " march steps with rays alone, " << census.fast.bundled
-        << " with each anti-alias grid's rays bundled (" << format("%+.1f%%", bundledStepChange(census).value_or(0.0))
+        << " with rays bundled (" << format("%+.1f%%", bundledStepChange(census).value_or(0.0))
         << ")\n";
 }
 

@@ -42,7 +42,7 @@ std::vector<PixelPosition> smoothedPixels(const PixelImage& firstPass, const Pix
 WorkCensus countWork(const FractalParams& params, int width, int height, const std::vector<PixelPosition>& smoothed);
 
 // The march steps the fast engine counted for one image, each ray walking
-// alone and with the rays of each anti-alias grid bundled.
+// alone and with neighbouring rays bundled into cones.
 struct FastMarchSteps {
     std::uint64_t alone = 0;
     std::uint64_t bundled = 0;
