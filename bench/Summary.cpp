@@ -134,8 +134,7 @@ void printCensus(std::ostream& out, const SceneCensus& census)
         << " anti-aliased pixels: " << (agrees ? "the census agrees" : "THE CENSUS DISAGREES, its figures are suspect")
         << "\n";
     out << "  fast engine's own count: " << census.fast.alone << " march steps with rays alone, " << census.fast.bundled
-        << " with rays bundled (" << format("%+.1f%%", bundledStepChange(census).value_or(0.0))
-        << ")\n";
+        << " with rays bundled (" << format("%+.1f%%", bundledStepChange(census).value_or(0.0)) << ")\n";
 }
 
 double gigaflopsOf(const SceneCensus& census, double seconds)
