@@ -21,7 +21,7 @@ constexpr std::size_t kAntiAliasBandPixels = 65536;
 // overlaps tracing the next.
 constexpr int kAntiAliasBandsAtLeast = 8;
 
-// Grids per batch: 16 x 15 samples fill one call of the tracer.
+// Grids per batch: as many whole grids as one call of the tracer takes.
 constexpr std::size_t kGridsPerBatch = BatchTracer::kMaxBatch / kGridSamples;
 
 // No pixel has a non-zero top byte, so this marks a grid not traced yet.
